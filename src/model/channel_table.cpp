@@ -1,0 +1,110 @@
+#include "model/channel_table.h"
+
+#include <memory>
+
+namespace tagcfg {
+
+namespace {
+
+void index_channel(ServerConfig &config, Channel *channel) {
+    if (channel->channel_id >= 0) config.id_index.insert(channel->channel_id, channel->channel_id, channel);
+    if (!channel->channel_name.empty())
+        config.name_index.insert(&channel->channel_name, channel->channel_name, channel);
+}
+
+void remove_channel(ServerConfig &config, Channel *channel) {
+    config.id_index.remove(channel->channel_id, channel);
+    if (!channel->channel_name.empty()) config.name_index.remove(channel->channel_name, channel);
+    config.channels.remove(channel);
+}
+
+}  // namespace
+
+Channel *lookup_channel(ServerConfig &config, int32_t channel_id, const char *channel_name) {
+    if (channel_id >= 0)
+        if (Channel *found = config.id_index.find(channel_id)) return found;
+    if (!channel_name) return nullptr;
+    Channel *found = config.name_index.find(channel_name);
+    if (!found || found->channel_id >= 0) return nullptr;
+    if (channel_id < 0) return found;
+    found->channel_id = channel_id;
+    config.id_index.insert(channel_id, channel_id, found);
+    config.modified = true;
+    return found;
+}
+
+void store_channel(ServerConfig &config, const ChannelValue &value) {
+    if (value.item_id.empty()) {
+        erase_channel(config, value.channel_id, value.channel_name.c_str());
+        return;
+    }
+    // A channel with a negative number and no name could never be found, written or removed.
+    if (value.channel_id < 0) return;
+    if (Channel *existing = config.id_index.find(value.channel_id)) {
+        if (existing->item_id == value.item_id && existing->access_path == value.access_path) return;
+        existing->item_id = value.item_id;
+        existing->access_path = value.access_path;
+        config.modified = true;
+        return;
+    }
+    auto channel = std::make_unique<Channel>();
+    channel->channel_id = value.channel_id;
+    channel->item_id = value.item_id;
+    channel->access_path = value.access_path;
+    Channel *added = config.channels.append(std::move(channel));
+    config.id_index.insert(added->channel_id, added->channel_id, added);
+    config.modified = true;
+}
+
+void erase_channel(ServerConfig &config, int32_t channel_id, const char *channel_name) {
+    if (channel_name && *channel_name) {
+        // A channel that carries another number stays: numbered channels go by number only.
+        for (Channel *channel : config.name_index.find_all(channel_name))
+            if (channel->channel_id < 0 || channel->channel_id == channel_id) remove_channel(config, channel);
+    }
+    while (Channel *channel = config.id_index.find(channel_id)) remove_channel(config, channel);
+}
+
+void clear_marks(ServerConfig &config) {
+    for (Channel *c = config.channels.first(); c; c = c->next()) c->marked = false;
+}
+
+Channel *mark_channel(ServerConfig &config, int32_t channel_id, const char *channel_name) {
+    Channel *channel = lookup_channel(config, channel_id, channel_name);
+    if (channel) channel->marked = true;
+    return channel;
+}
+
+void sweep_unmarked(ServerConfig &config) {
+    for (Channel *c = config.channels.first(); c;) {
+        Channel *next = c->next();
+        if (!c->marked) {
+            remove_channel(config, c);
+            config.modified = true;
+        }
+        c = next;
+    }
+}
+
+int32_t find_by_item_id(const ServerConfig &config, const std::string &item_id) {
+    for (Channel *c = config.channels.first(); c; c = c->next())
+        if (c->channel_id >= 0 && c->item_id == item_id) return c->channel_id;
+    return -1;
+}
+
+void rebuild_indexes(ServerConfig &config) {
+    config.id_index.clear();
+    config.name_index.clear();
+    for (Channel *c = config.channels.first(); c; c = c->next()) index_channel(config, c);
+}
+
+void append_parsed_channel(ServerConfig &config, const ChannelValue &value) {
+    auto channel = std::make_unique<Channel>();
+    channel->channel_id = value.channel_id;
+    channel->channel_name = value.channel_name;
+    channel->item_id = value.item_id;
+    channel->access_path = value.access_path;
+    config.channels.append(std::move(channel));
+}
+
+}  // namespace tagcfg

@@ -1,0 +1,31 @@
+// Loading and saving a project's set of server files, named "<base>_opc<number>.cnf".
+#pragma once
+
+#include <string>
+
+#include "model/environment.h"
+
+namespace tagcfg {
+
+// Stores the texts that are given (null keeps the stored ones), empties the table and reads every
+// file of the set into the slot of its number (0 to 255; the first entry found for a number
+// wins). False when any file taken could not be read.
+bool load_set(Environment &env, const char *directory, const char *base_name);
+
+// Writes every server (write_all) or the modified ones, then deletes the files of numbers that
+// hold no server, except files that failed to read at the last load. False when a write failed.
+bool save_set(Environment &env, const char *directory, const char *base_name, bool write_all);
+
+// directory + separator + name; no separator after an empty directory or one that already ends
+// in "/" or "\".
+std::string join_path(const std::string &directory, const std::string &name);
+
+// "<base>_opc<number>.cnf".
+std::string server_file_name(const std::string &base_name, int number);
+
+// The number a directory entry stands for, or -1: the text after "<base>_opc" is read as an
+// unsigned decimal number (blanks and a sign allowed; what follows is not examined) and must be
+// 0 to 255. The base name is literal; ignore_case folds ASCII letters of both.
+int number_of_entry(const std::string &entry_name, const std::string &base_name, bool ignore_case);
+
+}  // namespace tagcfg

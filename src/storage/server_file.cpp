@@ -1,0 +1,201 @@
+#include "storage/server_file.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "model/channel_table.h"
+#include "platform/files.h"
+
+namespace tagcfg {
+
+namespace {
+
+constexpr const char kSignature[] = "%%OPC_SERVER_CONFIG";
+constexpr const char kEol[] = "\r\n";
+
+bool is_space(unsigned char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
+
+// Yields the lines of a text with their LF dropped and their trailing white space removed;
+// lines after the first whose first byte is ";" come out empty.
+class LineReader {
+public:
+    LineReader(const char *text, size_t length) : next_(text), end_(text + length) {}
+
+    bool next(std::string &line) {
+        // An empty text still has its (empty) first line.
+        if (next_ == end_ && number_ > 0) return false;
+        const char *lf = static_cast<const char *>(std::memchr(next_, '\n', static_cast<size_t>(end_ - next_)));
+        const char *stop = lf ? lf : end_;
+        const char *trimmed = stop;
+        while (trimmed > next_ && is_space(static_cast<unsigned char>(trimmed[-1]))) --trimmed;
+        bool comment = number_ > 0 && next_ < stop && *next_ == ';';
+        line.assign(next_, comment ? next_ : trimmed);
+        next_ = lf ? lf + 1 : end_;
+        ++number_;
+        return true;
+    }
+
+    size_t number() const { return number_; }
+
+private:
+    const char *next_;
+    const char *end_;
+    size_t number_ = 0;
+};
+
+bool starts_with(const std::string &line, const char *keyword) {
+    return line.compare(0, std::strlen(keyword), keyword) == 0;
+}
+
+std::string value_after(const std::string &line, const char *keyword) { return line.substr(std::strlen(keyword)); }
+
+// Texts go into the file only up to their first CR or LF, so no text can add or break lines.
+void put_line(std::string &out, const char *keyword, const std::string &text) {
+    out += keyword;
+    out.append(text, 0, text.find_first_of("\r\n"));
+    out += kEol;
+}
+
+struct Head {
+    const char *keyword;
+    std::string ServerConfig::*field;
+};
+
+const Head kHeads[] = {{"PROGID:", &ServerConfig::progid},
+                       {"CLSID:", &ServerConfig::clsid},
+                       {"HOSTNAME:", &ServerConfig::hostname},
+                       {"CHANNEL_FORMAT:", &ServerConfig::channel_format},
+                       {"DESCRIPTION:", &ServerConfig::description}};
+
+bool fail(ParseError *error, size_t line, const char *reason) {
+    if (error) *error = {line, reason};
+    return false;
+}
+
+}  // namespace
+
+uint32_t parse_unsigned_base0(const char *p) {
+    while (is_space(static_cast<unsigned char>(*p))) ++p;
+    bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    unsigned base = 10;
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && std::isxdigit(static_cast<unsigned char>(p[2]))) {
+        base = 16;
+        p += 2;
+    } else if (p[0] == '0') {
+        base = 8;
+    }
+    uint64_t value = 0;
+    bool overflow = false;
+    for (;; ++p) {
+        unsigned digit;
+        unsigned char c = static_cast<unsigned char>(*p);
+        if (c >= '0' && c <= '9') digit = c - '0';
+        else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+        else break;
+        if (digit >= base) break;
+        value = value * base + digit;
+        if (value > 0xFFFFFFFFu) overflow = true, value = 0xFFFFFFFFu;
+    }
+    if (overflow) return 0xFFFFFFFFu;
+    uint32_t result = static_cast<uint32_t>(value);
+    return negative ? 0u - result : result;
+}
+
+bool parse_server_config(ServerConfig &config, const char *text, size_t length, ParseError *error) {
+    LineReader lines(text, length);
+    std::string line;
+    lines.next(line);
+    if (line != kSignature) return fail(error, 1, "the first line is not the signature %%OPC_SERVER_CONFIG");
+
+    bool in_channels = false;
+    while (lines.next(line)) {
+        if (line.empty()) continue;
+        if (line[0] == '%') {
+            in_channels = true;
+            break;
+        }
+        const Head *head = nullptr;
+        for (const Head &h : kHeads)
+            if (starts_with(line, h.keyword)) {
+                head = &h;
+                break;
+            }
+        if (!head)
+            return fail(error, lines.number(),
+                        "a server line must begin with PROGID:, CLSID:, HOSTNAME:, CHANNEL_FORMAT: or DESCRIPTION:");
+        config.*(head->field) = value_after(line, head->keyword);
+    }
+    if (!in_channels) return true;
+
+    // `line` is a block header here.
+    for (;;) {
+        ChannelValue block;
+        if (starts_with(line, "%CHANNEL:")) {
+            block.channel_name = value_after(line, "%CHANNEL:");
+        } else if (starts_with(line, "%CHANID:")) {
+            block.channel_id = static_cast<int32_t>(parse_unsigned_base0(line.c_str() + std::strlen("%CHANID:")));
+        } else {
+            return fail(error, lines.number(), "a line beginning with % must be %CHANNEL: or %CHANID:");
+        }
+        bool next_block = false;
+        while (lines.next(line)) {
+            if (line.empty()) continue;
+            if (line[0] == '%') {
+                next_block = true;
+                break;
+            }
+            if (starts_with(line, "ID:")) block.item_id = value_after(line, "ID:");
+            else if (starts_with(line, "ACCPATH:")) block.access_path = value_after(line, "ACCPATH:");
+            else return fail(error, lines.number(), "a channel line must begin with ID: or ACCPATH:");
+        }
+        append_parsed_channel(config, block);
+        if (!next_block) return true;
+    }
+}
+
+std::string format_server_config(const ServerConfig &config) {
+    std::string out;
+    out.reserve(64 + config.channels.size() * 48);
+    out += kSignature;
+    out += kEol;
+    out += kEol;
+    if (!config.progid.empty()) put_line(out, "PROGID:", config.progid);
+    if (!config.clsid.empty()) put_line(out, "CLSID:", config.clsid);
+    if (!config.hostname.empty()) put_line(out, "HOSTNAME:", config.hostname);
+    if (!config.description.empty()) put_line(out, "DESCRIPTION:", config.description);
+    out += kEol;
+    for (const Channel *c = config.channels.first(); c; c = c->next()) {
+        if (c->channel_id >= 0) {
+            out += "%CHANID:";
+            out += std::to_string(c->channel_id);
+            out += kEol;
+        } else if (!c->channel_name.empty()) {
+            put_line(out, "%CHANNEL:", c->channel_name);
+        } else {
+            continue;
+        }
+        if (!c->item_id.empty()) put_line(out, "ID:", c->item_id);
+        if (!c->access_path.empty()) put_line(out, "ACCPATH:", c->access_path);
+        out += kEol;
+    }
+    return out;
+}
+
+bool read_server_file(ServerConfig &config, const std::string &path, ParseError *error) {
+    reset_server(config);
+    std::string bytes;
+    if (!platform::read_file(path, bytes)) return fail(error, 0, "the file cannot be opened");
+    if (!parse_server_config(config, bytes.data(), bytes.size(), error)) return false;
+    rebuild_indexes(config);
+    return true;
+}
+
+bool write_server_file(ServerConfig &config, const std::string &path) {
+    if (!platform::replace_file(path, format_server_config(config))) return false;
+    config.modified = false;
+    return true;
+}
+
+}  // namespace tagcfg

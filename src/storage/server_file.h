@@ -1,0 +1,38 @@
+// The text file of one configured server: a signature line, the server's fields, then one block
+// per channel. Lines end in CR LF when written; LF alone, trailing blanks and comment lines are
+// accepted when read.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "model/server_config.h"
+
+namespace tagcfg {
+
+// Why a file was rejected: the line (counting from 1) and the rule it broke.
+struct ParseError {
+    size_t line = 0;
+    std::string reason;
+};
+
+// Reads text into a configuration that was reset before. False, with the reason in `error` when
+// one is given, at the first line the grammar does not accept; what was read before it stays.
+bool parse_server_config(ServerConfig &config, const char *text, size_t length, ParseError *error = nullptr);
+
+// The file's bytes for a configuration.
+std::string format_server_config(const ServerConfig &config);
+
+// Resets the configuration, then reads the file; the indexes are rebuilt on success.
+bool read_server_file(ServerConfig &config, const std::string &path, ParseError *error = nullptr);
+
+// Writes the file in one step (never half-written); clears `modified` on success.
+bool write_server_file(ServerConfig &config, const std::string &path);
+
+// "%CHANID:" numbers: the C library's unsigned conversion with base 0, but always 32 bits wide
+// whatever the host's long is: sign, "0x" or leading-zero octal, rest of the text ignored, no
+// digits give 0, overflow gives 0xFFFFFFFF.
+uint32_t parse_unsigned_base0(const char *text);
+
+}  // namespace tagcfg
