@@ -67,8 +67,6 @@ bool operator==(const Guid &a, const Guid &b) {
     return true;
 }
 
-void release_server_object(ServerObject *) {}
-
 int32_t clsid_from_progid(const char16_t *progid, Guid &clsid) {
     auto it = sim::state().progids.find(progid);
     if (it == sim::state().progids.end()) return kClassString;
@@ -91,7 +89,5 @@ int string_from_guid(const Guid &g, char16_t *buffer, int capacity) {
     for (int i = 0; i < 39; ++i) buffer[i] = static_cast<char16_t>(text[i]);
     return 39;
 }
-
-void free_task_memory(void *) {}
 
 }  // namespace tagcfg::platform

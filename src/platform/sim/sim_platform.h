@@ -19,7 +19,34 @@ std::vector<std::pair<unsigned char, unsigned char>> code_page_932_lead_bytes();
 // Registers a ProgID for clsid_from_progid (and, as on Windows, for clsid_from_string).
 void register_progid(const std::string &progid, const Guid &clsid);
 
-// Back to a single-byte code page and an empty registry.
+// Registers a fake OPC server: its ProgID resolves to the CLSID, and creating the CLSID (on this
+// computer, or remotely on a host listed with add_remote_host) serves the address space described
+// in the text (see tools/opcsim/address_space.h). False when the description is not understood.
+bool register_server(const std::string &progid, const Guid &clsid, const std::string &address_space);
+
+// Computers other than this one on which registered servers can be created.
+void add_remote_host(const std::string &host);
+void set_computer_name(const std::string &name);
+
+// Whether the thread has entered COM; creation fails without it (as on Windows).
+void set_com_initialised(bool initialised);
+
+// What the platform saw, for tests that check which calls were made.
+struct OpcCalls {
+    int creations = 0;           // create_local_server + create_remote_server
+    int local_creations = 0;
+    int remote_creations = 0;
+    std::string last_remote_host;
+    int live_server_objects = 0;  // created and not yet released
+    int change_position = 0;
+    int browse_item_ids = 0;
+    int get_item_id = 0;
+    int enumerator_next = 0;
+    int live_task_strings = 0;    // handed out and not yet released
+};
+OpcCalls &opc_calls();
+
+// Back to a single-byte code page, an empty registry, no servers and zero counts.
 void reset();
 
 }  // namespace tagcfg::platform::sim

@@ -22,10 +22,7 @@ std::vector<std::pair<unsigned char, unsigned char>> code_page_932_lead_bytes() 
     return {{0x81, 0x9F}, {0xE0, 0xFC}};
 }
 
-void reset() {
-    state().lead_ranges.clear();
-    state().progids.clear();
-}
+void reset() { state() = SimState{}; }
 
 }  // namespace sim
 

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Every test: native and native-asan unit tests, a bounded fuzz run, both Windows builds and the
+# Windows suite under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+for preset in native native-asan; do
+  echo "== $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done
+
+echo "== fuzz"
+fuzz/run.sh "${TAGCFG_FUZZ_SECONDS:-60}"
+
+echo "== windows"
+tools/wine/test.sh

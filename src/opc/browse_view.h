@@ -1,0 +1,69 @@
+// A browsing dialog's view of its server's address space: the browse interface, the server's
+// organisation, and the tree that shows the space. The tree is filled lazily, one level on a
+// node's first expansion. Nodes hold only their text: a node is tied to the server through its
+// own text and its ancestors' texts, so every request walks the path from the top again.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "model/server_config.h"
+#include "platform/opc.h"
+#include "platform/ui.h"
+
+namespace tagcfg {
+
+// Image indexes of the shared image list used by the tree.
+constexpr int kServerImage = 0;
+constexpr int kBranchImage = 1;
+constexpr int kLeafImage = 2;
+
+enum class NodeKind { branch, leaf };
+
+// The separators between the names of an item ID.
+constexpr const char kItemIdSeparators[] = "/.:\\";
+
+// Where the name ends in the text when the text names it at `position`: the end of the text or
+// the separator behind the name. With skip, separators before the name are passed over. npos
+// when the name does not match.
+size_t match_node_name(const std::string &text, size_t position, const std::string &name, bool skip);
+
+class BrowseView {
+public:
+    explicit BrowseView(ui::Tree &tree) : tree_(tree) {}
+
+    // After connect_server: takes the server object's browse interface and its organisation,
+    // and enables the tree only when the server can be browsed.
+    void open(const ServerConfig &config, bool connected);
+    ui::TreeNode insert_root_node(const ServerConfig &config);
+
+    bool move_to_node(ui::TreeNode node);
+    int fill_node(ui::TreeNode node);
+    int insert_names(ui::TreeNode parent, platform::NameEnumerator *names, NodeKind kind);
+    bool item_id_of_node(ui::TreeNode node, std::string &item_id);
+    // Opens the tree along the item ID and selects the node it names.
+    void locate_item_id(const std::string &item_id, ui::TreeNode node, bool skip);
+    // Every item ID below the server's current browse position, depth first, each level's
+    // branches before its own leaves.
+    void collect_item_ids(const std::function<void(const std::string &)> &sink);
+    // The tree's expanding event: fills a node the first time it opens.
+    void on_expanding(ui::TreeNode node);
+
+    bool can_browse() const { return browse_ != nullptr; }
+    int32_t namespace_type() const { return namespace_type_; }
+    ui::TreeNode root_node() const { return root_node_; }
+
+private:
+    bool hierarchical() const { return namespace_type_ == platform::kOpcHierarchical; }
+    bool change_position(int32_t direction, const std::string &name, int32_t *result = nullptr);
+    void collect_below(const std::function<void(const std::string &)> &sink);
+    void locate_from(const std::string &item_id, size_t position, ui::TreeNode node, bool skip);
+
+    ui::Tree &tree_;
+    std::unique_ptr<platform::BrowseSource> browse_;
+    int32_t namespace_type_ = platform::kOpcFlatSpace;
+    ui::TreeNode root_node_ = nullptr;
+};
+
+}  // namespace tagcfg

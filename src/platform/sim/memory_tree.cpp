@@ -1,0 +1,62 @@
+#include "platform/sim/memory_tree.h"
+
+namespace tagcfg::ui {
+
+TreeNode MemoryTree::insert(TreeNode parent, const std::string &text, int image, int children) {
+    Node *owner = parent ? of(parent) : &root_;
+    auto node = std::make_unique<Node>();
+    node->text = text;
+    node->image = image;
+    node->children = children;
+    node->parent = parent ? owner : nullptr;
+    node->index = owner->kids.size();
+    owner->kids.push_back(std::move(node));
+    return as_handle(owner->kids.back().get());
+}
+
+TreeNode MemoryTree::first_child(TreeNode node) {
+    Node *owner = node ? of(node) : &root_;
+    return owner->kids.empty() ? nullptr : as_handle(owner->kids.front().get());
+}
+
+TreeNode MemoryTree::next_sibling(TreeNode node) {
+    Node *n = of(node);
+    const auto &siblings = n->parent ? n->parent->kids : root_.kids;
+    return n->index + 1 < siblings.size() ? as_handle(siblings[n->index + 1].get()) : nullptr;
+}
+
+// As the real control: a node without an expand button does not expand, and an expansion asked
+// for by the program raises the event only until the node has been opened once.
+void MemoryTree::expand(TreeNode node) {
+    Node *n = of(node);
+    if (n->children == 0 && n->kids.empty()) return;
+    if (!n->expanded_once && on_expanding) on_expanding(node);
+    n->expanded = n->expanded_once = true;
+}
+
+void MemoryTree::click_expand_button(TreeNode node) {
+    Node *n = of(node);
+    if (n->children == 0 && n->kids.empty()) return;
+    if (on_expanding) on_expanding(node);
+    n->expanded = !n->expanded;
+    n->expanded_once = true;
+}
+
+void MemoryTree::mark_expanded_once(TreeNode node, int children) {
+    of(node)->expanded_once = true;
+    of(node)->children = children;
+}
+
+std::vector<TreeNode> MemoryTree::top_level() const {
+    std::vector<TreeNode> nodes;
+    for (const auto &kid : root_.kids) nodes.push_back(as_handle(kid.get()));
+    return nodes;
+}
+
+std::string MemoryTree::path(TreeNode handle) const {
+    std::string path;
+    for (Node *n = of(handle); n; n = n->parent) path = n->text + (path.empty() ? "" : "/" + path);
+    return path;
+}
+
+}  // namespace tagcfg::ui

@@ -1,0 +1,62 @@
+// A tree control kept in memory, for native tests and for tests that drive browse logic without
+// a window.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/ui.h"
+
+namespace tagcfg::ui {
+
+class MemoryTree : public Tree {
+public:
+    struct Node {
+        std::string text;
+        int image = 0;
+        int children = 0;
+        bool expanded = false;
+        bool expanded_once = false;
+        Node *parent = nullptr;
+        size_t index = 0;  // among its siblings
+        std::vector<std::unique_ptr<Node>> kids;
+    };
+
+    // Raised by expand() before the node opens, as TVN_ITEMEXPANDING is.
+    std::function<void(TreeNode)> on_expanding;
+
+    TreeNode insert(TreeNode parent, const std::string &text, int image, int children) override;
+    std::string text(TreeNode node) override { return of(node)->text; }
+    TreeNode parent(TreeNode node) override { return as_handle(of(node)->parent); }
+    TreeNode first_child(TreeNode node) override;
+    TreeNode next_sibling(TreeNode node) override;
+    void expand(TreeNode node) override;
+    void ensure_visible(TreeNode node) override { visible_ = node; }
+    void select(TreeNode node) override { selection_ = node; }
+    TreeNode selection() override { return selection_; }
+    bool expanded_once(TreeNode node) override { return of(node)->expanded_once; }
+    void mark_expanded_once(TreeNode node, int children) override;
+    void enable(bool enabled) override { enabled_ = enabled; }
+
+    // A click on the expand button: the control raises the expanding event every time.
+    void click_expand_button(TreeNode node);
+
+    bool enabled() const { return enabled_; }
+    TreeNode made_visible() const { return visible_; }
+    const Node &node(TreeNode handle) const { return *of(handle); }
+    std::vector<TreeNode> top_level() const;
+    // Text of the node and its ancestors, joined with "/", for readable assertions.
+    std::string path(TreeNode node) const;
+
+private:
+    static Node *of(TreeNode handle) { return reinterpret_cast<Node *>(handle); }
+    static TreeNode as_handle(Node *node) { return reinterpret_cast<TreeNode>(node); }
+
+    Node root_;  // holds the top-level nodes; never handed out
+    TreeNode selection_ = nullptr;
+    TreeNode visible_ = nullptr;
+    bool enabled_ = true;
+};
+
+}  // namespace tagcfg::ui

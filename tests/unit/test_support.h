@@ -1,0 +1,34 @@
+// Helpers shared by the native tests.
+#pragma once
+
+#include <string>
+
+#include "model/channel_table.h"
+#include "model/counted_record.h"
+#include "model/server_config.h"
+
+namespace tagcfg::test {
+
+// A server configuration held by one reference, as a slot would hold it.
+inline RecordRef<ServerConfig> make_server() { return RecordRef<ServerConfig>(new ServerConfig); }
+
+// Appends a channel as the file reader does (indexes are rebuilt separately).
+inline void add_parsed(ServerConfig &config, int32_t id, const std::string &name, const std::string &item,
+                       const std::string &access_path = "") {
+    ChannelValue value;
+    value.channel_id = id;
+    value.channel_name = name;
+    value.item_id = item;
+    value.access_path = access_path;
+    append_parsed_channel(config, value);
+}
+
+inline ChannelValue numbered(int32_t id, const std::string &item, const std::string &access_path = "") {
+    ChannelValue value;
+    value.channel_id = id;
+    value.item_id = item;
+    value.access_path = access_path;
+    return value;
+}
+
+}  // namespace tagcfg::test

@@ -1,0 +1,42 @@
+// The address space of a fake OPC server, read from a small text description shared by the
+// native stand-in and the COM server that tests register under Wine.
+//
+//   # comment                      blank lines and comments anywhere
+//   namespace hierarchical         or: namespace flat
+//   branch Tanks                   a branch; children are indented below it
+//     leaf Level = Tanks.T1.Level  a leaf with its item ID (default: the path joined with ".")
+//     branch Broken refuse-down    OPC_BROWSE_DOWN into it fails
+//     leaf Odd get-item-id-fails   GetItemID fails for it; empty-item-id: answers an empty ID
+//   generate 1000 100              1000 branches B0000.. of 100 leaves L000.. each (flat: leaves)
+//   fault up-forever               OPC_BROWSE_UP answers S_OK even at the top
+//   fault null-name                every enumerator first answers S_OK with a null string
+//   fault no-browse                the server offers no browse interface
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace opcsim {
+
+struct AddressNode {
+    std::string name;
+    std::string item_id;
+    bool is_branch = false;
+    bool refuse_down = false;
+    bool get_item_id_fails = false;
+    bool empty_item_id = false;
+    std::vector<AddressNode> children;
+};
+
+struct AddressSpace {
+    bool flat = false;
+    bool up_forever = false;
+    bool null_name = false;
+    bool no_browse = false;
+    AddressNode root;  // its children are the top level
+};
+
+// False with a message naming the line when the description is not understood.
+bool parse_address_space(const std::string &text, AddressSpace &space, std::string *error = nullptr);
+
+}  // namespace opcsim

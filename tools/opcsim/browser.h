@@ -1,0 +1,41 @@
+// An OPC browse cursor over an address space, answering as IOPCBrowseServerAddressSpace does.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "address_space.h"
+
+namespace opcsim {
+
+constexpr int32_t kOk = 0;
+constexpr int32_t kFalse = 1;  // S_FALSE
+constexpr int32_t kFail = static_cast<int32_t>(0x80004005);
+constexpr int32_t kInvalidArg = static_cast<int32_t>(0x80070057);
+
+enum BrowseDirection { kBrowseUp = 1, kBrowseDown = 2 };
+enum BrowseType { kBranch = 1, kLeaf = 2, kFlat = 3 };
+
+class Browser {
+public:
+    explicit Browser(const AddressSpace &space) : space_(space), path_{&space.root} {}
+
+    int32_t namespace_type() const { return space_.flat ? 2 : 1; }
+    int32_t change_position(int direction, const std::string &name);
+    // The names a BrowseOPCItemIDs enumerator yields, in order.
+    std::vector<std::string> browse(int type) const;
+    // S_OK with the item ID, or a failure.
+    int32_t item_id(const std::string &name, std::string &id) const;
+
+    size_t depth() const { return path_.size() - 1; }
+    const AddressSpace &space() const { return space_; }
+
+private:
+    const AddressNode *child(const std::string &name) const;
+
+    const AddressSpace &space_;
+    std::vector<const AddressNode *> path_;
+};
+
+}  // namespace opcsim
