@@ -57,12 +57,16 @@ void store_channel(ServerConfig &config, const ChannelValue &value) {
 }
 
 void erase_channel(ServerConfig &config, int32_t channel_id, const char *channel_name) {
+    const size_t before = config.channels.size();
     if (channel_name && *channel_name) {
         // A channel that carries another number stays: numbered channels go by number only.
         for (Channel *channel : config.name_index.find_all(channel_name))
             if (channel->channel_id < 0 || channel->channel_id == channel_id) remove_channel(config, channel);
     }
     while (Channel *channel = config.id_index.find(channel_id)) remove_channel(config, channel);
+    // A removal is a change like any other: a save of the changed servers must write it, or the
+    // channel would come back at the next load.
+    if (config.channels.size() != before) config.modified = true;
 }
 
 void clear_marks(ServerConfig &config) {
@@ -98,12 +102,12 @@ void rebuild_indexes(ServerConfig &config) {
     for (Channel *c = config.channels.first(); c; c = c->next()) index_channel(config, c);
 }
 
-void append_parsed_channel(ServerConfig &config, const ChannelValue &value) {
+void append_parsed_channel(ServerConfig &config, ChannelValue value) {
     auto channel = std::make_unique<Channel>();
     channel->channel_id = value.channel_id;
-    channel->channel_name = value.channel_name;
-    channel->item_id = value.item_id;
-    channel->access_path = value.access_path;
+    channel->channel_name = std::move(value.channel_name);
+    channel->item_id = std::move(value.item_id);
+    channel->access_path = std::move(value.access_path);
     config.channels.append(std::move(channel));
 }
 

@@ -24,7 +24,8 @@ Channel *lookup_channel(ServerConfig &config, int32_t channel_id, const char *ch
 // Adds a channel, changes its item ID and access path, or, with an empty item ID, erases it.
 void store_channel(ServerConfig &config, const ChannelValue &value);
 
-// Removes the channel with this number and the name-only channels with this name.
+// Removes the channel with this number and the name-only channels with this name; the server
+// becomes modified when anything was removed.
 void erase_channel(ServerConfig &config, int32_t channel_id, const char *channel_name);
 
 void clear_marks(ServerConfig &config);
@@ -38,6 +39,6 @@ int32_t find_by_item_id(const ServerConfig &config, const std::string &item_id);
 void rebuild_indexes(ServerConfig &config);
 
 // Appends a channel read from a file; the indexes are rebuilt once the whole file is read.
-void append_parsed_channel(ServerConfig &config, const ChannelValue &value);
+void append_parsed_channel(ServerConfig &config, ChannelValue value);
 
 }  // namespace tagcfg

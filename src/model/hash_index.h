@@ -2,7 +2,8 @@
 // grows to roughly twice its size when it is 75 % full; new entries go to the front of their
 // chain and a search takes the first equal key, so among equal keys the newest wins (until a
 // growth, which reverses the order of entries that move from one chain into one chain).
-// Every entry keeps its hash, so growing never rehashes a text.
+// Every entry keeps its hash, so growing never rehashes a text and a search compares texts only
+// when the hashes agree.
 #pragma once
 
 #include <cstdint>
@@ -42,39 +43,48 @@ struct NameKey {
 template <typename Key>
 class HashIndex {
 public:
-    HashIndex() : buckets_(kInitialBucketCount, nullptr), threshold_(threshold_for(kInitialBucketCount)) {}
+    HashIndex() : buckets_(kInitialBucketCount), threshold_(threshold_for(kInitialBucketCount)) {}
     HashIndex(const HashIndex &) = delete;
     HashIndex &operator=(const HashIndex &) = delete;
     ~HashIndex() { clear(); }
 
     void insert(typename Key::Stored key, typename Key::Lookup lookup, Channel *channel) {
         if (entry_count_ >= threshold_) grow(2 * bucket_count());
-        uint32_t hash = Key::hash(lookup);
-        Entry *&chain = buckets_[hash % bucket_count()];
-        chain = new Entry{key, channel, hash, chain};
+        const uint32_t hash = Key::hash(lookup);
+        push_front(buckets_[hash % bucket_count()], Entry{key, channel, hash, nullptr});
         ++entry_count_;
     }
 
     // The channel of the first entry with an equal key.
     Channel *find(typename Key::Lookup key) const {
-        for (Entry *e = buckets_[Key::hash(key) % bucket_count()]; e; e = e->next)
-            if (Key::equal(e->key, key)) return e->channel;
+        const uint32_t hash = Key::hash(key);
+        for (const Entry *e = first(hash); e; e = e->next)
+            if (e->hash == hash && Key::equal(e->key, key)) return e->channel;
         return nullptr;
     }
 
     // Every channel under an equal key, front of the chain first.
     std::vector<Channel *> find_all(typename Key::Lookup key) const {
         std::vector<Channel *> found;
-        for (Entry *e = buckets_[Key::hash(key) % bucket_count()]; e; e = e->next)
-            if (Key::equal(e->key, key)) found.push_back(e->channel);
+        const uint32_t hash = Key::hash(key);
+        for (const Entry *e = first(hash); e; e = e->next)
+            if (e->hash == hash && Key::equal(e->key, key)) found.push_back(e->channel);
         return found;
     }
 
     // Removes the entries under an equal key that refer to this channel.
     void remove(typename Key::Lookup key, const Channel *channel) {
-        for (Entry **link = &buckets_[Key::hash(key) % bucket_count()]; *link;) {
+        const uint32_t hash = Key::hash(key);
+        auto matches = [&](const Entry &e) { return e.channel == channel && e.hash == hash && Key::equal(e.key, key); };
+        Entry &head = buckets_[hash % bucket_count()];
+        while (head.channel && matches(head)) {
+            pop_front(head);
+            --entry_count_;
+        }
+        if (!head.channel) return;
+        for (Entry **link = &head.next; *link;) {
             Entry *e = *link;
-            if (e->channel == channel && Key::equal(e->key, key)) {
+            if (matches(*e)) {
                 *link = e->next;
                 delete e;
                 --entry_count_;
@@ -86,11 +96,7 @@ public:
 
     // Frees every entry; the bucket count and threshold stay.
     void clear() {
-        for (Entry *&chain : buckets_)
-            while (Entry *e = chain) {
-                chain = e->next;
-                delete e;
-            }
+        for (Entry &head : buckets_) free_chain(head);
         entry_count_ = 0;
     }
 
@@ -101,35 +107,65 @@ public:
     // The channels of one chain, front first: lets tests see the chain order.
     std::vector<Channel *> chain(uint32_t bucket) const {
         std::vector<Channel *> channels;
-        for (Entry *e = buckets_[bucket]; e; e = e->next) channels.push_back(e->channel);
+        const Entry &head = buckets_[bucket];
+        for (const Entry *e = head.channel ? &head : nullptr; e; e = e->next) channels.push_back(e->channel);
         return channels;
     }
 
 private:
+    // The front entry of each chain lives in the bucket array itself (an empty bucket has no
+    // channel), so a search that hits the front touches one bucket and no separate entry.
     struct Entry {
-        typename Key::Stored key;
-        Channel *channel;
-        uint32_t hash;
-        Entry *next;
+        typename Key::Stored key{};
+        Channel *channel = nullptr;
+        uint32_t hash = 0;
+        Entry *next = nullptr;
     };
 
     static uint32_t threshold_for(uint32_t buckets) { return static_cast<uint32_t>(uint64_t{buckets} * 75 / 100); }
 
+    const Entry *first(uint32_t hash) const {
+        const Entry &head = buckets_[hash % bucket_count()];
+        return head.channel ? &head : nullptr;
+    }
+
+    static void push_front(Entry &head, const Entry &entry) {
+        Entry *moved = head.channel ? new Entry(head) : nullptr;
+        head = entry;
+        head.next = moved;
+    }
+
+    static void pop_front(Entry &head) {
+        if (Entry *second = head.next) {
+            head = *second;
+            delete second;
+        } else {
+            head = Entry{};
+        }
+    }
+
+    static void free_chain(Entry &head) {
+        while (Entry *e = head.next) {
+            head.next = e->next;
+            delete e;
+        }
+        head = Entry{};
+    }
+
     void grow(uint32_t n) {
-        uint32_t count = grown_bucket_count(n);
-        std::vector<Entry *> grown(count, nullptr);
-        for (Entry *chain : buckets_)
-            while (Entry *e = chain) {
-                chain = e->next;
-                Entry *&target = grown[e->hash % count];
-                e->next = target;
-                target = e;
-            }
+        const uint32_t count = grown_bucket_count(n);
+        std::vector<Entry> grown(count);
+        // Entries move from the front of each old chain to the front of their new chain.
+        for (Entry &head : buckets_) {
+            if (!head.channel) continue;
+            for (const Entry *e = &head; e; e = e->next) push_front(grown[e->hash % count], *e);
+            free_chain(head);
+        }
         buckets_.swap(grown);
         threshold_ = threshold_for(count);
     }
 
-    std::vector<Entry *> buckets_;
+    std::vector<Entry> buckets_;
     uint32_t entry_count_ = 0;
     uint32_t threshold_;
 };

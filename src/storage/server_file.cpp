@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <string_view>
 
 #include "model/channel_table.h"
 #include "platform/files.h"
@@ -15,13 +16,13 @@ constexpr const char kEol[] = "\r\n";
 
 bool is_space(unsigned char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
 
-// Yields the lines of a text with their LF dropped and their trailing white space removed;
-// lines after the first whose first byte is ";" come out empty.
+// Yields the lines of a text, as views into it, with their LF dropped and their trailing white
+// space removed; lines after the first whose first byte is ";" come out empty.
 class LineReader {
 public:
     LineReader(const char *text, size_t length) : next_(text), end_(text + length) {}
 
-    bool next(std::string &line) {
+    bool next(std::string_view &line) {
         // An empty text still has its (empty) first line.
         if (next_ == end_ && number_ > 0) return false;
         const char *lf = static_cast<const char *>(std::memchr(next_, '\n', static_cast<size_t>(end_ - next_)));
@@ -29,7 +30,7 @@ public:
         const char *trimmed = stop;
         while (trimmed > next_ && is_space(static_cast<unsigned char>(trimmed[-1]))) --trimmed;
         bool comment = number_ > 0 && next_ < stop && *next_ == ';';
-        line.assign(next_, comment ? next_ : trimmed);
+        line = std::string_view(next_, static_cast<size_t>((comment ? next_ : trimmed) - next_));
         next_ = lf ? lf + 1 : end_;
         ++number_;
         return true;
@@ -43,11 +44,12 @@ private:
     size_t number_ = 0;
 };
 
-bool starts_with(const std::string &line, const char *keyword) {
-    return line.compare(0, std::strlen(keyword), keyword) == 0;
+// The value behind a keyword at the start of the line, or false when the line has another start.
+bool keyword_value(std::string_view line, std::string_view keyword, std::string_view &value) {
+    if (line.substr(0, keyword.size()) != keyword) return false;
+    value = line.substr(keyword.size());
+    return true;
 }
-
-std::string value_after(const std::string &line, const char *keyword) { return line.substr(std::strlen(keyword)); }
 
 // Texts go into the file only up to their first CR or LF, so no text can add or break lines.
 void put_line(std::string &out, const char *keyword, const std::string &text) {
@@ -57,7 +59,7 @@ void put_line(std::string &out, const char *keyword, const std::string &text) {
 }
 
 struct Head {
-    const char *keyword;
+    std::string_view keyword;
     std::string ServerConfig::*field;
 };
 
@@ -105,7 +107,7 @@ uint32_t parse_unsigned_base0(const char *p) {
 
 bool parse_server_config(ServerConfig &config, const char *text, size_t length, ParseError *error) {
     LineReader lines(text, length);
-    std::string line;
+    std::string_view line, value;
     lines.next(line);
     if (line != kSignature) return fail(error, 1, "the first line is not the signature %%OPC_SERVER_CONFIG");
 
@@ -118,24 +120,26 @@ bool parse_server_config(ServerConfig &config, const char *text, size_t length, 
         }
         const Head *head = nullptr;
         for (const Head &h : kHeads)
-            if (starts_with(line, h.keyword)) {
+            if (keyword_value(line, h.keyword, value)) {
                 head = &h;
                 break;
             }
         if (!head)
             return fail(error, lines.number(),
                         "a server line must begin with PROGID:, CLSID:, HOSTNAME:, CHANNEL_FORMAT: or DESCRIPTION:");
-        config.*(head->field) = value_after(line, head->keyword);
+        config.*(head->field) = value;
     }
     if (!in_channels) return true;
 
     // `line` is a block header here.
     for (;;) {
         ChannelValue block;
-        if (starts_with(line, "%CHANNEL:")) {
-            block.channel_name = value_after(line, "%CHANNEL:");
-        } else if (starts_with(line, "%CHANID:")) {
-            block.channel_id = static_cast<int32_t>(parse_unsigned_base0(line.c_str() + std::strlen("%CHANID:")));
+        if (keyword_value(line, "%CHANNEL:", value)) {
+            block.channel_name = value;
+        } else if (keyword_value(line, "%CHANID:", value)) {
+            // The value ends at the line's end, which is a byte of the text or its end: copy it so
+            // the conversion sees a terminator.
+            block.channel_id = static_cast<int32_t>(parse_unsigned_base0(std::string(value).c_str()));
         } else {
             return fail(error, lines.number(), "a line beginning with % must be %CHANNEL: or %CHANID:");
         }
@@ -146,11 +150,11 @@ bool parse_server_config(ServerConfig &config, const char *text, size_t length, 
                 next_block = true;
                 break;
             }
-            if (starts_with(line, "ID:")) block.item_id = value_after(line, "ID:");
-            else if (starts_with(line, "ACCPATH:")) block.access_path = value_after(line, "ACCPATH:");
+            if (keyword_value(line, "ID:", value)) block.item_id = value;
+            else if (keyword_value(line, "ACCPATH:", value)) block.access_path = value;
             else return fail(error, lines.number(), "a channel line must begin with ID: or ACCPATH:");
         }
-        append_parsed_channel(config, block);
+        append_parsed_channel(config, std::move(block));
         if (!next_block) return true;
     }
 }

@@ -41,6 +41,8 @@ protected:
         view.open(*server, connected);
     }
     void TearDown() override {
+        server.reset();
+        EXPECT_EQ(sim::opc_calls().live_server_objects, 0);
         EXPECT_EQ(sim::opc_calls().live_task_strings, 0);
         sim::reset();
     }

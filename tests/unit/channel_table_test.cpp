@@ -77,13 +77,15 @@ TEST_F(ChannelTableTest, StoreAppendsNamelessChannelsAtTheEnd) {
     EXPECT_EQ(lookup_channel(config, -1, "Ignored"), nullptr);
 }
 
-TEST_F(ChannelTableTest, StoreWithEmptyItemErasesWithoutMarkingModified) {
+TEST_F(ChannelTableTest, StoreWithEmptyItemErasesAndMarksModifiedOnlyWhenSomethingWent) {
     store_channel(config, numbered(2, "Two"));
     config.modified = false;
+    store_channel(config, numbered(3, ""));
+    EXPECT_FALSE(config.modified);
     store_channel(config, numbered(2, ""));
     EXPECT_EQ(config.channels.size(), 0u);
     EXPECT_EQ(config.id_index.entry_count(), 0u);
-    EXPECT_FALSE(config.modified);
+    EXPECT_TRUE(config.modified);
 }
 
 TEST_F(ChannelTableTest, StoreWithNegativeNumberIsRefused) {
@@ -103,7 +105,7 @@ TEST_F(ChannelTableTest, EraseByNameTakesNameOnlyAndSameNumberChannels) {
     EXPECT_EQ(ids_in_order(config), (std::vector<int32_t>{6, -1}));
     EXPECT_EQ(config.name_index.entry_count(), 2u);
     EXPECT_EQ(config.id_index.entry_count(), 1u);
-    EXPECT_FALSE(config.modified);
+    EXPECT_TRUE(config.modified);
 }
 
 TEST_F(ChannelTableTest, EraseByNumberRemovesEveryDuplicate) {

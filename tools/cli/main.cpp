@@ -1,1 +1,105 @@
-int main() { return 0; }
+// The host program: does with a project's configuration set what the SCADA host does through the
+// library, one command per run, so that sets can be inspected, checked and edited from scripts.
+#include <cstring>
+#include <iostream>
+#include <new>
+#include <string>
+
+#include "command.h"
+
+namespace tagcfg::cli {
+namespace {
+
+// One row per command; a new command needs only its row and its run function.
+const Command kCommands[] = {
+    {"show", "DIR BASE", "list the servers and channels of the set", 2, 2, false, run_show},
+    {"check", "DIR BASE", "read every file of the set and give the reason for each rejected one", 2, 2, false,
+     run_check},
+    {"set-host", "DIR BASE SERVER HOST", "set the computer a server runs on (\"\" for this one)", 4, 4, true,
+     run_set_host},
+    {"add-channel", "DIR BASE SERVER CHANNEL-ID ITEM-ID", "bind a numbered channel to an item", 5, 5, true,
+     run_add_channel},
+    {"remove-channel", "DIR BASE SERVER CHANNEL-ID [NAME]",
+     "remove a channel (CHANNEL-ID -1 and NAME for a channel known by name)", 4, 5, true, run_remove_channel},
+    {"find", "DIR BASE ITEM-ID", "print the number of a channel bound to the item (exit 1: none)", 3, 3, false,
+     run_find},
+    {"gc", "DIR BASE KEEP-FILE", "remove every channel not listed as \"SERVER CHANNEL-ID [NAME]\" in KEEP-FILE", 3,
+     3, true, run_gc},
+    {"save", "DIR BASE", "load and save the set (--write-all rewrites every file)", 2, 2, true, run_save},
+};
+
+constexpr const char *kWriteAll = "--write-all";
+
+void print_synopsis(std::ostream &out, const Command &command) {
+    out << "  tagcfg " << command.name << ' ' << command.operands << (command.accepts_write_all ? " [--write-all]" : "")
+        << '\n';
+}
+
+void print_usage(std::ostream &out) {
+    out << "Usage:\n";
+    for (const Command &command : kCommands) {
+        print_synopsis(out, command);
+        out << "      " << command.summary << '\n';
+    }
+    out << "  tagcfg help\n"
+        << "Editing commands save only the servers they changed unless --write-all is given.\n"
+        << "Exit status: 0 done, 1 failed (see the message), 2 wrong command line.\n";
+}
+
+const Command *find_command(const char *name) {
+    for (const Command &command : kCommands)
+        if (std::strcmp(command.name, name) == 0) return &command;
+    return nullptr;
+}
+
+Args parse_args(const Command &command, int argc, char **argv) {
+    Args args;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--", 2) != 0) {
+            args.positional.emplace_back(argv[i]);
+        } else if (command.accepts_write_all && std::strcmp(argv[i], kWriteAll) == 0) {
+            args.write_all = true;
+        } else {
+            throw UsageError(std::string("unknown option ") + argv[i]);
+        }
+    }
+    if (args.positional.size() < command.min_args) throw UsageError("too few arguments");
+    if (args.positional.size() > command.max_args) throw UsageError("too many arguments");
+    return args;
+}
+
+int run(int argc, char **argv) {
+    if (argc < 2) {
+        print_usage(std::cerr);
+        return kUsageError;
+    }
+    if (std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) {
+        print_usage(std::cout);
+        return kSuccess;
+    }
+    const Command *command = find_command(argv[1]);
+    if (!command) {
+        std::cerr << "tagcfg: unknown command " << argv[1] << "\n";
+        print_usage(std::cerr);
+        return kUsageError;
+    }
+    try {
+        return command->run(parse_args(*command, argc, argv));
+    } catch (const UsageError &error) {
+        std::cerr << "tagcfg " << command->name << ": " << error.what() << "\nUsage:\n";
+        print_synopsis(std::cerr, *command);
+        return kUsageError;
+    }
+}
+
+}  // namespace
+}  // namespace tagcfg::cli
+
+int main(int argc, char **argv) {
+    try {
+        return tagcfg::cli::run(argc, argv);
+    } catch (const std::bad_alloc &) {
+        std::cerr << "tagcfg: out of memory\n";
+        return tagcfg::cli::kFailure;
+    }
+}

@@ -1,0 +1,46 @@
+// What every command of the host program shares: its arguments, its exit statuses and the
+// table entry through which main() finds it.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tagcfg::cli {
+
+enum ExitStatus { kSuccess = 0, kFailure = 1, kUsageError = 2 };
+
+struct Args {
+    std::vector<std::string> positional;  // after the command name
+    bool write_all = false;                // "--write-all" was given
+};
+
+// Thrown for a malformed command line; main() prints the command's synopsis and exits 2.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct Command {
+    const char *name;
+    const char *operands;  // shown after the name in the usage text
+    const char *summary;
+    size_t min_args;
+    size_t max_args;
+    bool accepts_write_all;
+    int (*run)(const Args &args);
+};
+
+// A whole decimal integer (optional sign, no blanks, no trailing bytes, within int range), else
+// UsageError naming what the text should have been.
+int parse_number(const std::string &text, const char *what);
+
+int run_show(const Args &args);
+int run_check(const Args &args);
+int run_set_host(const Args &args);
+int run_add_channel(const Args &args);
+int run_remove_channel(const Args &args);
+int run_find(const Args &args);
+int run_gc(const Args &args);
+int run_save(const Args &args);
+
+}  // namespace tagcfg::cli
