@@ -1,11 +1,31 @@
 #include "model/channel.h"
 
+#include <algorithm>
+
 namespace tagcfg {
 
-Channel *ChannelList::append(std::unique_ptr<Channel> owned) {
-    Channel *channel = owned.release();
-    channel->prev_ = tail_;
+namespace {
+constexpr size_t kFirstBlock = 16;
+constexpr size_t kLargestBlock = 4096;
+}  // namespace
+
+Channel *ChannelList::append() {
+    Channel *channel;
+    if (free_) {
+        channel = free_;
+        free_ = free_->next_;
+    } else {
+        if (unused_in_last_block_ == 0) {
+            // Each block about as large as the list so far: a list of n channels needs few blocks.
+            size_t size = std::min(kLargestBlock, std::max(kFirstBlock, count_));
+            blocks_.push_back(std::make_unique<Channel[]>(size));
+            unused_in_last_block_ = size;
+        }
+        channel = &blocks_.back()[--unused_in_last_block_];
+    }
+    // Channels are handed out empty: fresh in their block, or emptied by remove().
     channel->next_ = nullptr;
+    channel->prev_ = tail_;
     (tail_ ? tail_->next_ : head_) = channel;
     tail_ = channel;
     ++count_;
@@ -16,11 +36,16 @@ void ChannelList::remove(Channel *channel) {
     (channel->prev_ ? channel->prev_->next_ : head_) = channel->next_;
     (channel->next_ ? channel->next_->prev_ : tail_) = channel->prev_;
     --count_;
-    delete channel;
+    *channel = Channel{};  // frees its texts now, not when the block goes
+    channel->next_ = free_;
+    free_ = channel;
 }
 
 void ChannelList::clear() {
-    while (head_) remove(head_);
+    head_ = tail_ = free_ = nullptr;
+    count_ = 0;
+    blocks_.clear();
+    unused_in_last_block_ = 0;
 }
 
 }  // namespace tagcfg

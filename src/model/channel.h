@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tagcfg {
 
@@ -26,17 +27,19 @@ public:
 };
 
 // Doubly linked, in insertion order. A channel never moves in memory while it is listed, so the
-// hash indexes can point at it and at its name.
+// hash indexes can point at it and at its name. Channels are carved from blocks that the list
+// owns, so reading a file of thousands of channels does not allocate each one on its own.
 class ChannelList {
 public:
     ChannelList() = default;
     ChannelList(const ChannelList &) = delete;
     ChannelList &operator=(const ChannelList &) = delete;
-    ~ChannelList() { clear(); }
+    ~ChannelList() = default;
 
-    Channel *append(std::unique_ptr<Channel> channel);
-    void remove(Channel *channel);  // unlinks and destroys
-    void clear();
+    // A new empty channel (number -1, marked) at the end of the list.
+    Channel *append();
+    void remove(Channel *channel);  // unlinks it and frees its texts
+    void clear();                   // removes every channel and gives the blocks back
 
     Channel *first() const { return head_; }
     size_t size() const { return count_; }
@@ -45,6 +48,9 @@ private:
     Channel *head_ = nullptr;
     Channel *tail_ = nullptr;
     size_t count_ = 0;
+    Channel *free_ = nullptr;  // removed channels, chained through their next pointer
+    std::vector<std::unique_ptr<Channel[]>> blocks_;
+    size_t unused_in_last_block_ = 0;
 };
 
 }  // namespace tagcfg

@@ -1,6 +1,5 @@
 #include "model/channel_table.h"
 
-#include <memory>
 
 namespace tagcfg {
 
@@ -47,11 +46,10 @@ void store_channel(ServerConfig &config, const ChannelValue &value) {
         config.modified = true;
         return;
     }
-    auto channel = std::make_unique<Channel>();
-    channel->channel_id = value.channel_id;
-    channel->item_id = value.item_id;
-    channel->access_path = value.access_path;
-    Channel *added = config.channels.append(std::move(channel));
+    Channel *added = config.channels.append();
+    added->channel_id = value.channel_id;
+    added->item_id = value.item_id;
+    added->access_path = value.access_path;
     config.id_index.insert(added->channel_id, added->channel_id, added);
     config.modified = true;
 }
@@ -103,12 +101,11 @@ void rebuild_indexes(ServerConfig &config) {
 }
 
 void append_parsed_channel(ServerConfig &config, ChannelValue value) {
-    auto channel = std::make_unique<Channel>();
+    Channel *channel = config.channels.append();
     channel->channel_id = value.channel_id;
     channel->channel_name = std::move(value.channel_name);
     channel->item_id = std::move(value.item_id);
     channel->access_path = std::move(value.access_path);
-    config.channels.append(std::move(channel));
 }
 
 }  // namespace tagcfg
