@@ -1,0 +1,125 @@
+#include "server_object.h"
+
+#include <memory>
+#include <new>
+
+#include "browser.h"
+#include "embedded_spaces.h"
+#include "module.h"
+#include "name_enumerator.h"
+#include "platform/win32/opc_interfaces.h"
+#include "wide_text.h"
+
+namespace opcsim {
+
+namespace {
+
+using tagcfg::opc::IOPCBrowseServerAddressSpace;
+using tagcfg::opc::IOPCServer;
+using tagcfg::opc::OPCHANDLE;
+using tagcfg::opc::OpcServerStatus;
+
+class ServerObject final : public IOPCServer, public IOPCBrowseServerAddressSpace {
+public:
+    explicit ServerObject(std::shared_ptr<const AddressSpace> space) : space_(std::move(space)), browser_(*space_) {
+        object_created();
+        count_server_created();
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, tagcfg::opc::kIidOpcServer))
+            *object = static_cast<IOPCServer *>(this);
+        else if (IsEqualIID(iid, tagcfg::opc::kIidOpcBrowseServerAddressSpace) && !space_->no_browse)
+            *object = static_cast<IOPCBrowseServerAddressSpace *>(this);
+        if (!*object) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        LONG left = InterlockedDecrement(&refs_);
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+
+    // IOPCServer: the library only creates and releases the object through it.
+    HRESULT STDMETHODCALLTYPE AddGroup(LPCWSTR, BOOL, DWORD, OPCHANDLE, LONG *, FLOAT *, DWORD, OPCHANDLE *, DWORD *,
+                                       REFIID, LPUNKNOWN *) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetErrorString(HRESULT, LCID, LPWSTR *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetGroupByName(LPCWSTR, REFIID, LPUNKNOWN *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetStatus(OpcServerStatus **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RemoveGroup(OPCHANDLE, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateGroupEnumerator(DWORD, REFIID, LPUNKNOWN *) override { return E_NOTIMPL; }
+
+    // IOPCBrowseServerAddressSpace
+    HRESULT STDMETHODCALLTYPE QueryOrganization(DWORD *namespace_type) override {
+        count_call();
+        if (!namespace_type) return E_INVALIDARG;
+        *namespace_type = static_cast<DWORD>(browser_.namespace_type());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ChangeBrowsePosition(DWORD direction, LPCWSTR name) override {
+        count_call();
+        return browser_.change_position(static_cast<int>(direction), narrow(name));
+    }
+    HRESULT STDMETHODCALLTYPE BrowseOPCItemIDs(DWORD browse_type, LPCWSTR, VARTYPE, DWORD,
+                                               IEnumString **names) override {
+        count_call();
+        if (!names) return E_INVALIDARG;
+        *names = nullptr;
+        if (browse_type < kBranch || browse_type > kFlat) return E_INVALIDARG;
+        std::vector<std::wstring> wide;
+        try {
+            for (const std::string &name : browser_.browse(static_cast<int>(browse_type))) wide.push_back(widen(name));
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+        bool empty = wide.empty();
+        *names = make_name_enumerator(std::move(wide), space_->null_name);
+        if (!*names) return E_OUTOFMEMORY;
+        // An empty enumeration still hands out an enumerator, with S_FALSE.
+        return empty ? S_FALSE : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetItemID(LPWSTR name, LPWSTR *item_id) override {
+        count_call();
+        if (!item_id) return E_INVALIDARG;
+        *item_id = nullptr;
+        std::string id;
+        HRESULT result = browser_.item_id(narrow(name), id);
+        if (FAILED(result)) return result;
+        *item_id = task_string(widen(id));
+        return *item_id ? S_OK : E_OUTOFMEMORY;
+    }
+    HRESULT STDMETHODCALLTYPE BrowseAccessPaths(LPCWSTR, IEnumString **access_paths) override {
+        count_call();
+        if (access_paths) *access_paths = nullptr;
+        return E_NOTIMPL;
+    }
+
+private:
+    ~ServerObject() { object_destroyed(); }
+
+    volatile LONG refs_ = 1;
+    std::shared_ptr<const AddressSpace> space_;
+    Browser browser_;
+};
+
+}  // namespace
+
+HRESULT create_server_object(const ServerClass &server_class, REFIID iid, void **object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    std::shared_ptr<const AddressSpace> space = embedded_space(server_class.space);
+    if (!space) return E_FAIL;
+    auto *server = new (std::nothrow) ServerObject(std::move(space));
+    if (!server) return E_OUTOFMEMORY;
+    HRESULT result = server->QueryInterface(iid, object);
+    server->Release();
+    return result;
+}
+
+}  // namespace opcsim
