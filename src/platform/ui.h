@@ -31,6 +31,63 @@ public:
     // Sets TVIS_EXPANDEDONCE and the children count in one update.
     virtual void mark_expanded_once(TreeNode node, int children) = 0;
     virtual void enable(bool enabled) = 0;
+    // Shows the library's shared images (as the normal image list).
+    virtual void use_shared_images() = 0;
 };
+
+// A single-column report list view. Rows carry a text and an image; at most one row is selected.
+class ListView {
+public:
+    virtual ~ListView() = default;
+    // The one column: its title, as wide as the client area, header hidden.
+    virtual void set_single_column(const std::string &title) = 0;
+    virtual int count() = 0;
+    // Inserts at index (count() appends); returns the row's index.
+    virtual int insert(int index, const std::string &text, int image) = 0;
+    virtual std::string text(int row) = 0;
+    virtual int image(int row) = 0;
+    virtual void erase(int row) = 0;
+    // The first selected row, or -1.
+    virtual int selected() = 0;
+    // Gives the row the selected and focused states.
+    virtual void select(int row) = 0;
+    // Turns redrawing off while many rows change at once.
+    virtual void set_redraw(bool redraw) = 0;
+    // Shows the library's shared images (as the small image list).
+    virtual void use_shared_images() = 0;
+};
+
+// A running dialog's window, as the dialog's handlers see it. Controls are named by their IDs.
+class DialogWindow {
+public:
+    virtual ~DialogWindow() = default;
+    virtual void set_text(int control, const std::string &text) = 0;
+    // The control's text read into a buffer of `capacity` bytes (at most capacity - 1 kept).
+    virtual std::string text(int control, size_t capacity) = 0;
+    virtual void enable(int control, bool enabled) = 0;
+    virtual void focus(int control) = 0;
+    virtual Tree &tree(int control) = 0;
+    virtual ListView &list(int control) = 0;
+    // A string of the library's own string table, read into a buffer of `capacity` characters.
+    virtual std::string load_string(int id, size_t capacity) = 0;
+    // A message box owned by the dialog; returns the button pressed (IDOK 1, IDYES 6, IDNO 7).
+    virtual int message_box(const std::string &text, const std::string &caption, unsigned style) = 0;
+    // Posts the dialog's private message (WM_USER + 1) to itself.
+    virtual void post_connect_step() = 0;
+    // Shows the wait cursor; returns a token for restore_cursor.
+    virtual void *show_wait_cursor() = 0;
+    virtual void restore_cursor(void *previous) = 0;
+    virtual void end(int result) = 0;
+};
+
+// Message box styles and answers, as the system numbers them.
+constexpr unsigned kMbIconHand = 0x10;
+constexpr unsigned kMbYesNo = 0x04;
+constexpr unsigned kMbIconExclamation = 0x30;
+constexpr unsigned kMbDefButton2 = 0x100;
+constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
 
 }  // namespace tagcfg::ui

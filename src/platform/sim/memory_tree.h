@@ -38,11 +38,13 @@ public:
     bool expanded_once(TreeNode node) override { return of(node)->expanded_once; }
     void mark_expanded_once(TreeNode node, int children) override;
     void enable(bool enabled) override { enabled_ = enabled; }
+    void use_shared_images() override { shared_images_ = true; }
 
     // A click on the expand button: the control raises the expanding event every time.
     void click_expand_button(TreeNode node);
 
     bool enabled() const { return enabled_; }
+    bool shows_shared_images() const { return shared_images_; }
     TreeNode made_visible() const { return visible_; }
     const Node &node(TreeNode handle) const { return *of(handle); }
     std::vector<TreeNode> top_level() const;
@@ -57,6 +59,7 @@ private:
     TreeNode selection_ = nullptr;
     TreeNode visible_ = nullptr;
     bool enabled_ = true;
+    bool shared_images_ = false;
 };
 
 }  // namespace tagcfg::ui

@@ -1,0 +1,155 @@
+#include "platform/sim/memory_dialog.h"
+
+#include <map>
+
+#include "dialogs/creation_list.h"
+#include "resource_ids.h"
+#include "texts_en.h"
+
+namespace tagcfg::ui {
+
+namespace {
+
+// The English string table, as the library's resources hold it.
+const std::map<int, std::string> &string_table() {
+    static const std::map<int, std::string> table = {
+        {IDS_MY_COMPUTER, STR_MY_COMPUTER},
+        {IDS_NETWORK_NEIGHBOURHOOD, STR_NETWORK_NEIGHBOURHOOD},
+        {IDS_ENTIRE_NETWORK, STR_ENTIRE_NETWORK},
+        {IDS_ITEM_ID_COLUMN, STR_ITEM_ID_COLUMN},
+        {IDS_WARNING_CAPTION, STR_WARNING_CAPTION},
+        {IDS_ERROR_CAPTION, STR_ERROR_CAPTION},
+        {IDS_CONNECT_FAILED, STR_CONNECT_FAILED},
+        {IDS_SERVER_COLUMNS, STR_SERVER_COLUMNS},
+        {IDS_NOT_CONFIGURED, STR_NOT_CONFIGURED},
+        {IDS_CONFIRM_SERVER_CHANGE, STR_CONFIRM_SERVER_CHANGE},
+    };
+    return table;
+}
+
+std::string cut(const std::string &text, size_t capacity) {
+    return capacity == 0 ? std::string() : text.substr(0, capacity - 1);
+}
+
+}  // namespace
+
+MemoryDialog::MemoryDialog(DialogObject &dialog) : dialog_(dialog) {}
+
+std::string MemoryDialog::text(int control, size_t capacity) { return cut(controls_[control].text, capacity); }
+
+void MemoryDialog::enable(int control, bool enabled) {
+    controls_[control].enabled = enabled;
+    if (trees_.count(control)) trees_[control].enable(enabled);
+}
+
+bool MemoryDialog::enabled_control(int control) {
+    if (trees_.count(control)) return trees_[control].enabled();
+    return controls_[control].enabled;
+}
+
+Tree &MemoryDialog::tree(int control) {
+    auto found = trees_.find(control);
+    if (found != trees_.end()) return found->second;
+    MemoryTree &tree = trees_[control];
+    tree.on_expanding = [this, control](TreeNode node) {
+        Message m;
+        m.kind = MessageKind::notify;
+        m.control = control;
+        m.code = kTvnItemExpanding;
+        m.node = node;
+        deliver(m);
+    };
+    return tree;
+}
+
+ListView &MemoryDialog::list(int control) {
+    auto found = lists_.find(control);
+    if (found != lists_.end()) return found->second;
+    MemoryList &list = lists_[control];
+    list.on_item_changed = [this, control] {
+        Message m;
+        m.kind = MessageKind::notify;
+        m.control = control;
+        m.code = kLvnItemChanged;
+        deliver(m);
+    };
+    return list;
+}
+
+std::string MemoryDialog::load_string(int id, size_t capacity) {
+    auto found = string_table().find(id);
+    return found == string_table().end() ? std::string() : cut(found->second, capacity);
+}
+
+int MemoryDialog::message_box(const std::string &text, const std::string &caption, unsigned style) {
+    shown_.push_back({text, caption, style});
+    if (answers.empty()) return kIdOk;
+    int answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+void *MemoryDialog::show_wait_cursor() {
+    ++wait_cursors_;
+    return reinterpret_cast<void *>(static_cast<intptr_t>(++cursor_depth_));
+}
+
+void MemoryDialog::restore_cursor(void *) { --cursor_depth_; }
+
+void MemoryDialog::end(int result) {
+    if (ended_) return;
+    ended_ = true;
+    result_ = result;
+}
+
+void MemoryDialog::deliver(const Message &message) {
+    if (!ended_) dialog_.dispatch(*this, message);
+}
+
+void MemoryDialog::click(int control) {
+    if (!enabled_control(control)) return;  // a disabled button cannot be pressed
+    Message m;
+    m.kind = MessageKind::command;
+    m.control = control;
+    deliver(m);
+    run_posted();
+}
+
+void MemoryDialog::double_click(int tree_control) {
+    Message m;
+    m.kind = MessageKind::notify;
+    m.control = tree_control;
+    m.code = kNmDoubleClick;
+    deliver(m);
+    run_posted();
+}
+
+void MemoryDialog::run_posted() {
+    while (!posted_.empty() && !ended_) {
+        Message m = posted_.front();
+        posted_.pop_front();
+        deliver(m);
+    }
+}
+
+int MemoryDialogHost::run(DialogObject &dialog, const std::function<void(MemoryDialog &)> &user) {
+    push_creation(&dialog);
+    MemoryDialog window(dialog);
+    // The window's first message binds it to the newest object registered on this thread.
+    DialogObject *bound = take_creation();
+    if (bound != &dialog) return -1;
+    Message init;
+    init.kind = MessageKind::init_dialog;
+    window.deliver(init);
+    window.run_posted();
+    if (!window.ended()) user(window);
+    return window.ended() ? window.result() : -1;
+}
+
+int MemoryDialogHost::run_failing(DialogObject &dialog) {
+    push_creation(&dialog);
+    forget_creation(&dialog);
+    return -1;
+}
+
+}  // namespace tagcfg::ui

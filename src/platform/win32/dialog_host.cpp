@@ -1,0 +1,142 @@
+// Modal dialogs from the library's own templates. A window is bound to its dialog object at its
+// first message, through the creation list; from then on the window's DWLP_USER slot leads every
+// message to the object (a binding that is the same on 32 and 64 bits).
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "dialogs/creation_list.h"
+#include "dialogs/dialog_host.h"
+#include "frame/module_state.h"
+#include "platform/win32/controls.h"
+
+namespace tagcfg {
+
+namespace {
+
+constexpr UINT kConnectStep = WM_USER + 1;
+
+HINSTANCE module_instance() { return static_cast<HINSTANCE>(module_state().instance); }
+
+class Win32DialogWindow : public ui::DialogWindow {
+public:
+    Win32DialogWindow(HWND window, DialogObject &dialog) : window_(window), dialog_(dialog) {}
+    DialogObject &dialog() { return dialog_; }
+
+    void set_text(int control, const std::string &text) override { SetDlgItemTextA(window_, control, text.c_str()); }
+    std::string text(int control, size_t capacity) override {
+        std::vector<char> buffer(capacity ? capacity : 1, 0);
+        GetDlgItemTextA(window_, control, buffer.data(), static_cast<int>(buffer.size()));
+        buffer.back() = 0;
+        return buffer.data();
+    }
+    void enable(int control, bool enabled) override { EnableWindow(GetDlgItem(window_, control), enabled); }
+    void focus(int control) override { SetFocus(GetDlgItem(window_, control)); }
+    ui::Tree &tree(int control) override { return control_of(trees_, control); }
+    ui::ListView &list(int control) override { return control_of(lists_, control); }
+    std::string load_string(int id, size_t capacity) override {
+        std::vector<char> buffer(capacity ? capacity : 1, 0);
+        LoadStringA(module_instance(), static_cast<UINT>(id), buffer.data(), static_cast<int>(buffer.size()));
+        buffer.back() = 0;
+        return buffer.data();
+    }
+    int message_box(const std::string &text, const std::string &caption, unsigned style) override {
+        return MessageBoxA(window_, text.c_str(), caption.c_str(), style);
+    }
+    void post_connect_step() override { PostMessageA(window_, kConnectStep, 0, 0); }
+    void *show_wait_cursor() override { return SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514))); }
+    void restore_cursor(void *previous) override { SetCursor(static_cast<HCURSOR>(previous)); }
+    void end(int result) override { EndDialog(window_, result); }
+
+private:
+    template <typename Control>
+    Control &control_of(std::map<int, std::unique_ptr<Control>> &controls, int id) {
+        auto &slot = controls[id];
+        if (!slot) slot = std::make_unique<Control>(GetDlgItem(window_, id));
+        return *slot;
+    }
+
+    HWND window_;
+    DialogObject &dialog_;
+    std::map<int, std::unique_ptr<ui::Win32Tree>> trees_;
+    std::map<int, std::unique_ptr<ui::Win32List>> lists_;
+};
+
+Message translate(UINT message, WPARAM wparam, LPARAM lparam) {
+    Message m;
+    switch (message) {
+    case WM_INITDIALOG:
+        m.kind = MessageKind::init_dialog;
+        break;
+    case kConnectStep:
+        m.kind = MessageKind::connect_step;
+        break;
+    case WM_COMMAND:
+        m.kind = MessageKind::command;
+        m.control = LOWORD(wparam);
+        m.code = HIWORD(wparam);
+        break;
+    case WM_NOTIFY: {
+        auto *header = reinterpret_cast<NMHDR *>(lparam);
+        m.kind = MessageKind::notify;
+        m.control = static_cast<int>(header->idFrom);
+        m.code = static_cast<int>(header->code);
+        if (header->code == TVN_ITEMEXPANDINGA)
+            m.node = reinterpret_cast<ui::TreeNode>(reinterpret_cast<NMTREEVIEWA *>(lparam)->itemNew.hItem);
+        break;
+    }
+    default:
+        break;
+    }
+    return m;
+}
+
+// Messages whose result is the procedure's own return value rather than DWLP_MSGRESULT.
+bool returns_directly(UINT message) {
+    return message == WM_INITDIALOG || message == WM_COMPAREITEM || message == WM_VKEYTOITEM ||
+           message == WM_CHARTOITEM || message == WM_QUERYDRAGICON ||
+           (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC);
+}
+
+INT_PTR CALLBACK dialog_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto *bound = reinterpret_cast<Win32DialogWindow *>(GetWindowLongPtrA(window, DWLP_USER));
+    if (!bound) {
+        DialogObject *dialog = take_creation();
+        if (!dialog) return FALSE;
+        bound = new Win32DialogWindow(window, *dialog);
+        SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(bound));
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, DWLP_USER, 0);
+        delete bound;
+        return FALSE;
+    }
+    // Nothing thrown may cross into the window system.
+    bool handled = false;
+    try {
+        handled = bound->dialog().dispatch(*bound, translate(message, wparam, lparam));
+    } catch (...) {
+        handled = false;
+    }
+    if (!handled) return FALSE;
+    if (returns_directly(message)) return 0;  // every handler's result is 0
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, 0);
+    return TRUE;
+}
+
+}  // namespace
+
+int run_dialog(DialogObject &dialog, tagcfg_window parent) {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    push_creation(&dialog);
+    INT_PTR result = DialogBoxParamA(module_instance(), MAKEINTRESOURCEA(dialog.template_id()),
+                                     static_cast<HWND>(parent), dialog_procedure, 0);
+    forget_creation(&dialog);
+    return static_cast<int>(result);
+}
+
+}  // namespace tagcfg
