@@ -1,0 +1,104 @@
+#include "dialogs/channel_setup_dialog.h"
+
+#include <cstdio>
+
+#include "opc/connect.h"
+#include "resource_ids.h"
+
+namespace tagcfg {
+
+namespace {
+
+constexpr size_t kMessageText = 200;
+constexpr size_t kCaptionText = 80;
+constexpr size_t kEditText = 1024;  // at most 1023 bytes of an item ID or access path are taken
+
+using Row = MessageRow<ChannelSetupDialog>;
+
+}  // namespace
+
+ChannelSetupDialog::ChannelSetupDialog(int server_number, ServerConfig &server, int32_t channel_id,
+                                       const char *channel_name)
+    : server_number_(server_number), server_(server) {
+    channel_.channel_id = channel_id;
+    channel_.channel_name = channel_name ? channel_name : "";
+}
+
+int ChannelSetupDialog::template_id() const { return IDD_CHANNEL_SETUP; }
+
+bool ChannelSetupDialog::dispatch(ui::DialogWindow &window, const Message &message) {
+    static const Row table[] = {
+        {MessageKind::init_dialog, 0, 0, &ChannelSetupDialog::initialise},
+        {MessageKind::connect_step, 0, 0, &ChannelSetupDialog::connect_step},
+        {MessageKind::command, ui::kIdOk, 0, &ChannelSetupDialog::ok},
+        {MessageKind::command, ui::kIdCancel, 0, &ChannelSetupDialog::cancel},
+        {MessageKind::notify, IDC_BROWSE_TREE, kTvnItemExpanding, &ChannelSetupDialog::expanding},
+        {MessageKind::notify, IDC_BROWSE_TREE, kNmDoubleClick, &ChannelSetupDialog::double_click},
+    };
+    return dispatch_table(table, *this, window, message);
+}
+
+void ChannelSetupDialog::initialise(ui::DialogWindow &window, const Message &) {
+    ui::Tree &tree = window.tree(IDC_BROWSE_TREE);
+    tree.use_shared_images();
+    char label[32];
+    std::snprintf(label, sizeof label, "OPC%d", server_number_);
+    window.set_text(IDC_SERVER_NUMBER, label);
+    window.set_text(IDC_SERVER_PROGID, server_.progid);
+    window.set_text(IDC_SERVER_DESCRIPTION, server_.description);
+    window.set_text(IDC_SERVER_HOSTNAME, server_.hostname);
+
+    channel_.item_id.clear();
+    channel_.access_path.clear();
+    // The lookup may bind a channel known by name only to its number.
+    if (Channel *found = lookup_channel(server_, channel_.channel_id, channel_.channel_name.c_str())) {
+        channel_.item_id = found->item_id;
+        channel_.access_path = found->access_path;
+    }
+    window.set_text(IDC_CHANNEL_NAME, channel_.channel_name);
+    window.set_text(IDC_ITEM_ID, channel_.item_id);
+    window.set_text(IDC_ACCESS_PATH, channel_.access_path);
+
+    view_ = std::make_unique<BrowseView>(tree);
+    window.focus(IDC_ITEM_ID);
+    window.post_connect_step();
+}
+
+void ChannelSetupDialog::connect_step(ui::DialogWindow &window, const Message &) {
+    void *cursor = window.show_wait_cursor();
+    bool connected = connect_server(server_);
+    window.restore_cursor(cursor);
+    ui::TreeNode root = view_->insert_root_node(server_);
+    if (!connected)
+        window.message_box(window.load_string(IDS_CONNECT_FAILED, kMessageText),
+                           window.load_string(IDS_ERROR_CAPTION, kCaptionText), ui::kMbIconHand);
+    view_->open(server_, connected);
+    // The item ID as the channel had it when the dialog opened, not what was typed since.
+    if (view_->can_browse()) view_->locate_item_id(channel_.item_id, root, false);
+}
+
+void ChannelSetupDialog::ok(ui::DialogWindow &window, const Message &) {
+    channel_.item_id = window.text(IDC_ITEM_ID, kEditText);
+    channel_.access_path = window.text(IDC_ACCESS_PATH, kEditText);
+    store_channel(server_, channel_);
+    window.end(ui::kIdOk);
+}
+
+void ChannelSetupDialog::cancel(ui::DialogWindow &window, const Message &) { window.end(ui::kIdCancel); }
+
+void ChannelSetupDialog::expanding(ui::DialogWindow &, const Message &message) {
+    if (view_ && message.node) view_->on_expanding(message.node);
+}
+
+void ChannelSetupDialog::double_click(ui::DialogWindow &window, const Message &) {
+    if (!view_) return;
+    ui::Tree &tree = window.tree(IDC_BROWSE_TREE);
+    ui::TreeNode node = tree.selection();
+    if (!node || !tree.parent(node)) return;  // nothing, or the root
+    std::string item_id;
+    if (!view_->item_id_of_node(node, item_id)) return;
+    window.set_text(IDC_ITEM_ID, item_id);
+    window.set_text(IDC_ACCESS_PATH, "");
+}
+
+}  // namespace tagcfg

@@ -1,0 +1,38 @@
+// The channel setup dialog: binds one channel of a server to an OPC item, picked from the
+// server's address space or typed.
+#pragma once
+
+#include <string>
+
+#include "dialogs/dialog.h"
+#include "model/channel_table.h"
+#include "opc/browse_view.h"
+
+namespace tagcfg {
+
+class ChannelSetupDialog : public DialogObject {
+public:
+    // The server is borrowed for the length of the dialog; the name is copied.
+    ChannelSetupDialog(int server_number, ServerConfig &server, int32_t channel_id, const char *channel_name);
+
+    bool dispatch(ui::DialogWindow &window, const Message &message) override;
+    int template_id() const override;
+
+    // The item ID the dialog holds: after OK, the one stored for the channel.
+    const std::string &item_id() const { return channel_.item_id; }
+
+private:
+    void initialise(ui::DialogWindow &window, const Message &message);
+    void connect_step(ui::DialogWindow &window, const Message &message);
+    void ok(ui::DialogWindow &window, const Message &message);
+    void cancel(ui::DialogWindow &window, const Message &message);
+    void expanding(ui::DialogWindow &window, const Message &message);
+    void double_click(ui::DialogWindow &window, const Message &message);
+
+    int server_number_;
+    ServerConfig &server_;
+    ChannelValue channel_;
+    std::unique_ptr<BrowseView> view_;  // made with the window's tree at initialisation
+};
+
+}  // namespace tagcfg

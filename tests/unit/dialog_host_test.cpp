@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <future>
+#include <thread>
+
+#include "dialogs/creation_list.h"
+#include "platform/sim/memory_dialog.h"
+
+using namespace tagcfg;
+
+namespace {
+
+// A dialog that records what reached its handlers.
+class Recorder : public DialogObject {
+public:
+    bool dispatch(ui::DialogWindow &window, const Message &message) override {
+        static const MessageRow<Recorder> table[] = {
+            {MessageKind::init_dialog, 0, 0, &Recorder::on_init},
+            {MessageKind::command, 5, 0, &Recorder::on_five},
+            {MessageKind::command, 5, 0, &Recorder::on_five_again},  // never reached: first row wins
+            {MessageKind::notify, 9, kNmDoubleClick, &Recorder::on_double_click},
+            {MessageKind::command, ui::kIdCancel, 0, &Recorder::on_cancel},
+        };
+        return dispatch_table(table, *this, window, message);
+    }
+    int template_id() const override { return 0; }
+
+    std::vector<std::string> seen;
+
+private:
+    void on_init(ui::DialogWindow &, const Message &) { seen.push_back("init"); }
+    void on_five(ui::DialogWindow &, const Message &m) { seen.push_back("five:" + std::to_string(m.code)); }
+    void on_five_again(ui::DialogWindow &, const Message &) { seen.push_back("again"); }
+    void on_double_click(ui::DialogWindow &, const Message &) { seen.push_back("dblclk"); }
+    void on_cancel(ui::DialogWindow &window, const Message &) { window.end(ui::kIdCancel); }
+};
+
+Message command(int control, int code = 0) {
+    Message m;
+    m.kind = MessageKind::command;
+    m.control = control;
+    m.code = code;
+    return m;
+}
+
+}  // namespace
+
+TEST(DialogDispatch, FirstMatchingRowWinsAndCodesMatterOnlyForNotifications) {
+    Recorder dialog;
+    ui::MemoryDialog window(dialog);
+    EXPECT_TRUE(dialog.dispatch(window, command(5, 0x300)));  // any notification code of a button
+    Message notify;
+    notify.kind = MessageKind::notify;
+    notify.control = 9;
+    notify.code = kTvnItemExpanding;
+    EXPECT_FALSE(dialog.dispatch(window, notify));
+    notify.code = kNmDoubleClick;
+    EXPECT_TRUE(dialog.dispatch(window, notify));
+    EXPECT_FALSE(dialog.dispatch(window, command(6)));
+    EXPECT_FALSE(dialog.dispatch(window, Message{}));
+    EXPECT_EQ(dialog.seen, (std::vector<std::string>{"five:768", "dblclk"}));
+}
+
+TEST(DialogHost, RunsInitialisationThenTheUserUntilTheDialogEnds) {
+    Recorder dialog;
+    int result = ui::MemoryDialogHost().run(dialog, [](ui::MemoryDialog &d) {
+        d.click(5);
+        d.click(ui::kIdCancel);
+        d.click(5);  // the dialog has ended: nothing more reaches it
+    });
+    EXPECT_EQ(result, ui::kIdCancel);
+    EXPECT_EQ(dialog.seen, (std::vector<std::string>{"init", "five:0"}));
+}
+
+TEST(CreationList, NestedDialogsOnOneThreadEachBindTheirOwnObject) {
+    Recorder outer, inner;
+    int inner_result = 0;
+    int outer_result = ui::MemoryDialogHost().run(outer, [&](ui::MemoryDialog &d) {
+        inner_result = ui::MemoryDialogHost().run(inner, [](ui::MemoryDialog &n) { n.click(ui::kIdCancel); });
+        d.click(ui::kIdCancel);
+    });
+    EXPECT_EQ(outer_result, ui::kIdCancel);
+    EXPECT_EQ(inner_result, ui::kIdCancel);
+    EXPECT_EQ(outer.seen.front(), "init");
+    EXPECT_EQ(inner.seen.front(), "init");
+}
+
+TEST(CreationList, RegistrationsAreMatchedByThread) {
+    Recorder mine, theirs;
+    std::promise<void> registered, newer_pushed;
+    DialogObject *taken_there = nullptr;
+    std::thread other([&] {
+        push_creation(&theirs);
+        registered.set_value();
+        newer_pushed.get_future().wait();
+        taken_there = take_creation();  // the newest record belongs to the other thread
+        EXPECT_EQ(take_creation(), nullptr);
+    });
+    registered.get_future().wait();
+    push_creation(&mine);
+    newer_pushed.set_value();
+    other.join();
+    EXPECT_EQ(taken_there, &theirs);
+    EXPECT_EQ(take_creation(), &mine);
+    EXPECT_EQ(take_creation(), nullptr);
+}
+
+TEST(CreationList, AFailedCreationLeavesNothingForTheNextDialog) {
+    Recorder failed, next;
+    EXPECT_EQ(ui::MemoryDialogHost().run_failing(failed), -1);
+    EXPECT_EQ(take_creation(), nullptr);
+    EXPECT_EQ(ui::MemoryDialogHost().run(next, [](ui::MemoryDialog &d) { d.click(ui::kIdCancel); }), ui::kIdCancel);
+    EXPECT_TRUE(failed.seen.empty());
+}
+
+TEST(CreationList, DialogsOnTwoThreadsRunAtOnce) {
+    constexpr int kRounds = 200;
+    auto run_many = [] {
+        int ended = 0;
+        for (int i = 0; i < kRounds; ++i) {
+            Recorder dialog;
+            ended += ui::MemoryDialogHost().run(dialog, [](ui::MemoryDialog &d) { d.click(ui::kIdCancel); }) ==
+                     ui::kIdCancel;
+        }
+        return ended;
+    };
+    int first = 0, second = 0;
+    std::thread a([&] { first = run_many(); }), b([&] { second = run_many(); });
+    a.join();
+    b.join();
+    EXPECT_EQ(first, kRounds);
+    EXPECT_EQ(second, kRounds);
+}
