@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 
 #include "platform/files.h"
 
@@ -79,24 +78,6 @@ bool replace_file(const std::string &path, const std::string &bytes) {
     if (ok && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
     ::unlink(temporary.c_str());
     return false;
-}
-
-bool read_file(const std::string &path, std::string &bytes) {
-    bytes.clear();
-    std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    // One allocation for the usual case; the loop still reads whatever the file really holds.
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        long size = std::ftell(file);
-        if (size > 0) bytes.reserve(static_cast<size_t>(size));
-        std::rewind(file);
-    }
-    char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, n);
-    bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
 }
 
 }  // namespace tagcfg::platform
