@@ -17,6 +17,7 @@
 #include "opc/connect.h"
 #include "opc/opc_util.h"
 #include "opcsim_classes.h"
+#include "opcsim_fixture.h"
 #include "platform/sim/memory_tree.h"
 #include "platform/win32/opc_interfaces.h"
 #include "tagcfg_api.h"
@@ -25,35 +26,6 @@ using namespace tagcfg;
 
 namespace wintest {
 namespace {
-
-// opcsim.dll from beside the program, registered once. It stays loaded for the whole run, so COM
-// finds this very module by its registered path and the counters read here are the ones it bumps.
-class OpcSim {
-public:
-    static OpcSim &get() {
-        static OpcSim sim;
-        return sim;
-    }
-    bool registered() const { return registered_; }
-    long created() const { return created_ ? created_() : -1; }
-    long calls() const { return calls_ ? calls_() : -1; }
-
-private:
-    using Register = HRESULT(STDAPICALLTYPE *)();
-    using Counter = LONG (*)();
-
-    OpcSim() : library_(library_path("opcsim.dll")) {
-        auto do_register = library_.function<Register>("DllRegisterServer");
-        registered_ = do_register && SUCCEEDED(do_register());
-        created_ = library_.function<Counter>("opcsim_created_count");
-        calls_ = library_.function<Counter>("opcsim_call_count");
-    }
-
-    Library library_;
-    bool registered_ = false;
-    Counter created_ = nullptr;
-    Counter calls_ = nullptr;
-};
 
 const char *clsid_of(const char *progid) { return opcsim::server_class(progid)->clsid; }
 
@@ -84,17 +56,12 @@ class OpcAccess : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(sim().registered()) << "opcsim.dll is missing or its DllRegisterServer failed";
-        HRESULT entered = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        ASSERT_TRUE(SUCCEEDED(entered)) << std::hex << entered;
-        com_entered_ = true;
-    }
-    void TearDown() override {
-        if (com_entered_) CoUninitialize();
+        ASSERT_TRUE(com_.entered()) << std::hex << com_.result();
     }
     static OpcSim &sim() { return OpcSim::get(); }
 
 private:
-    bool com_entered_ = false;
+    ComApartment com_;
 };
 
 // A browsing dialog's state without the dialog: a connected configuration, its tree and view.

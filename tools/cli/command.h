@@ -42,5 +42,8 @@ int run_remove_channel(const Args &args);
 int run_find(const Args &args);
 int run_gc(const Args &args);
 int run_save(const Args &args);
+// Windows only: elsewhere they say so and fail.
+int run_channel(const Args &args);
+int run_items(const Args &args);
 
 }  // namespace tagcfg::cli

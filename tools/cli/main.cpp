@@ -26,6 +26,10 @@ const Command kCommands[] = {
     {"gc", "DIR BASE KEEP-FILE", "remove every channel not listed as \"SERVER CHANNEL-ID [NAME]\" in KEEP-FILE", 3,
      3, true, run_gc},
     {"save", "DIR BASE", "load and save the set (--write-all rewrites every file)", 2, 2, true, run_save},
+    {"channel", "DIR BASE SERVER CHANNEL-ID NAME",
+     "bind a channel in the channel setup dialog, print its item ID and save (Windows)", 5, 5, true, run_channel},
+    {"items", "DIR BASE SERVER", "pick items in the item selection dialog and print one per line (Windows)", 3, 3,
+     false, run_items},
 };
 
 constexpr const char *kWriteAll = "--write-all";
