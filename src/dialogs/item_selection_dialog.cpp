@@ -1,15 +1,190 @@
 #include "dialogs/item_selection_dialog.h"
 
+#include <unordered_map>
+
+#include "opc/connect.h"
+#include "platform/text.h"
 #include "resource_ids.h"
 
 namespace tagcfg {
 
+namespace {
+
+constexpr size_t kMessageText = 200;
+constexpr size_t kCaptionText = 80;
+
+using TableRow = MessageRow<ItemSelectionDialog>;
+
+// Redrawing stays off while many rows arrive, and comes back even when adding fails half way.
+class RedrawOff {
+public:
+    explicit RedrawOff(ui::ListView &list) : list_(list) { list_.set_redraw(false); }
+    ~RedrawOff() { list_.set_redraw(true); }
+    RedrawOff(const RedrawOff &) = delete;
+    RedrawOff &operator=(const RedrawOff &) = delete;
+
+private:
+    ui::ListView &list_;
+};
+
+}  // namespace
+
 ItemSelectionDialog::ItemSelectionDialog(ServerConfig &server, std::vector<std::string> &items)
     : server_(server), items_(items) {}
 
+ItemSelectionDialog::~ItemSelectionDialog() = default;
+
 int ItemSelectionDialog::template_id() const { return IDD_ITEM_SELECTION; }
 
-// Not built yet: handles nothing, so the dialog can only be closed.
-bool ItemSelectionDialog::dispatch(ui::DialogWindow &, const Message &) { return false; }
+bool ItemSelectionDialog::dispatch(ui::DialogWindow &window, const Message &message) {
+    using D = ItemSelectionDialog;
+    static const TableRow table[] = {
+        {MessageKind::init_dialog, 0, 0, &D::initialise},
+        {MessageKind::connect_step, 0, 0, &D::connect_step},
+        {MessageKind::command, ui::kIdOk, 0, &D::finish},
+        {MessageKind::command, ui::kIdCancel, 0, &D::cancel},
+        {MessageKind::command, IDC_ADD_ITEMS, 0, &D::add},
+        {MessageKind::command, IDC_REMOVE_ITEM, 0, &D::remove},
+        {MessageKind::command, IDC_MOVE_UP, 0, &D::move_up},
+        {MessageKind::command, IDC_MOVE_DOWN, 0, &D::move_down},
+        {MessageKind::notify, IDC_BROWSE_TREE, kTvnItemExpanding, &D::expanding},
+        {MessageKind::notify, IDC_BROWSE_TREE, kNmDoubleClick, &D::double_click},
+        {MessageKind::notify, IDC_SELECTED_ITEMS, kLvnItemChanged, &D::item_changed},
+    };
+    return dispatch_table(table, *this, window, message);
+}
+
+void ItemSelectionDialog::initialise(ui::DialogWindow &window, const Message &) {
+    initialising_ = true;
+    ui::ListView &list = window.list(IDC_SELECTED_ITEMS);
+    window.tree(IDC_BROWSE_TREE).use_shared_images();
+    list.use_shared_images();
+    list.set_single_column(window.load_string(IDS_ITEM_ID_COLUMN, kCaptionText));
+    tree_ = &window.tree(IDC_BROWSE_TREE);
+    view_ = std::make_unique<BrowseView>(*tree_);
+    for (const std::string &item_id : items_) add_item_id(list, item_id);
+    initialising_ = false;
+    update_buttons(window);
+    window.focus(IDC_BROWSE_TREE);
+    window.post_connect_step();
+}
+
+void ItemSelectionDialog::connect_step(ui::DialogWindow &window, const Message &) {
+    void *cursor = window.show_wait_cursor();
+    bool connected = connect_server(server_);
+    window.restore_cursor(cursor);
+    ui::TreeNode root = view_->insert_root_node(server_);
+    if (!connected)
+        window.message_box(window.load_string(IDS_CONNECT_FAILED, kMessageText),
+                           window.load_string(IDS_ERROR_CAPTION, kCaptionText), ui::kMbIconHand);
+    view_->open(server_, connected);
+    if (view_->can_browse()) tree_->expand(root);
+}
+
+void ItemSelectionDialog::finish(ui::DialogWindow &window, const Message &) {
+    items_.clear();
+    items_.reserve(rows_.size());
+    for (const Row &row : rows_) items_.push_back(row.text);
+    window.end(ui::kIdOk);
+}
+
+void ItemSelectionDialog::cancel(ui::DialogWindow &window, const Message &) { window.end(ui::kIdCancel); }
+
+void ItemSelectionDialog::add(ui::DialogWindow &window, const Message &) {
+    if (!view_) return;
+    ui::ListView &list = window.list(IDC_SELECTED_ITEMS);
+    ui::TreeNode node = tree_->selection();
+    if (!node) return;
+    if (tree_->children(node) >= 1) {
+        add_branch(list, node);
+        return;
+    }
+    std::string item_id;
+    if (view_->item_id_of_node(node, item_id)) list.select(add_item_id(list, item_id));
+}
+
+void ItemSelectionDialog::add_branch(ui::ListView &list, ui::TreeNode node) {
+    if (!view_->move_to_node(node)) return;
+    {
+        RedrawOff quiet(list);
+        view_->collect_item_ids([&](const std::string &item_id) { add_item_id(list, item_id); });
+    }
+    if (!rows_.empty()) list.select(static_cast<int>(rows_.size()) - 1);
+}
+
+void ItemSelectionDialog::double_click(ui::DialogWindow &window, const Message &message) {
+    if (!view_) return;
+    ui::TreeNode node = tree_->selection();
+    if (!node || !tree_->parent(node)) return;
+    if (tree_->children(node) != 0) return;  // the tree opens or closes it by itself
+    add(window, message);
+}
+
+void ItemSelectionDialog::remove(ui::DialogWindow &window, const Message &) {
+    ui::ListView &list = window.list(IDC_SELECTED_ITEMS);
+    int row = list.selected();
+    if (row < 0 || static_cast<size_t>(row) >= rows_.size()) return;
+    erase_row(list, row);
+    if (rows_.empty()) return;
+    int last = static_cast<int>(rows_.size()) - 1;
+    list.select(row < last ? row : last);
+}
+
+void ItemSelectionDialog::move_up(ui::DialogWindow &window, const Message &) { move_selected(window, -1); }
+
+void ItemSelectionDialog::move_down(ui::DialogWindow &window, const Message &) { move_selected(window, 1); }
+
+void ItemSelectionDialog::move_selected(ui::DialogWindow &window, int step) {
+    ui::ListView &list = window.list(IDC_SELECTED_ITEMS);
+    int row = list.selected();
+    int target = row + step;
+    if (row < 0 || target < 0 || static_cast<size_t>(target) >= rows_.size()) return;
+    insert_row(list, target, erase_row(list, row));
+    list.select(target);
+}
+
+void ItemSelectionDialog::expanding(ui::DialogWindow &, const Message &message) {
+    if (view_ && message.node) view_->on_expanding(message.node);
+}
+
+void ItemSelectionDialog::item_changed(ui::DialogWindow &window, const Message &) {
+    if (!initialising_) update_buttons(window);
+}
+
+void ItemSelectionDialog::update_buttons(ui::DialogWindow &window) {
+    int row = window.list(IDC_SELECTED_ITEMS).selected();
+    int rows = static_cast<int>(rows_.size());
+    window.enable(IDC_REMOVE_ITEM, row >= 0);
+    window.enable(IDC_MOVE_UP, row > 0);
+    window.enable(IDC_MOVE_DOWN, row >= 0 && row < rows - 1);
+}
+
+int ItemSelectionDialog::add_item_id(ui::ListView &list, const std::string &item_id) {
+    std::string key = platform::fold_case(item_id);
+    auto found = row_of_key_.find(key);
+    if (found != row_of_key_.end()) return static_cast<int>(found->second);
+    int index = static_cast<int>(rows_.size());
+    insert_row(list, index, Row{item_id, std::move(key)});
+    return index;
+}
+
+// The model changes before the list, so that the list's notifications already see the new rows.
+void ItemSelectionDialog::insert_row(ui::ListView &list, int index, Row row) {
+    auto at = static_cast<size_t>(index);
+    for (size_t i = at; i < rows_.size(); ++i) ++row_of_key_[rows_[i].key];
+    row_of_key_[row.key] = at;
+    rows_.insert(rows_.begin() + index, std::move(row));
+    list.insert(index, rows_[at].text, kLeafImage);
+}
+
+ItemSelectionDialog::Row ItemSelectionDialog::erase_row(ui::ListView &list, int index) {
+    auto at = static_cast<size_t>(index);
+    Row row = std::move(rows_[at]);
+    rows_.erase(rows_.begin() + index);
+    row_of_key_.erase(row.key);
+    for (size_t i = at; i < rows_.size(); ++i) --row_of_key_[rows_[i].key];
+    list.erase(index);
+    return row;
+}
 
 }  // namespace tagcfg

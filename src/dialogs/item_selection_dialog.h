@@ -3,8 +3,8 @@
 #pragma once
 
 #include <memory>
-#include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "dialogs/dialog.h"
@@ -12,15 +12,24 @@
 
 namespace tagcfg {
 
+
 class ItemSelectionDialog : public DialogObject {
 public:
     // The server and the list are borrowed for the length of the dialog; OK fills the list.
     ItemSelectionDialog(ServerConfig &server, std::vector<std::string> &items);
+    ~ItemSelectionDialog() override;
 
     bool dispatch(ui::DialogWindow &window, const Message &message) override;
     int template_id() const override;
 
 private:
+    // A row's whole text beside its case-folded key. The list view only shows the rows: it is
+    // never read back, so an item ID keeps every byte however long it is.
+    struct Row {
+        std::string text;
+        std::string key;
+    };
+
     void initialise(ui::DialogWindow &window, const Message &message);
     void connect_step(ui::DialogWindow &window, const Message &message);
     void finish(ui::DialogWindow &window, const Message &message);
@@ -33,10 +42,21 @@ private:
     void double_click(ui::DialogWindow &window, const Message &message);
     void item_changed(ui::DialogWindow &window, const Message &message);
 
+    // The row holding the item ID, appended when no row holds it without regard to case.
+    int add_item_id(ui::ListView &list, const std::string &item_id);
+    void add_branch(ui::ListView &list, ui::TreeNode node);
+    void insert_row(ui::ListView &list, int index, Row row);
+    Row erase_row(ui::ListView &list, int index);
+    void move_selected(ui::DialogWindow &window, int step);
+    void update_buttons(ui::DialogWindow &window);
+
     ServerConfig &server_;
     std::vector<std::string> &items_;
     bool initialising_ = true;
-    std::unique_ptr<BrowseView> view_;  // made with the window's tree at initialisation
+    ui::Tree *tree_ = nullptr;  // the window's tree, known from initialisation on
+    std::unique_ptr<BrowseView> view_;        // made with the window's tree at initialisation
+    std::vector<Row> rows_;
+    std::unordered_map<std::string, size_t> row_of_key_;  // so adding many items stays linear
 };
 
 }  // namespace tagcfg

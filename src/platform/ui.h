@@ -26,6 +26,8 @@ public:
     virtual void ensure_visible(TreeNode node) = 0;
     virtual void select(TreeNode node) = 0;
     virtual TreeNode selection() = 0;
+    // The children count: 0 for a leaf, or for a branch found empty when it opened.
+    virtual int children(TreeNode node) = 0;
     // The TVIS_EXPANDEDONCE state.
     virtual bool expanded_once(TreeNode node) = 0;
     // Sets TVIS_EXPANDEDONCE and the children count in one update.

@@ -46,6 +46,13 @@ void generate(AddressNode &parent, bool flat, int branches, int leaves) {
     }
 }
 
+void index_children(AddressNode &node) {
+    for (size_t i = 0; i < node.children.size(); ++i) {
+        node.index.emplace(node.children[i].name, i);
+        index_children(node.children[i]);
+    }
+}
+
 }  // namespace
 
 bool parse_address_space(const std::string &text, AddressSpace &space, std::string *error) {
@@ -112,6 +119,7 @@ bool parse_address_space(const std::string &text, AddressSpace &space, std::stri
         open.push_back({indent, &parent->children.back()});
         path.push_back(parent->children.back().name);
     }
+    index_children(space.root);
     return true;
 }
 

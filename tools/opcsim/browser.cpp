@@ -14,9 +14,9 @@ void collect_leaves(const AddressNode &node, std::vector<std::string> &ids) {
 }  // namespace
 
 const AddressNode *Browser::child(const std::string &name) const {
-    for (const AddressNode &c : path_.back()->children)
-        if (c.name == name) return &c;
-    return nullptr;
+    const AddressNode &here = *path_.back();
+    auto found = here.index.find(name);
+    return found == here.index.end() ? nullptr : &here.children[found->second];
 }
 
 int32_t Browser::change_position(int direction, const std::string &name) {

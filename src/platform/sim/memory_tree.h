@@ -35,6 +35,7 @@ public:
     void ensure_visible(TreeNode node) override { visible_ = node; }
     void select(TreeNode node) override { selection_ = node; }
     TreeNode selection() override { return selection_; }
+    int children(TreeNode node) override { return of(node)->children; }
     bool expanded_once(TreeNode node) override { return of(node)->expanded_once; }
     void mark_expanded_once(TreeNode node, int children) override;
     void enable(bool enabled) override { enabled_ = enabled; }

@@ -55,6 +55,18 @@ int compare_no_case(const char *a, const char *b) {
     return 0;
 }
 
+std::string fold_case(const std::string &text) {
+    std::string key;
+    key.reserve(text.size());
+    auto p = reinterpret_cast<const unsigned char *>(text.c_str());
+    while (*p) {
+        unsigned c = fold(next_char(p));
+        if (c > 0xFF) key += static_cast<char>(c >> 8);
+        key += static_cast<char>(c & 0xFF);
+    }
+    return key;
+}
+
 int multi_byte_to_wide(const char *text, int bytes, char16_t *out, int capacity) {
     int written = 0;
     for (int i = 0; i < bytes; ++written) {

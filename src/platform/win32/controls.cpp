@@ -67,6 +67,14 @@ void Win32Tree::select(TreeNode node) {
     SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item(node)));
 }
 
+int Win32Tree::children(TreeNode node) {
+    TVITEMA tv = {};
+    tv.mask = TVIF_CHILDREN;
+    tv.hItem = item(node);
+    SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    return tv.cChildren;
+}
+
 bool Win32Tree::expanded_once(TreeNode node) {
     return (SendMessageA(tree_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item(node)), TVIS_EXPANDEDONCE) &
             TVIS_EXPANDEDONCE) != 0;

@@ -21,6 +21,7 @@ public:
     void ensure_visible(TreeNode node) override;
     void select(TreeNode node) override;
     TreeNode selection() override { return next(nullptr, TVGN_CARET); }
+    int children(TreeNode node) override;
     bool expanded_once(TreeNode node) override;
     void mark_expanded_once(TreeNode node, int children) override;
     void enable(bool enabled) override { EnableWindow(tree_, enabled); }
