@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cmake --preset native >/dev/null
-cmake --build --preset native --target bench_lookup bench_store bench_gc bench_load_save
+cmake --build --preset native --target bench_lookup bench_store bench_gc bench_load_save bench_collect \
+    bench_item_selection
 
 bin=build/native/bench
 out=$bin/results
@@ -28,6 +29,8 @@ GLIBC_TUNABLES=glibc.malloc.trim_threshold=4000000000:glibc.malloc.mmap_threshol
     --benchmark_out="$out/bench_store_warm.json" --benchmark_out_format=json | grep -E "_median" || true
 run bench_gc 0.5
 run bench_load_save 0.5
+run bench_collect 0.5
+run bench_item_selection 0.2
 
 python3 - "$out" <<'PY'
 import json, sys, os
@@ -64,4 +67,14 @@ print(f"\n{'':>6} {'library ms':>11} {'baseline ms':>12} {'ratio':>6}   target <
 for what in ("Load", "Save"):
     lib, base = t[f"BM_{what}"], t[f"BM_{what}Baseline"]
     print(f"{what.lower():>6} {lib:>11.1f} {base:>12.1f} {lib / base:>6.2f}")
+
+with open(os.path.join(out, "bench_collect.json")) as f:
+    c = json.load(f)["benchmarks"][0]
+print(f"\ncollect_item_ids, 100 000 leaves in 1 000 branches: {c['items_per_second'] / 1e6:.2f} M items/s,"
+      f" {c['calls_per_item']:.2f} browse calls per item")
+add = medians("bench_item_selection")
+for key, r in add.items():
+    if key.startswith("BM_AddBranch/leaves:100000"):
+        again = "already listed" if "again:1" in key else "new rows"
+        print(f"item selection, >> on a branch of 100 000 leaves ({again}): {ns(r) / 1e6:.0f} ms   target < 2 s")
 PY
