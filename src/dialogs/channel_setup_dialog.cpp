@@ -2,15 +2,13 @@
 
 #include <cstdio>
 
-#include "opc/connect.h"
+#include "dialogs/connect_step.h"
 #include "resource_ids.h"
 
 namespace tagcfg {
 
 namespace {
 
-constexpr size_t kMessageText = 200;
-constexpr size_t kCaptionText = 80;
 constexpr size_t kEditText = 1024;  // at most 1023 bytes of an item ID or access path are taken
 
 using Row = MessageRow<ChannelSetupDialog>;
@@ -65,14 +63,7 @@ void ChannelSetupDialog::initialise(ui::DialogWindow &window, const Message &) {
 }
 
 void ChannelSetupDialog::connect_step(ui::DialogWindow &window, const Message &) {
-    void *cursor = window.show_wait_cursor();
-    bool connected = connect_server(server_);
-    window.restore_cursor(cursor);
-    ui::TreeNode root = view_->insert_root_node(server_);
-    if (!connected)
-        window.message_box(window.load_string(IDS_CONNECT_FAILED, kMessageText),
-                           window.load_string(IDS_ERROR_CAPTION, kCaptionText), ui::kMbIconHand);
-    view_->open(server_, connected);
+    ui::TreeNode root = run_connect_step(window, server_, *view_);
     // The item ID as the channel had it when the dialog opened, not what was typed since.
     if (view_->can_browse()) view_->locate_item_id(channel_.item_id, root, false);
 }

@@ -2,7 +2,7 @@
 
 #include <unordered_map>
 
-#include "opc/connect.h"
+#include "dialogs/connect_step.h"
 #include "platform/text.h"
 #include "resource_ids.h"
 
@@ -10,7 +10,6 @@ namespace tagcfg {
 
 namespace {
 
-constexpr size_t kMessageText = 200;
 constexpr size_t kCaptionText = 80;
 
 using TableRow = MessageRow<ItemSelectionDialog>;
@@ -70,14 +69,7 @@ void ItemSelectionDialog::initialise(ui::DialogWindow &window, const Message &) 
 }
 
 void ItemSelectionDialog::connect_step(ui::DialogWindow &window, const Message &) {
-    void *cursor = window.show_wait_cursor();
-    bool connected = connect_server(server_);
-    window.restore_cursor(cursor);
-    ui::TreeNode root = view_->insert_root_node(server_);
-    if (!connected)
-        window.message_box(window.load_string(IDS_CONNECT_FAILED, kMessageText),
-                           window.load_string(IDS_ERROR_CAPTION, kCaptionText), ui::kMbIconHand);
-    view_->open(server_, connected);
+    ui::TreeNode root = run_connect_step(window, server_, *view_);
     if (view_->can_browse()) tree_->expand(root);
 }
 
