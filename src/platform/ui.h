@@ -2,6 +2,7 @@
 // with their documented messages; the in-memory side keeps them in memory for native tests.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tagcfg::ui {
@@ -10,14 +11,20 @@ namespace tagcfg::ui {
 struct TreeNodeTag;
 using TreeNode = TreeNodeTag *;
 
-// A tree control. Nodes carry their text, their image and their children count only.
+// A tree control. Nodes carry their text, their image, their children count and one number of
+// the caller's (the item's lParam).
 class Tree {
 public:
     virtual ~Tree() = default;
     // Appends a node as the last child of parent (null: at the top level), with the image as
     // both normal and selected image. A children count of 1 shows an expand button.
-    virtual TreeNode insert(TreeNode parent, const std::string &text, int image, int children) = 0;
+    virtual TreeNode insert(TreeNode parent, const std::string &text, int image, int children,
+                            intptr_t data = 0) = 0;
+    // Deletes every node.
+    virtual void clear() = 0;
     virtual std::string text(TreeNode node) = 0;
+    virtual int image(TreeNode node) = 0;
+    virtual intptr_t data(TreeNode node) = 0;
     virtual TreeNode parent(TreeNode node) = 0;
     virtual TreeNode first_child(TreeNode node) = 0;
     virtual TreeNode next_sibling(TreeNode node) = 0;

@@ -2,16 +2,22 @@
 
 namespace tagcfg::ui {
 
-TreeNode MemoryTree::insert(TreeNode parent, const std::string &text, int image, int children) {
+TreeNode MemoryTree::insert(TreeNode parent, const std::string &text, int image, int children, intptr_t data) {
     Node *owner = parent ? of(parent) : &root_;
     auto node = std::make_unique<Node>();
     node->text = text;
     node->image = image;
     node->children = children;
+    node->data = data;
     node->parent = parent ? owner : nullptr;
     node->index = owner->kids.size();
     owner->kids.push_back(std::move(node));
     return as_handle(owner->kids.back().get());
+}
+
+void MemoryTree::clear() {
+    root_.kids.clear();
+    selection_ = visible_ = nullptr;
 }
 
 TreeNode MemoryTree::first_child(TreeNode node) {

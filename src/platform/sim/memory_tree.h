@@ -16,6 +16,7 @@ public:
         std::string text;
         int image = 0;
         int children = 0;
+        intptr_t data = 0;
         bool expanded = false;
         bool expanded_once = false;
         Node *parent = nullptr;
@@ -26,8 +27,12 @@ public:
     // Raised by expand() before the node opens, as TVN_ITEMEXPANDING is.
     std::function<void(TreeNode)> on_expanding;
 
-    TreeNode insert(TreeNode parent, const std::string &text, int image, int children) override;
+    TreeNode insert(TreeNode parent, const std::string &text, int image, int children,
+                    intptr_t data = 0) override;
+    void clear() override;
     std::string text(TreeNode node) override { return of(node)->text; }
+    int image(TreeNode node) override { return of(node)->image; }
+    intptr_t data(TreeNode node) override { return of(node)->data; }
     TreeNode parent(TreeNode node) override { return as_handle(of(node)->parent); }
     TreeNode first_child(TreeNode node) override;
     TreeNode next_sibling(TreeNode node) override;

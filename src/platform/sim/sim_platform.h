@@ -1,6 +1,7 @@
 // Controls of the in-memory platform that native tests and tools set up directly.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,6 +28,23 @@ bool register_server(const std::string &progid, const Guid &clsid, const std::st
 // Computers other than this one on which registered servers can be created.
 void add_remote_host(const std::string &host);
 void set_computer_name(const std::string &name);
+
+// Adds a key, and the keys on its path, to a computer's registry ("" is this computer) below its
+// classes root ("Software\Classes" of its local machine), with the default value's bytes as given
+// and, as a text value is stored, a terminating zero after them unless `terminated` is false.
+// Another computer's registry is reached only under the name it was set up with.
+void add_registry_key(const std::string &computer, const std::string &path, const std::string &default_value = "",
+                      bool terminated = true);
+// The computer's remote registry connection fails, whatever it holds.
+void set_unreachable(const std::string &computer);
+
+// Adds an entry to the network inside a container, named by its remote name ("" is this
+// computer's own neighbourhood); a display type from platform/network.h. An empty remote name is
+// enumerated as null, and such a container is named by its provider instead.
+void add_network_entry(const std::string &container, uint32_t display_type, const std::string &remote_name,
+                       const std::string &provider = "Sim Network");
+// Every network enumeration fails to open.
+void set_network_failing(bool failing);
 
 // Whether the thread has entered COM; creation fails without it (as on Windows).
 void set_com_initialised(bool initialised);

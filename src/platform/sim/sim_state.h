@@ -15,6 +15,19 @@
 
 namespace tagcfg::platform::sim {
 
+// One registry key of a computer, stored under its path from the local machine root in upper case.
+struct SimRegistryKey {
+    std::string name;   // the last part of the path, as it was added
+    std::string value;  // the default value's raw bytes
+};
+
+struct SimNetworkEntry {
+    std::string container;
+    uint32_t display_type;
+    std::string remote_name;
+    std::string provider;
+};
+
 struct SimState {
     std::vector<std::pair<unsigned char, unsigned char>> lead_ranges;
     std::map<std::u16string, Guid> progids;
@@ -23,6 +36,10 @@ struct SimState {
     std::string computer_name = "SIMHOST";
     bool com_initialised = true;
     OpcCalls calls;
+    std::map<std::string, std::map<std::string, SimRegistryKey>> registries;  // "" or upper-case computer
+    std::set<std::string> unreachable;                                        // upper case
+    std::vector<SimNetworkEntry> network;
+    bool network_failing = false;
 };
 
 SimState &state();

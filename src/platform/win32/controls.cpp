@@ -31,14 +31,15 @@ std::string read_whole(Read read) {
 
 }  // namespace
 
-TreeNode Win32Tree::insert(TreeNode parent, const std::string &text, int image, int children) {
+TreeNode Win32Tree::insert(TreeNode parent, const std::string &text, int image, int children, intptr_t data) {
     TVINSERTSTRUCTA insert = {};
     insert.hParent = parent ? item(parent) : TVI_ROOT;
     insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_PARAM;
     insert.item.pszText = const_cast<char *>(text.c_str());
     insert.item.iImage = insert.item.iSelectedImage = image;
     insert.item.cChildren = children;
+    insert.item.lParam = static_cast<LPARAM>(data);
     return node_of(reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert))));
 }
 
@@ -51,6 +52,24 @@ std::string Win32Tree::text(TreeNode node) {
         tv.cchTextMax = size;
         SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
     });
+}
+
+void Win32Tree::clear() { SendMessageA(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT)); }
+
+int Win32Tree::image(TreeNode node) {
+    TVITEMA tv = {};
+    tv.mask = TVIF_IMAGE;
+    tv.hItem = item(node);
+    SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    return tv.iImage;
+}
+
+intptr_t Win32Tree::data(TreeNode node) {
+    TVITEMA tv = {};
+    tv.mask = TVIF_PARAM;
+    tv.hItem = item(node);
+    SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    return static_cast<intptr_t>(tv.lParam);
 }
 
 TreeNode Win32Tree::next(TreeNode node, UINT relation) {

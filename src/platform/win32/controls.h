@@ -12,8 +12,12 @@ namespace tagcfg::ui {
 class Win32Tree : public Tree {
 public:
     explicit Win32Tree(HWND tree) : tree_(tree) {}
-    TreeNode insert(TreeNode parent, const std::string &text, int image, int children) override;
+    TreeNode insert(TreeNode parent, const std::string &text, int image, int children,
+                    intptr_t data = 0) override;
+    void clear() override;
     std::string text(TreeNode node) override;
+    int image(TreeNode node) override;
+    intptr_t data(TreeNode node) override;
     TreeNode parent(TreeNode node) override { return next(node, TVGN_PARENT); }
     TreeNode first_child(TreeNode node) override { return node ? next(node, TVGN_CHILD) : next(nullptr, TVGN_ROOT); }
     TreeNode next_sibling(TreeNode node) override { return next(node, TVGN_NEXT); }

@@ -1,0 +1,197 @@
+#include "dialogs/server_picker_dialog.h"
+
+#include "opc/connect.h"
+#include "opc/opc_util.h"
+#include "platform/registry.h"
+#include "resource_ids.h"
+
+namespace tagcfg {
+
+namespace {
+
+constexpr size_t kCaptionText = 80;
+constexpr size_t kNameText = 260;   // key names, registry texts and computer names
+constexpr size_t kClsidText = 80;
+constexpr intptr_t kNoNode = -1;
+
+using TableRow = MessageRow<ServerPickerDialog>;
+
+// The wait cursor for as long as a walk runs, however it ends.
+class WaitCursor {
+public:
+    explicit WaitCursor(ui::DialogWindow &window) : window_(window), previous_(window.show_wait_cursor()) {}
+    ~WaitCursor() { window_.restore_cursor(previous_); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+
+private:
+    ui::DialogWindow &window_;
+    void *previous_;
+};
+
+// A key this walk opened, closed when the walk leaves it.
+class OpenKey {
+public:
+    explicit OpenKey(platform::RegistryKey key) : key_(key) {}
+    ~OpenKey() { platform::close_key(key_); }
+    OpenKey(const OpenKey &) = delete;
+    OpenKey &operator=(const OpenKey &) = delete;
+    platform::RegistryKey get() const { return key_; }
+
+private:
+    platform::RegistryKey key_;
+};
+
+const char *skip_backslashes(const char *name) {
+    if (name)
+        while (*name == '\\') ++name;
+    return name;
+}
+
+}  // namespace
+
+NetworkNode::NetworkNode(const platform::NetworkResource &found)
+    : resource(found), remote_name_(found.remote_name ? found.remote_name : ""),
+      provider_(found.provider ? found.provider : "") {
+    resource.remote_name = found.remote_name ? remote_name_.c_str() : nullptr;
+    resource.provider = found.provider ? provider_.c_str() : nullptr;
+}
+
+int ServerPickerDialog::template_id() const { return IDD_SERVER_PICKER; }
+
+bool ServerPickerDialog::dispatch(ui::DialogWindow &window, const Message &message) {
+    using D = ServerPickerDialog;
+    static const TableRow table[] = {
+        {MessageKind::init_dialog, 0, 0, &D::initialise},
+        {MessageKind::command, ui::kIdOk, 0, &D::accept},
+        {MessageKind::command, ui::kIdCancel, 0, &D::cancel},
+        {MessageKind::notify, IDC_PICKER_TREE, kTvnSelChanged, &D::selection_changed},
+        {MessageKind::notify, IDC_PICKER_TREE, kNmDoubleClick, &D::accept},
+        {MessageKind::notify, IDC_PICKER_TREE, kTvnItemExpanding, &D::expanding},
+    };
+    return dispatch_table(table, *this, window, message);
+}
+
+void ServerPickerDialog::initialise(ui::DialogWindow &window, const Message &message) {
+    ui::Tree &tree = window.tree(IDC_PICKER_TREE);
+    tree.use_shared_images();
+    server_nodes_.clear();
+    network_nodes_.clear();
+    tree.clear();
+    tree.insert(nullptr, window.load_string(IDS_MY_COMPUTER, kCaptionText), IMAGE_MY_COMPUTER, 1, kNoNode);
+    tree.insert(nullptr, window.load_string(IDS_NETWORK_NEIGHBOURHOOD, kCaptionText), IMAGE_NETWORK_NEIGHBOURHOOD, 1,
+                kNoNode);
+    selection_changed(window, message);
+    window.focus(IDC_PICKER_TREE);
+}
+
+ServerNode *ServerPickerDialog::caret_server(ui::Tree &tree) const {
+    ui::TreeNode caret = tree.selection();
+    if (!caret || tree.image(caret) != IMAGE_OPC_SERVER) return nullptr;
+    intptr_t index = tree.data(caret);
+    if (index < 0 || static_cast<size_t>(index) >= server_nodes_.size()) return nullptr;
+    return server_nodes_[static_cast<size_t>(index)].get();
+}
+
+void ServerPickerDialog::accept(ui::DialogWindow &window, const Message &) {
+    ServerNode *server = caret_server(window.tree(IDC_PICKER_TREE));
+    if (!server) return;
+    selected_ = RecordRef<ServerNode>(server);
+    window.end(ui::kIdOk);
+}
+
+void ServerPickerDialog::cancel(ui::DialogWindow &window, const Message &) { window.end(ui::kIdCancel); }
+
+void ServerPickerDialog::selection_changed(ui::DialogWindow &window, const Message &) {
+    window.enable(ui::kIdOk, caret_server(window.tree(IDC_PICKER_TREE)) != nullptr);
+}
+
+void ServerPickerDialog::expanding(ui::DialogWindow &window, const Message &message) {
+    ui::Tree &tree = window.tree(IDC_PICKER_TREE);
+    ui::TreeNode item = message.node;
+    if (!item || tree.expanded_once(item)) return;
+    int added;
+    switch (tree.image(item)) {
+    case IMAGE_MY_COMPUTER:
+        added = registry_walk(window, item, nullptr);
+        break;
+    case IMAGE_COMPUTER: {
+        std::string computer = tree.text(item).substr(0, kNameText - 1);
+        added = registry_walk(window, item, &computer);
+        break;
+    }
+    default:
+        added = network_walk(window, item, tree.data(item));
+        break;
+    }
+    // A walk that found nothing takes the expand button away, and the item is not read again.
+    tree.mark_expanded_once(item, added);
+}
+
+int ServerPickerDialog::registry_walk(ui::DialogWindow &window, ui::TreeNode parent, const std::string *computer) {
+    bool local = !computer || is_local_host(*computer);
+    WaitCursor wait(window);
+    OpenKey remote(local ? nullptr : platform::connect_local_machine(*computer));
+    if (!local && !remote.get()) return 0;
+    OpenKey remote_classes(local ? nullptr : platform::open_key(remote.get(), "Software\\Classes"));
+    if (!local && !remote_classes.get()) return 0;
+    platform::RegistryKey root = local ? platform::classes_root() : remote_classes.get();
+
+    ui::Tree &tree = window.tree(IDC_PICKER_TREE);
+    int added = 0;
+    std::string progid;
+    for (uint32_t index = 0; platform::enum_key(root, index, kNameText, progid); ++index) {
+        OpenKey key(platform::open_key(root, progid));
+        std::string text;
+        // Only keys with an "OPC" subkey are OPC servers; nothing else is read from the others.
+        if (!key.get() || !platform::query_value(key.get(), "OPC", kNameText, text)) continue;
+        RecordRef<ServerNode> node(new ServerNode);
+        node->computer_name = computer ? *computer : std::string();
+        node->progid = progid;
+        platform::query_value(root, progid, kNameText, node->description);  // stays empty when unread
+        std::string clsid;
+        if (platform::query_value(key.get(), "CLSID", kClsidText, clsid) && clsid_from_text(clsid, node->clsid) < 0)
+            node->clsid = platform::Guid();
+        tree.insert(parent, node->description.empty() ? progid : node->description, IMAGE_OPC_SERVER, 0,
+                    static_cast<intptr_t>(server_nodes_.size()));
+        server_nodes_.push_back(std::move(node));
+        ++added;
+    }
+    return added;
+}
+
+int ServerPickerDialog::network_walk(ui::DialogWindow &window, ui::TreeNode parent, intptr_t container) {
+    WaitCursor wait(window);
+    bool known = container >= 0 && static_cast<size_t>(container) < network_nodes_.size();
+    auto enumeration =
+        platform::open_network_enumeration(known ? &network_nodes_[static_cast<size_t>(container)]->resource : nullptr);
+    if (!enumeration) return 0;
+
+    ui::Tree &tree = window.tree(IDC_PICKER_TREE);
+    int added = 0;
+    std::vector<platform::NetworkResource> entries;
+    while (enumeration->next(entries)) {
+        for (const platform::NetworkResource &entry : entries) {
+            const char *name = skip_backslashes(entry.remote_name);
+            std::string text = name ? name : "";
+            int image;
+            switch (entry.display_type) {
+            case platform::kDisplayDomain: image = IMAGE_DOMAIN; break;
+            case platform::kDisplayNetwork: image = IMAGE_NETWORK; break;
+            case platform::kDisplayServer: image = IMAGE_COMPUTER; break;
+            case platform::kDisplayRoot:
+                image = IMAGE_ENTIRE_NETWORK;
+                text = window.load_string(IDS_ENTIRE_NETWORK, kCaptionText);
+                break;
+            default: continue;  // shares, files, groups and the like are not offered
+            }
+            bool computer = image == IMAGE_COMPUTER;
+            tree.insert(parent, text, image, 1, computer ? kNoNode : static_cast<intptr_t>(network_nodes_.size()));
+            if (!computer) network_nodes_.push_back(RecordRef<NetworkNode>(new NetworkNode(entry)));
+            ++added;
+        }
+    }
+    return added;
+}
+
+}  // namespace tagcfg
