@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <string>
 
+namespace tagcfg {
+class DialogObject;
+}
+
 namespace tagcfg::ui {
 
 // A tree node handle (HTREEITEM on Windows); null stands for no node.
@@ -87,6 +91,9 @@ public:
     virtual void *show_wait_cursor() = 0;
     virtual void restore_cursor(void *previous) = 0;
     virtual void end(int result) = 0;
+    // Runs another dialog modally over this one; what it ended with, or -1 when it could not be
+    // created.
+    virtual int run_child(DialogObject &child) = 0;
 };
 
 // Message box styles and answers, as the system numbers them.

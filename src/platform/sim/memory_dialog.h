@@ -41,6 +41,10 @@ public:
     void *show_wait_cursor() override;
     void restore_cursor(void *previous) override;
     void end(int result) override;
+    // A nested dialog runs through on_child, which tests set (for example to drive it through
+    // another MemoryDialogHost); without one it cannot be created.
+    int run_child(DialogObject &child) override { return on_child ? on_child(child) : -1; }
+    std::function<int(DialogObject &)> on_child;
 
     // What a user does.
     void click(int control);

@@ -50,6 +50,7 @@ public:
     void *show_wait_cursor() override { return SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514))); }
     void restore_cursor(void *previous) override { SetCursor(static_cast<HCURSOR>(previous)); }
     void end(int result) override { EndDialog(window_, result); }
+    int run_child(DialogObject &child) override { return run_dialog(child, window_); }
 
 private:
     template <typename Control>
