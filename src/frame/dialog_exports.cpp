@@ -5,6 +5,7 @@
 #include "dialogs/channel_setup_dialog.h"
 #include "dialogs/dialog_host.h"
 #include "dialogs/item_selection_dialog.h"
+#include "dialogs/server_list_dialog.h"
 #include "frame/copy_out.h"
 #include "frame/handles.h"
 
@@ -12,7 +13,16 @@ using namespace tagcfg;
 
 extern "C" {
 
-int TAGCFG_CALL tagcfg_select_server(tagcfg_environment *, int, tagcfg_window) { return -1; }
+int TAGCFG_CALL tagcfg_select_server(tagcfg_environment *env, int server, tagcfg_window parent) {
+    try {
+        if (!env) return -1;
+        ServerListDialog dialog(env->env, server);
+        if (run_dialog(dialog, parent) != ui::kIdOk) return -1;
+        return dialog.server_number();
+    } catch (...) {
+        return -1;
+    }
+}
 
 int TAGCFG_CALL tagcfg_select_channel(tagcfg_environment *env, int server, int channel_id, const char *channel_name,
                                       char *buffer, int size, tagcfg_window parent) {

@@ -48,15 +48,23 @@ public:
     virtual void use_shared_images() = 0;
 };
 
-// A single-column report list view. Rows carry a text and an image; at most one row is selected.
+// A report list view. Rows carry a text in each column and an image; at most one row is selected.
 class ListView {
 public:
     virtual ~ListView() = default;
     // The one column: its title, as wide as the client area, header hidden.
     virtual void set_single_column(const std::string &title) = 0;
+    // Appends a left-aligned column, width_percent × client width / 100 wide (integer arithmetic).
+    virtual void add_column(const std::string &title, int width_percent) = 0;
+    // A click anywhere in a row selects the whole row (LVS_EX_FULLROWSELECT).
+    virtual void set_full_row_select() = 0;
+    // The text of an existing row's column; column 0 is the row's own text.
+    virtual void set_cell(int row, int column, const std::string &text) = 0;
+    virtual void set_image(int row, int image) = 0;
     virtual int count() = 0;
     // Inserts at index (count() appends); returns the row's index.
     virtual int insert(int index, const std::string &text, int image) = 0;
+    // The row's column 0 text.
     virtual std::string text(int row) = 0;
     virtual int image(int row) = 0;
     virtual void erase(int row) = 0;

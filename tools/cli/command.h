@@ -45,5 +45,6 @@ int run_save(const Args &args);
 // Windows only: elsewhere they say so and fail.
 int run_channel(const Args &args);
 int run_items(const Args &args);
+int run_servers(const Args &args);
 
 }  // namespace tagcfg::cli

@@ -111,4 +111,22 @@ int run_items(const Args &args) {
 #endif
 }
 
+int run_servers(const Args &args) {
+#ifdef _WIN32
+    ComApartment com;
+    if (!com.entered()) return kFailure;
+    Project project(args.positional[0], args.positional[1]);
+    if (!project.load()) return kFailure;
+    // Nothing preselected. Every change the dialog made stands however it was left, so the set is
+    // saved either way.
+    const int server = tagcfg_select_server(project.env(), -1, nullptr);
+    if (server < 0) std::cout << "none\n";
+    else std::cout << server << '\n';
+    return project.save(args.write_all) ? kSuccess : kFailure;
+#else
+    (void)args;
+    return needs_windows("servers");
+#endif
+}
+
 }  // namespace tagcfg::cli

@@ -30,6 +30,8 @@ const Command kCommands[] = {
      "bind a channel in the channel setup dialog, print its item ID and save (Windows)", 5, 5, true, run_channel},
     {"items", "DIR BASE SERVER", "pick items in the item selection dialog and print one per line (Windows)", 3, 3,
      false, run_items},
+    {"servers", "DIR BASE", "edit the servers in the server list dialog, print the chosen number and save (Windows)",
+     2, 2, true, run_servers},
 };
 
 constexpr const char *kWriteAll = "--write-all";

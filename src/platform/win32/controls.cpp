@@ -123,6 +123,40 @@ void Win32List::set_single_column(const std::string &title) {
     SendMessageA(list_, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
 }
 
+void Win32List::add_column(const std::string &title, int width_percent) {
+    RECT client = {};
+    GetClientRect(list_, &client);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list_, LVM_GETHEADER, 0, 0));
+    int index = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width_percent * (client.right - client.left) / 100;
+    column.pszText = const_cast<char *>(title.c_str());
+    SendMessageA(list_, LVM_INSERTCOLUMNA, index < 0 ? 0 : index, reinterpret_cast<LPARAM>(&column));
+}
+
+void Win32List::set_full_row_select() {
+    SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+}
+
+void Win32List::set_cell(int row, int column, const std::string &text) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = const_cast<char *>(text.c_str());
+    SendMessageA(list_, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void Win32List::set_image(int row, int image) {
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    item.iImage = image;
+    SendMessageA(list_, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
 int Win32List::count() { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
 
 int Win32List::insert(int index, const std::string &text, int image) {

@@ -40,6 +40,10 @@ class Win32List : public ListView {
 public:
     explicit Win32List(HWND list) : list_(list) {}
     void set_single_column(const std::string &title) override;
+    void add_column(const std::string &title, int width_percent) override;
+    void set_full_row_select() override;
+    void set_cell(int row, int column, const std::string &text) override;
+    void set_image(int row, int image) override;
     int count() override;
     int insert(int index, const std::string &text, int image) override;
     std::string text(int row) override;

@@ -1,0 +1,148 @@
+#include "dialogs/server_list_dialog.h"
+
+#include <cstdio>
+#include <string>
+
+#include "dialogs/server_picker_dialog.h"
+#include "opc/opc_util.h"
+#include "resource_ids.h"
+
+namespace tagcfg {
+
+namespace {
+
+constexpr size_t kRowText = 80;
+constexpr size_t kColumnTitles = 256;
+constexpr size_t kMessageText = 512;
+constexpr int kColumnPercent[] = {13, 30, 17, 40};
+
+using TableRow = MessageRow<ServerListDialog>;
+
+}  // namespace
+
+int ServerListDialog::template_id() const { return IDD_SERVER_LIST; }
+
+bool ServerListDialog::dispatch(ui::DialogWindow &window, const Message &message) {
+    using D = ServerListDialog;
+    static const TableRow table[] = {
+        {MessageKind::init_dialog, 0, 0, &D::initialise},
+        {MessageKind::command, IDC_ADD_SERVER, 0, &D::add},
+        {MessageKind::command, IDC_CHANGE_SERVER, 0, &D::change},
+        {MessageKind::command, IDC_REMOVE_SERVER, 0, &D::remove},
+        {MessageKind::command, ui::kIdOk, 0, &D::select},
+        {MessageKind::command, ui::kIdCancel, 0, &D::exit},
+        {MessageKind::notify, IDC_SERVER_LIST, kLvnItemChanged, &D::item_changed},
+        {MessageKind::notify, IDC_SERVER_LIST, kNmDoubleClick, &D::select},
+    };
+    return dispatch_table(table, *this, window, message);
+}
+
+void ServerListDialog::initialise(ui::DialogWindow &window, const Message &) {
+    ui::ListView &list = window.list(IDC_SERVER_LIST);
+    list.set_full_row_select();
+    list.use_shared_images();
+    std::string titles = window.load_string(IDS_SERVER_COLUMNS, kColumnTitles);
+    for (int percent : kColumnPercent) {
+        size_t bar = titles.find('|');
+        list.add_column(titles.substr(0, bar), percent);
+        titles = bar == std::string::npos ? std::string() : titles.substr(bar + 1);
+    }
+    for (int index = 0; index < slot_count(); ++index) fill_row(window, index);
+    if (server_number_ >= 0 && server_number_ < slot_count()) list.select(server_number_);
+    update_buttons(window);
+    window.focus(IDC_SERVER_LIST);
+}
+
+void ServerListDialog::fill_row(ui::DialogWindow &window, int index) {
+    ui::ListView &list = window.list(IDC_SERVER_LIST);
+    const ServerConfig *config = server_at(&env_, index);
+    char number[kRowText];
+    std::snprintf(number, sizeof number, "OPC%d", index);
+    int image = config ? IMAGE_OPC_SERVER : IMAGE_EMPTY_SERVER_SLOT;
+    if (index >= list.count()) {
+        list.insert(index, number, image);
+    } else {
+        list.set_cell(index, 0, number);
+        list.set_image(index, image);
+    }
+    list.set_cell(index, 1, config ? config->identity_text() : window.load_string(IDS_NOT_CONFIGURED, kRowText));
+    list.set_cell(index, 2, config ? config->hostname : std::string());
+    list.set_cell(index, 3, config ? config->description : std::string());
+}
+
+void ServerListDialog::update_buttons(ui::DialogWindow &window) {
+    int row = window.list(IDC_SERVER_LIST).selected();
+    window.enable(ui::kIdOk, row >= 0);
+    window.enable(IDC_CHANGE_SERVER, row >= 0);
+    window.enable(IDC_REMOVE_SERVER, configured(row));
+    window.enable(IDC_ADD_SERVER, true);
+}
+
+void ServerListDialog::item_changed(ui::DialogWindow &window, const Message &) { update_buttons(window); }
+
+bool ServerListDialog::confirmed(ui::DialogWindow &window, unsigned default_button) {
+    return window.message_box(window.load_string(IDS_CONFIRM_SERVER_CHANGE, kMessageText),
+                              window.load_string(IDS_WARNING_CAPTION, kRowText),
+                              ui::kMbYesNo | ui::kMbIconExclamation | default_button) == ui::kIdYes;
+}
+
+void ServerListDialog::add(ui::DialogWindow &window, const Message &) {
+    ui::ListView &list = window.list(IDC_SERVER_LIST);
+    // Always a new slot after the last: an empty slot is filled only through Change.
+    int index = list.count();
+    add_or_change(window, index);
+    if (index < list.count()) list.select(index);
+}
+
+void ServerListDialog::change(ui::DialogWindow &window, const Message &) {
+    int row = window.list(IDC_SERVER_LIST).selected();
+    if (row >= 0) add_or_change(window, row);
+}
+
+void ServerListDialog::add_or_change(ui::DialogWindow &window, int index) {
+    ServerPickerDialog picker;
+    if (window.run_child(picker) != ui::kIdOk || !picker.picked()) return;
+    if (configured(index) && !confirmed(window, 0)) return;
+
+    const ServerNode &picked = *picker.picked();
+    RecordRef<ServerConfig> config(new ServerConfig);
+    config->modified = true;
+    // A server without a usable CLSID is known by its ProgID alone; the null GUID written out
+    // would name no server at all.
+    if (picked.clsid != platform::Guid()) clsid_to_text(picked.clsid, config->clsid);
+    config->progid = picked.progid;
+    config->hostname = picked.computer_name;
+    config->description = picked.description;
+
+    if (index >= slot_count()) env_.servers.resize(static_cast<size_t>(index) + 1);
+    // The old record goes with its channels: they were bound to the old server.
+    env_.servers[static_cast<size_t>(index)] = config;
+    fill_row(window, index);
+}
+
+void ServerListDialog::remove(ui::DialogWindow &window, const Message &) {
+    ui::ListView &list = window.list(IDC_SERVER_LIST);
+    int row = list.selected();
+    if (!configured(row) || !confirmed(window, ui::kMbDefButton2)) return;
+    remove_server(env_, row);
+    if (row < slot_count()) {
+        fill_row(window, row);
+        return;
+    }
+    // Removing the last slot takes the empty slots before it along.
+    while (list.count() > slot_count()) list.erase(slot_count());
+}
+
+void ServerListDialog::select(ui::DialogWindow &window, const Message &) {
+    int row = window.list(IDC_SERVER_LIST).selected();
+    if (!configured(row)) return;
+    server_number_ = row;
+    window.end(ui::kIdOk);
+}
+
+void ServerListDialog::exit(ui::DialogWindow &window, const Message &) {
+    server_number_ = -1;
+    window.end(ui::kIdCancel);
+}
+
+}  // namespace tagcfg

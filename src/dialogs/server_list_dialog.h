@@ -1,0 +1,45 @@
+// The server list dialog: one row for each slot of the environment's server table, where the
+// user adds, changes or removes servers and chooses the one the host asked for. Every change
+// reaches the environment as soon as the user confirms it; leaving with Exit undoes nothing.
+#pragma once
+
+#include "dialogs/dialog.h"
+#include "model/environment.h"
+
+namespace tagcfg {
+
+class ServerListDialog : public DialogObject {
+public:
+    // The environment is borrowed for the length of the dialog; server_number is the slot to
+    // preselect.
+    ServerListDialog(Environment &env, int server_number) : env_(env), server_number_(server_number) {}
+
+    bool dispatch(ui::DialogWindow &window, const Message &message) override;
+    int template_id() const override;
+
+    // The slot chosen with Select, or -1 after Exit.
+    int server_number() const { return server_number_; }
+
+private:
+    void initialise(ui::DialogWindow &window, const Message &message);
+    void add(ui::DialogWindow &window, const Message &message);
+    void change(ui::DialogWindow &window, const Message &message);
+    void remove(ui::DialogWindow &window, const Message &message);
+    void select(ui::DialogWindow &window, const Message &message);
+    void exit(ui::DialogWindow &window, const Message &message);
+    void item_changed(ui::DialogWindow &window, const Message &message);
+
+    // Picks a server and puts it in slot `index`, growing the table when the slot is new.
+    void add_or_change(ui::DialogWindow &window, int index);
+    // Shows slot `index` in its row, inserting the row when the list is shorter.
+    void fill_row(ui::DialogWindow &window, int index);
+    void update_buttons(ui::DialogWindow &window);
+    int slot_count() const { return static_cast<int>(env_.servers.size()); }
+    bool configured(int index) const { return server_at(&env_, index) != nullptr; }
+    bool confirmed(ui::DialogWindow &window, unsigned default_button);
+
+    Environment &env_;
+    int server_number_;
+};
+
+}  // namespace tagcfg
