@@ -101,13 +101,15 @@ TEST_F(ChannelSetupTest, NameOnlyChannelIsBoundToItsNumberAtOpening) {
 }
 
 TEST_F(ChannelSetupTest, DoubleClickTakesALeafsItemIdButNotTheRoot) {
+    // A root labelled like a top-level branch: the server would give it an item ID.
+    server->description = "Pumps";
     int end = open(17, "", [&](ui::MemoryDialog &d) {
         ui::MemoryTree &tree = d.memory_tree(IDC_BROWSE_TREE);
         tree.select(tree.top_level().at(0));
         d.double_click(IDC_BROWSE_TREE);
         EXPECT_EQ(d.text(IDC_ITEM_ID, 80), "Boiler.Temp2");
-        tree.expand(find(d, "Boiler house/Pumps"));
-        tree.select(find(d, "Boiler house/Pumps/P1"));
+        tree.expand(find(d, "Pumps/Pumps"));
+        tree.select(find(d, "Pumps/Pumps/P1"));
         d.double_click(IDC_BROWSE_TREE);
         EXPECT_EQ(d.text(IDC_ITEM_ID, 80), "Pumps.P1");
         EXPECT_EQ(d.text(IDC_ACCESS_PATH, 80), "");

@@ -5,7 +5,10 @@
 #include <map>
 #include <set>
 
+#include <gtest/gtest.h>
+
 #include "png_file.h"
+#include "test_files.h"
 
 namespace wintest {
 namespace {
@@ -119,19 +122,53 @@ bool answer_message_box(const std::string &caption, int button) {
     return click(box, button);
 }
 
+std::string tree_item_text(HWND tree, HTREEITEM item) {
+    char text[260] = "";
+    TVITEMA data{};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = sizeof text;
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    return text;
+}
+
+std::string selected_tree_path(HWND tree) {
+    std::string path;
+    for (HTREEITEM item = TreeView_GetSelection(tree); item; item = TreeView_GetParent(tree, item))
+        path = tree_item_text(tree, item) + (path.empty() ? "" : "/" + path);
+    return path;
+}
+
+HTREEITEM open_path(HWND tree, const std::string &path) {
+    HTREEITEM item = TreeView_GetRoot(tree);
+    size_t start = 0;
+    while (item && start < path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos) end = path.size();
+        TreeView_Expand(tree, item, TVE_EXPAND);
+        HTREEITEM child = TreeView_GetChild(tree, item);
+        while (child && tree_item_text(tree, child) != path.substr(start, end - start))
+            child = TreeView_GetNextSibling(tree, child);
+        item = child;
+        start = end + 1;
+    }
+    return item;
+}
+
+void double_click_tree(HWND dialog, int tree_id, HTREEITEM item) {
+    HWND tree = GetDlgItem(dialog, tree_id);
+    TreeView_SelectItem(tree, item);
+    NMHDR header{tree, static_cast<UINT_PTR>(tree_id), static_cast<UINT>(NM_DBLCLK)};
+    SendMessageA(dialog, WM_NOTIFY, tree_id, reinterpret_cast<LPARAM>(&header));
+}
+
 std::vector<std::string> tree_lines(HWND tree) {
     std::vector<std::string> lines;
     std::vector<HTREEITEM> path;  // ancestors of the current item
     HTREEITEM item = TreeView_GetRoot(tree);
     while (item && lines.size() < kMaxTreeItems) {
-        char text[260] = "";
-        TVITEMA data{};
-        data.mask = TVIF_TEXT;
-        data.hItem = item;
-        data.pszText = text;
-        data.cchTextMax = sizeof text;
-        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
-        lines.push_back(std::string(path.size() * 2, ' ') + text);
+        lines.push_back(std::string(path.size() * 2, ' ') + tree_item_text(tree, item));
         if (HTREEITEM child = TreeView_GetChild(tree, item)) {
             path.push_back(item);
             item = child;
@@ -216,5 +253,18 @@ bool capture_window(HWND window, Screenshot &shot) {
 }
 
 bool save_png(const Screenshot &shot, const std::string &path) { return write_png(path, shot.width, shot.height, shot.rgb); }
+
+std::string screenshot_path(const char *name) {
+    std::string directory = executable_directory() + "\\..\\screenshots";
+    CreateDirectoryA(directory.c_str(), nullptr);
+    return directory + "\\" + name;
+}
+
+void save_screenshot(HWND dialog, const char *name) {
+    Screenshot shot;
+    EXPECT_TRUE(capture_window(dialog, shot));
+    EXPECT_GT(shot.distinct_colours(), 4u) << "the captured dialog is blank";
+    EXPECT_TRUE(save_png(shot, screenshot_path(name)));
+}
 
 }  // namespace wintest

@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -60,6 +62,14 @@ bool answer_message_box(const std::string &caption, int button);
 
 // A tree view's items, depth first, each indented by two blanks per level.
 std::vector<std::string> tree_lines(HWND tree);
+std::string tree_item_text(HWND tree, HTREEITEM item);
+// The selected item as the texts from the root down, joined by "/"; empty when none is selected.
+std::string selected_tree_path(HWND tree);
+// The item at a "/"-separated path below the root ("" is the root), opening every item on the
+// way as a click on its expand button would; null when a name is not found.
+HTREEITEM open_path(HWND tree, const std::string &path);
+// Selects the item, then tells the dialog its tree was double-clicked, as the tree itself does.
+void double_click_tree(HWND dialog, int tree_id, HTREEITEM item);
 // One column of a list view, row by row.
 std::vector<std::string> list_column(HWND list, int column);
 
@@ -72,5 +82,13 @@ struct Screenshot {
 // The window as it is on screen, frame included, from its window DC.
 bool capture_window(HWND window, Screenshot &shot);
 bool save_png(const Screenshot &shot, const std::string &path);
+// build/<preset>/screenshots/<name>, the folder made when missing.
+std::string screenshot_path(const char *name);
+// Captures the dialog, checks it is not blank and saves it there.
+void save_screenshot(HWND dialog, const char *name);
+
+// The controls of a message box: its text and its icon.
+constexpr int kMessageBoxText = 0xFFFF;
+constexpr int kMessageBoxIcon = 0x0440;
 
 }  // namespace wintest

@@ -6,6 +6,12 @@
 #include <objbase.h>
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "tagcfg_api.h"
 
 namespace wintest {
@@ -54,6 +60,36 @@ public:
 
 private:
     HRESULT result_;
+};
+
+// A project of opcsim servers loaded through tagcfg.dll, on a thread inside an apartment, as the
+// host opens its dialogs.
+class OpcProject : public ::testing::Test {
+protected:
+    // Writes plant_opc<slot>.cnf with each slot's header fields and channels, then loads "plant".
+    void load(const std::vector<std::pair<int, std::string>> &servers) {
+        ASSERT_TRUE(OpcSim::get().registered()) << "opcsim.dll is missing or its DllRegisterServer failed";
+        ASSERT_TRUE(com_.entered()) << std::hex << com_.result();
+        ASSERT_TRUE(api_.complete() && dir_.ok());
+        for (const auto &server : servers)
+            ASSERT_TRUE(write_bytes(file(server.first), "%%OPC_SERVER_CONFIG\r\n\r\n" + server.second));
+        env_ = api_.tagcfg_init_environment();
+        ASSERT_EQ(api_.tagcfg_load(env_, dir_.path().c_str(), "plant"), 0);
+    }
+    // Before the apartment goes: the environment still holds the server objects the dialogs made.
+    void TearDown() override {
+        if (env_) api_.tagcfg_free_environment(env_);
+    }
+    std::string file(int slot) const { return dir_.path() + "\\plant_opc" + std::to_string(slot) + ".cnf"; }
+    template <typename Function>
+    Function function(const char *name) const {
+        return api_.library.function<Function>(name);
+    }
+
+    ComApartment com_;  // first in, last out
+    TagcfgApi api_;
+    ScratchDirectory dir_;
+    tagcfg_environment *env_ = nullptr;
 };
 
 }  // namespace wintest
