@@ -77,6 +77,13 @@ void DialogScript::on_tick() {
     for (HWND dialog : thread_dialogs()) EndDialog(dialog, IDABORT);
 }
 
+bool act_on_dialog(const std::string &caption, std::function<void(HWND)> action, const std::function<void()> &open,
+                   DWORD deadline_ms) {
+    DialogScript script(caption, std::move(action), deadline_ms);
+    open();
+    return script.ran() && !script.timed_out();
+}
+
 HWND find_thread_dialog(const std::string &caption) {
     DialogSearch search{&caption, nullptr, {}};
     EnumThreadWindows(GetCurrentThreadId(), collect_dialog, reinterpret_cast<LPARAM>(&search));

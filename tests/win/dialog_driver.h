@@ -43,6 +43,11 @@ private:
     bool timed_out_ = false;
 };
 
+// Arms a script for the dialog with that caption, then calls open, which shows it modally (a click
+// that runs a nested dialog, an export); true when the action ran before the deadline.
+bool act_on_dialog(const std::string &caption, std::function<void(HWND dialog)> action,
+                   const std::function<void()> &open, DWORD deadline_ms = 15000);
+
 // A visible dialog window (class "#32770") of the calling thread with this caption, or null.
 HWND find_thread_dialog(const std::string &caption);
 
