@@ -245,13 +245,15 @@ public:
     static std::string path() { return executable_directory() + "\\..\\tools\\cli\\tagcfg.exe"; }
     bool started() const { return process_.hProcess != nullptr; }
 
-    // The program's visible dialog with that caption once its tree has a root, or null in time.
-    HWND wait_for_dialog(const char *caption) const {
+    // The program's visible dialog with that caption once its tree (when it has one) has a root,
+    // or null in time.
+    HWND wait_for_dialog(const char *caption, bool with_tree = true) const {
         for (int step = 0; step < 1000 && WaitForSingleObject(process_.hProcess, 20) == WAIT_TIMEOUT; ++step) {
             for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", caption));) {
                 DWORD owner = 0;
                 GetWindowThreadProcessId(window, &owner);
-                if (owner == process_.dwProcessId && IsWindowVisible(window) && TreeView_GetRoot(tree_of(window)))
+                if (owner == process_.dwProcessId && IsWindowVisible(window) &&
+                    (!with_tree || TreeView_GetRoot(tree_of(window))))
                     return window;
             }
         }
@@ -314,6 +316,22 @@ TEST_F(ChannelSetup, TheHostProgramBindsAChannelOrPrintsPickedItems) {
     std::string printed;
     EXPECT_EQ(program.finish(printed), 0u) << printed;
     EXPECT_EQ(printed, "A\r\nA.B\r\nPump:Speed\r\n");
+
+    // The server list opens on the project; Exit chooses no server and changes no file.
+    std::string before_servers;
+    ASSERT_TRUE(read_bytes(file(kHierarchical), before_servers));
+    HostProgram servers("servers \"" + dir_.path() + "\" plant");
+    ASSERT_TRUE(servers.started());
+    dialog = servers.wait_for_dialog("OPC server selection", false);
+    ASSERT_NE(dialog, nullptr) << "the program showed no server list";
+    EXPECT_EQ(ListView_GetItemCount(GetDlgItem(dialog, IDC_SERVER_LIST)), 3);
+    press(dialog, IDCANCEL);
+    printed.clear();
+    EXPECT_EQ(servers.finish(printed), 0u) << printed;
+    EXPECT_EQ(printed, "none\r\n");
+    std::string after_servers;
+    ASSERT_TRUE(read_bytes(file(kHierarchical), after_servers));
+    EXPECT_EQ(after_servers, before_servers);
 }
 
 // --- Languages -----------------------------------------------------------------------------------
