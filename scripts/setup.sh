@@ -2,7 +2,7 @@
 # Installs what the build and the tests need, when it is missing (Debian 12, as root or with sudo).
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb x11-utils)
 missing=()
 for p in "${packages[@]}"; do
