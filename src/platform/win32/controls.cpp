@@ -56,20 +56,16 @@ std::string Win32Tree::text(TreeNode node) {
 
 void Win32Tree::clear() { SendMessageA(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT)); }
 
-int Win32Tree::image(TreeNode node) {
-    TVITEMA tv = {};
-    tv.mask = TVIF_IMAGE;
-    tv.hItem = item(node);
-    SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
-    return tv.iImage;
-}
+int Win32Tree::image(TreeNode node) { return read(node, TVIF_IMAGE).iImage; }
 
-intptr_t Win32Tree::data(TreeNode node) {
+intptr_t Win32Tree::data(TreeNode node) { return static_cast<intptr_t>(read(node, TVIF_PARAM).lParam); }
+
+TVITEMA Win32Tree::read(TreeNode node, UINT mask) {
     TVITEMA tv = {};
-    tv.mask = TVIF_PARAM;
+    tv.mask = mask;
     tv.hItem = item(node);
     SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
-    return static_cast<intptr_t>(tv.lParam);
+    return tv;
 }
 
 TreeNode Win32Tree::next(TreeNode node, UINT relation) {
@@ -86,13 +82,7 @@ void Win32Tree::select(TreeNode node) {
     SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item(node)));
 }
 
-int Win32Tree::children(TreeNode node) {
-    TVITEMA tv = {};
-    tv.mask = TVIF_CHILDREN;
-    tv.hItem = item(node);
-    SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
-    return tv.cChildren;
-}
+int Win32Tree::children(TreeNode node) { return read(node, TVIF_CHILDREN).cChildren; }
 
 bool Win32Tree::expanded_once(TreeNode node) {
     return (SendMessageA(tree_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item(node)), TVIS_EXPANDEDONCE) &

@@ -33,6 +33,8 @@ public:
 
 private:
     TreeNode next(TreeNode node, UINT relation);
+    // The item's fields named by the mask.
+    TVITEMA read(TreeNode node, UINT mask);
     HWND tree_;
 };
 

@@ -3,32 +3,16 @@
 #include <new>
 
 #include "module.h"
+#include "single_interface_object.h"
 #include "server_object.h"
 
 namespace opcsim {
 
 namespace {
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public SingleInterfaceObject<IClassFactory, &IID_IClassFactory> {
 public:
-    explicit ClassFactory(const ServerClass &server_class) : class_(server_class) { object_created(); }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-            *object = static_cast<IClassFactory *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        LONG left = InterlockedDecrement(&refs_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
+    explicit ClassFactory(const ServerClass &server_class) : class_(server_class) {}
 
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown *outer, REFIID iid, void **object) override {
         if (object) *object = nullptr;
@@ -41,9 +25,6 @@ public:
     }
 
 private:
-    ~ClassFactory() { object_destroyed(); }
-
-    volatile LONG refs_ = 1;
     const ServerClass &class_;
 };
 

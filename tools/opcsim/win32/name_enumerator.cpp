@@ -3,6 +3,7 @@
 #include <new>
 
 #include "module.h"
+#include "single_interface_object.h"
 #include "wide_text.h"
 
 namespace opcsim {
@@ -11,29 +12,10 @@ namespace {
 
 using Names = std::shared_ptr<const std::vector<std::wstring>>;
 
-class NameEnumerator final : public IEnumString {
+class NameEnumerator final : public SingleInterfaceObject<IEnumString, &IID_IEnumString> {
 public:
     NameEnumerator(Names names, size_t at, bool null_first, bool null_pending)
-        : names_(std::move(names)), at_(at), null_first_(null_first), null_pending_(null_pending) {
-        object_created();
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEnumString)) {
-            *object = static_cast<IEnumString *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        LONG left = InterlockedDecrement(&refs_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
+        : names_(std::move(names)), at_(at), null_first_(null_first), null_pending_(null_pending) {}
 
     HRESULT STDMETHODCALLTYPE Next(ULONG count, LPOLESTR *out, ULONG *fetched) override {
         count_call();
@@ -73,9 +55,6 @@ public:
     }
 
 private:
-    ~NameEnumerator() { object_destroyed(); }
-
-    volatile LONG refs_ = 1;
     Names names_;
     size_t at_;
     bool null_first_;
