@@ -1,6 +1,6 @@
 // The dialog templates of tagcfg.dll, opened by a test-only dialog procedure and driven from their
 // own thread: each opens, takes typed text, shows tree and list rows drawn with the library's
-// images, ends with Cancel, and leaves build/win64/screenshots/dialog_<id>.png for the README.
+// images, ends with Cancel, and leaves build/<preset>/screenshots/dialog_<id>.png for the README.
 #include <windows.h>
 
 #include <commctrl.h>

@@ -6,9 +6,28 @@
 #include "platform/threads.h"
 #include "resource_ids.h"
 
+namespace {
+
+// The static C++ runtime linked into this DLL takes thread-local-storage slots and memory at every
+// load and never gives them back, so a host that loads and unloads the library for each project
+// would run out of slots after about a thousand loads and be aborted. Pinned at its first load,
+// the module stays mapped: a later LoadLibrary only finds it, FreeLibrary leaves it in place, and
+// the unload work below runs once, when the process exits. The test twin that observes the unload
+// is built without this.
+void pin_module() {
+#ifndef TAGCFG_ALLOW_UNLOAD
+    HMODULE self = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                       reinterpret_cast<LPCSTR>(&pin_module), &self);
+#endif
+}
+
+}  // namespace
+
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     auto &state = tagcfg::module_state();
     if (reason == DLL_PROCESS_ATTACH) {
+        pin_module();
         state.instance = instance;
         tagcfg::platform::create_creation_lock();
         DisableThreadLibraryCalls(instance);
