@@ -20,7 +20,7 @@ void clear_environment(Environment &env) {
     env.directory.clear();
     env.base_name.clear();
     env.servers.clear();
-    env.unreadable_numbers.clear();
+    env.unreadable_paths.clear();
 }
 
 }  // namespace tagcfg

@@ -14,9 +14,14 @@ struct Environment {
     std::string directory;
     std::string base_name;
     std::vector<RecordRef<ServerConfig>> servers;
-    // Numbers whose files exist but failed to read at the last load: a save must not take them
-    // for stale files and delete what the user may still repair.
-    std::set<int> unreadable_numbers;
+    // Files that exist but failed to read at the last load, each by the key of the path the load
+    // joined for it: a save never deletes them, so that what the user may still repair is not
+    // lost.
+    std::set<std::string> unreadable_paths;
+    // The last load could not list the directory, so the table says nothing about which files are
+    // there: until a load lists it, a save deletes no file. Clearing the table does not change
+    // that.
+    bool listing_failed = false;
 };
 
 // The server at a number, or null for a null environment, a number outside the table or an empty
@@ -26,7 +31,8 @@ ServerConfig *server_at(const Environment *env, int number);
 // Empties one slot; removing the last slot also drops the empty slots directly before it.
 void remove_server(Environment &env, int number);
 
-// Empties the stored texts and releases every server.
+// Empties the stored texts and releases every server; what the last load could read goes with
+// them, but not a failed listing.
 void clear_environment(Environment &env);
 
 }  // namespace tagcfg

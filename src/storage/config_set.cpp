@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/files.h"
 #include "storage/server_file.h"
 
 namespace tagcfg {
@@ -37,6 +36,27 @@ std::string path_of(const Environment &env, int number) {
     return join_path(env.directory, server_file_name(env.base_name, number));
 }
 
+bool unreadable(const Environment &env, const std::string &path) {
+    return env.unreadable_paths.count(platform::path_key(path)) != 0;
+}
+
+// Deletes the files of numbers without a server. False when a file that should go stays, for the
+// listing or its deletion failed: its server would come back at the next load.
+bool remove_stale_files(const Environment &env, const platform::FileSystem &files) {
+    std::vector<platform::DirectoryEntry> entries;
+    const platform::Listing listing = files.list(search_pattern(env), entries);
+    if (listing != platform::Listing::listed) return listing == platform::Listing::nothing;
+    bool ok = true;
+    for (const auto &entry : entries) {
+        if (entry.is_directory) continue;
+        int number = number_of_entry(entry.name, env.base_name, false);
+        if (number < 0 || server_at(&env, number)) continue;
+        const std::string path = path_of(env, number);
+        if (!unreadable(env, path) && !files.remove(path)) ok = false;
+    }
+    return ok;
+}
+
 }  // namespace
 
 std::string join_path(const std::string &directory, const std::string &name) {
@@ -66,23 +86,25 @@ int number_of_entry(const std::string &entry_name, const std::string &base_name,
     return number >= 0 && number <= kHighestNumber ? number : -1;
 }
 
-bool load_set(Environment &env, const char *directory, const char *base_name) {
+bool load_set(Environment &env, const char *directory, const char *base_name, const platform::FileSystem &files) {
     store_location(env, directory, base_name);
     env.servers.clear();
-    env.unreadable_numbers.clear();
+    env.unreadable_paths.clear();
     if (!names_fit(env, kHighestNumber)) return false;
 
     std::vector<platform::DirectoryEntry> entries;
-    if (!platform::list_matching(search_pattern(env), entries)) return true;
-    bool ok = true;
+    env.listing_failed = files.list(search_pattern(env), entries) == platform::Listing::failed;
+    bool ok = !env.listing_failed;
     for (const auto &entry : entries) {
         if (entry.is_directory) continue;
         int number = number_of_entry(entry.name, env.base_name, true);
-        if (number < 0 || server_at(&env, number) || env.unreadable_numbers.count(number)) continue;
+        if (number < 0 || server_at(&env, number)) continue;
+        const std::string path = path_of(env, number);
+        if (unreadable(env, path)) continue;
         RecordRef<ServerConfig> config(new ServerConfig);
-        if (!read_server_file(*config, path_of(env, number))) {
+        if (!read_server_file(*config, path)) {
             ok = false;
-            env.unreadable_numbers.insert(number);
+            env.unreadable_paths.insert(platform::path_key(path));
             continue;
         }
         if (env.servers.size() < static_cast<size_t>(number) + 1) env.servers.resize(static_cast<size_t>(number) + 1);
@@ -91,7 +113,8 @@ bool load_set(Environment &env, const char *directory, const char *base_name) {
     return ok;
 }
 
-bool save_set(Environment &env, const char *directory, const char *base_name, bool write_all) {
+bool save_set(Environment &env, const char *directory, const char *base_name, bool write_all,
+              const platform::FileSystem &files) {
     store_location(env, directory, base_name);
     const int slots = static_cast<int>(env.servers.size());
     if (!names_fit(env, std::max(kHighestNumber, slots - 1))) return false;
@@ -102,16 +125,8 @@ bool save_set(Environment &env, const char *directory, const char *base_name, bo
         if (!config || (!write_all && !config->modified)) continue;
         if (!write_server_file(*config, path_of(env, number))) ok = false;
     }
-
-    std::vector<platform::DirectoryEntry> entries;
-    if (!platform::list_matching(search_pattern(env), entries)) return ok;
-    for (const auto &entry : entries) {
-        if (entry.is_directory) continue;
-        int number = number_of_entry(entry.name, env.base_name, false);
-        if (number < 0 || server_at(&env, number) || env.unreadable_numbers.count(number)) continue;
-        platform::delete_file(path_of(env, number));
-    }
-    return ok;
+    if (env.listing_failed) return ok;
+    return remove_stale_files(env, files) && ok;
 }
 
 }  // namespace tagcfg

@@ -4,17 +4,23 @@
 #include <string>
 
 #include "model/environment.h"
+#include "platform/files.h"
 
 namespace tagcfg {
 
 // Stores the texts that are given (null keeps the stored ones), empties the table and reads every
 // file of the set into the slot of its number (0 to 255; the first entry found for a number
-// wins). False when any file taken could not be read.
-bool load_set(Environment &env, const char *directory, const char *base_name);
+// wins). False when any file taken could not be read, or when the directory exists but cannot
+// be listed (the table then holds what was read before the listing broke off).
+bool load_set(Environment &env, const char *directory, const char *base_name,
+              const platform::FileSystem &files = platform::FileSystem());
 
 // Writes every server (write_all) or the modified ones, then deletes the files of numbers that
-// hold no server, except files that failed to read at the last load. False when a write failed.
-bool save_set(Environment &env, const char *directory, const char *base_name, bool write_all);
+// hold no server. A file that failed to read at the last load is never deleted, and after a load
+// that could not list the directory nothing is. False when a server could not be written, or when
+// a stale file could not be listed or deleted.
+bool save_set(Environment &env, const char *directory, const char *base_name, bool write_all,
+              const platform::FileSystem &files = platform::FileSystem());
 
 // directory + separator + name; no separator after an empty directory or one that already ends
 // in "/" or "\".

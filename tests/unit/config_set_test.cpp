@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -9,7 +10,9 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "platform/files.h"
 #include "storage/config_set.h"
 
 using namespace tagcfg;
@@ -182,7 +185,6 @@ TEST(ConfigSetSave, RemovesStaleFilesButNeverOneThatFailedToRead) {
                     {"base_opc9.cnf", server_file("Nine")}, {"base_opc09.cnf", server_file("Alias")}});
     Environment env;
     EXPECT_FALSE(load_set(env, dir.path(), "base"));
-    EXPECT_EQ(env.unreadable_numbers, std::set<int>{1});
     remove_server(env, 9);
     dir.put("BASE_OPC5.CNF", server_file("Five"));  // appears after the load
     dir.put("Base_opc6.cnf", server_file("Six"));
@@ -190,16 +192,27 @@ TEST(ConfigSetSave, RemovesStaleFilesButNeverOneThatFailedToRead) {
     EXPECT_EQ(dir.names(), (Names{"base_opc0.cnf", "base_opc1.cnf", "base_opc09.cnf", "BASE_OPC5.CNF", "Base_opc6.cnf"}));
     EXPECT_EQ(dir.get("base_opc1.cnf"), kGarbage);
 
-    store_server(env, 1, "Repaired");
-    EXPECT_TRUE(save_set(env, nullptr, nullptr, false));
-    EXPECT_EQ(dir.get("base_opc1.cnf"), server_file("Repaired"));
-
     // The next load protects only what it failed to read.
     EXPECT_FALSE(load_set(env, nullptr, nullptr));
-    EXPECT_EQ(env.unreadable_numbers, (std::set<int>{5, 6, 9}));
-    remove_server(env, 1);
+    remove_server(env, 0);
     EXPECT_TRUE(save_set(env, nullptr, nullptr, false));
-    EXPECT_EQ(dir.get("base_opc1.cnf"), "");
+    EXPECT_EQ(dir.names(), (Names{"base_opc1.cnf", "base_opc09.cnf", "BASE_OPC5.CNF", "Base_opc6.cnf"}));
+}
+
+// What failed to read is protected by its path: the same number of another directory or another
+// base name is an ordinary stale file.
+TEST(ConfigSetSave, OnlyTheFilesThatFailedAreProtected) {
+    ProjectDir dir({{"base_opc0.cnf", server_file("Zero")}, {"base_opc1.cnf", kGarbage}, {"other_opc1.cnf", kGarbage}});
+    ProjectDir elsewhere({{"base_opc1.cnf", server_file("Stale")}});
+    Environment env;
+    EXPECT_FALSE(load_set(env, dir.path(), "base"));
+    EXPECT_EQ(env.unreadable_paths, std::set<std::string>{dir.file("base_opc1.cnf")});
+    EXPECT_TRUE(save_set(env, elsewhere.path(), nullptr, true));
+    EXPECT_EQ(elsewhere.names(), Names{"base_opc0.cnf"});
+    EXPECT_TRUE(save_set(env, dir.path(), "other", true));
+    EXPECT_EQ(dir.names(), (Names{"base_opc0.cnf", "base_opc1.cnf", "other_opc0.cnf"}));
+    EXPECT_TRUE(save_set(env, nullptr, "base", true));
+    EXPECT_EQ(dir.get("base_opc1.cnf"), kGarbage);
 }
 
 // "<base>_opc255.cnf" must fit 259 bytes; slots above 255 are written but never loaded nor deleted.
@@ -238,4 +251,95 @@ TEST(ConfigSetSave, BaseNamesAreLiteral) {
         ASSERT_TRUE(save_set(env, nullptr, nullptr, false));
         EXPECT_EQ(dir.names(), (Names{"aXb_opc2.cnf", "50%_x7_opc2.cnf"}));
     }
+}
+
+namespace {
+
+// The real file system, except that listing and deleting fail where a test says.
+class FailingFiles : public platform::FileSystem {
+public:
+    platform::Listing list(const std::string &pattern, std::vector<platform::DirectoryEntry> &entries) const override {
+        platform::Listing real = FileSystem::list(pattern, entries);
+        if (listed_before_failing < 0) return real;
+        entries.resize(std::min(entries.size(), static_cast<size_t>(listed_before_failing)));
+        return platform::Listing::failed;
+    }
+    bool remove(const std::string &path) const override {
+        return undeletable.count(std::filesystem::path(path).filename()) == 0 && FileSystem::remove(path);
+    }
+
+    int listed_before_failing = -1;  // -1: the listing works
+    std::set<std::string> undeletable;
+};
+
+}  // namespace
+
+// A directory that exists but cannot be listed says nothing about its files: the load fails, and
+// until a load lists the directory again no save deletes a file.
+TEST(ConfigSetFaults, AFailedListingFailsTheLoadAndStopsDeletionsUntilTheNextListing) {
+    ProjectDir dir({{"base_opc0.cnf", server_file("Zero")}, {"base_opc1.cnf", server_file("One")}});
+    FailingFiles files;
+    Environment env;
+    for (int read : {0, 1}) {
+        files.listed_before_failing = read;
+        EXPECT_FALSE(load_set(env, dir.path(), "base", files)) << read;
+        // What was listed before the failure is loaded.
+        auto loaded = std::count_if(env.servers.begin(), env.servers.end(), [](const auto &slot) { return bool(slot); });
+        EXPECT_EQ(loaded, read);
+    }
+    files.listed_before_failing = -1;
+    env.servers.clear();
+    store_server(env, 2, "Two");
+    EXPECT_TRUE(save_set(env, nullptr, nullptr, true, files));
+    clear_environment(env);
+    EXPECT_TRUE(save_set(env, dir.path(), "base", true, files));
+    EXPECT_EQ(dir.names(), (Names{"base_opc0.cnf", "base_opc1.cnf", "base_opc2.cnf"}));
+
+    // A missing directory, or a file given as the directory, is an empty project, listed.
+    EXPECT_TRUE(load_set(env, dir.file("missing").c_str(), "base", files));
+    EXPECT_TRUE(load_set(env, dir.file("base_opc0.cnf").c_str(), "base", files));
+    EXPECT_TRUE(save_set(env, dir.path(), "base", true, files));
+    EXPECT_TRUE(dir.names().empty());
+}
+
+TEST(ConfigSetFaults, ADirectoryThatCannotBeOpenedIsNotAnEmptyProject) {
+    ProjectDir dir;
+    const std::string loop = dir.file("loop");
+    ASSERT_EQ(::symlink(loop.c_str(), loop.c_str()), 0);  // fails to open even for root
+    Environment env;
+    EXPECT_FALSE(load_set(env, loop.c_str(), "base"));
+    EXPECT_TRUE(env.listing_failed);
+}
+
+// A save whose stale files stay would bring their servers back at the next load: it fails, after
+// writing everything it had to.
+TEST(ConfigSetFaults, AStaleFileThatStaysFailsTheSave) {
+    ProjectDir dir({{"base_opc0.cnf", server_file("Zero")}, {"base_opc1.cnf", server_file("One")},
+                    {"base_opc2.cnf", server_file("Two")}});
+    FailingFiles files;
+    Environment env;
+    ASSERT_TRUE(load_set(env, dir.path(), "base", files));
+    remove_server(env, 1);
+    remove_server(env, 2);
+    server_at(&env, 0)->progid = "Zero2";
+    server_at(&env, 0)->modified = true;
+    files.undeletable = {"base_opc1.cnf"};
+    EXPECT_FALSE(save_set(env, nullptr, nullptr, false, files));
+    EXPECT_EQ(dir.get("base_opc0.cnf"), server_file("Zero2"));
+    EXPECT_EQ(dir.names(), (Names{"base_opc0.cnf", "base_opc1.cnf"}));
+
+    files.undeletable.clear();
+    files.listed_before_failing = 1;
+    EXPECT_FALSE(save_set(env, nullptr, nullptr, false, files));
+    EXPECT_EQ(dir.names(), (Names{"base_opc0.cnf", "base_opc1.cnf"}));
+
+    // On the real file system: an entry for number 3 whose canonical name is a directory, and one
+    // for number 4 whose canonical file is already gone.
+    files.listed_before_failing = -1;
+    EXPECT_TRUE(save_set(env, nullptr, nullptr, false, files));
+    dir.put("base_opc04.cnf", "");
+    EXPECT_TRUE(save_set(env, nullptr, nullptr, false));
+    dir.put("base_opc03.cnf", "");
+    ASSERT_EQ(::mkdir(dir.file("base_opc3.cnf").c_str(), 0755), 0);
+    EXPECT_FALSE(save_set(env, nullptr, nullptr, false));
 }

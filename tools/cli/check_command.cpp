@@ -22,7 +22,7 @@ int run_check(const Args &args) {
     // the file read is the one of the canonical name. Ordered by number for the reader.
     std::map<int, std::string> first_entry_of;
     std::vector<platform::DirectoryEntry> entries;
-    if (platform::list_matching(join_path(directory, base_name + "_opc*.cnf"), entries)) {
+    if (platform::list_matching(join_path(directory, base_name + "_opc*.cnf"), entries) == platform::Listing::listed) {
         for (const auto &entry : entries) {
             if (entry.is_directory) continue;
             int number = number_of_entry(entry.name, base_name, true);

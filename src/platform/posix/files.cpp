@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 
 #include "platform/files.h"
 
@@ -49,14 +50,21 @@ bool wildcard_match(const char *pattern, const char *name) {
 
 char path_separator() { return '/'; }
 
-bool list_matching(const std::string &pattern_path, std::vector<DirectoryEntry> &entries) {
+Listing list_matching(const std::string &pattern_path, std::vector<DirectoryEntry> &entries) {
     entries.clear();
     auto slash = pattern_path.find_last_of('/');
     std::string directory = slash == std::string::npos ? "." : pattern_path.substr(0, slash + 1);
     std::string pattern = slash == std::string::npos ? pattern_path : pattern_path.substr(slash + 1);
     DIR *dir = ::opendir(directory.c_str());
-    if (!dir) return false;
-    while (dirent *entry = ::readdir(dir)) {
+    if (!dir) return errno == ENOENT || errno == ENOTDIR ? Listing::nothing : Listing::failed;
+    int error = 0;
+    for (;;) {
+        errno = 0;  // readdir tells its end from an error only through errno
+        dirent *entry = ::readdir(dir);
+        if (!entry) {
+            error = errno;
+            break;
+        }
         if (!wildcard_match(pattern.c_str(), entry->d_name)) continue;
         struct stat info;
         std::string full = directory + (directory.back() == '/' ? "" : "/") + entry->d_name;
@@ -64,10 +72,13 @@ bool list_matching(const std::string &pattern_path, std::vector<DirectoryEntry> 
         entries.push_back({entry->d_name, is_directory});
     }
     ::closedir(dir);
-    return !entries.empty();
+    if (error != 0) return Listing::failed;
+    return entries.empty() ? Listing::nothing : Listing::listed;
 }
 
-void delete_file(const std::string &path) { ::unlink(path.c_str()); }
+bool delete_file(const std::string &path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT || errno == ENOTDIR; }
+
+std::string path_key(const std::string &path) { return path; }
 
 bool replace_file(const std::string &path, const std::string &bytes) {
     std::string temporary = path + ".tmp";

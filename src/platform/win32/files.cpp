@@ -6,21 +6,55 @@
 
 namespace tagcfg::platform {
 
-char path_separator() { return '\\'; }
+namespace {
 
-bool list_matching(const std::string &pattern_path, std::vector<DirectoryEntry> &entries) {
-    entries.clear();
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(pattern_path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    do {
-        entries.push_back({data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    return true;
+// Only these say that there is nothing to list: no such file or folder, or a file given where
+// the folder should be.
+bool nothing_there(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
 }
 
-void delete_file(const std::string &path) { DeleteFileA(path.c_str()); }
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE handle) : handle_(handle) {}
+    ~FindHandle() { FindClose(handle_); }
+    FindHandle(const FindHandle &) = delete;
+    FindHandle &operator=(const FindHandle &) = delete;
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+}  // namespace
+
+char path_separator() { return '\\'; }
+
+Listing list_matching(const std::string &pattern_path, std::vector<DirectoryEntry> &entries) {
+    entries.clear();
+    WIN32_FIND_DATAA data;
+    HANDLE first = FindFirstFileA(pattern_path.c_str(), &data);
+    if (first == INVALID_HANDLE_VALUE) return nothing_there(GetLastError()) ? Listing::nothing : Listing::failed;
+    FindHandle find(first);
+    do {
+        entries.push_back({data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileA(find.get(), &data));
+    return GetLastError() == ERROR_NO_MORE_FILES ? Listing::listed : Listing::failed;
+}
+
+bool delete_file(const std::string &path) {
+    if (DeleteFileA(path.c_str())) return true;
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// The file system ignores letter case; CharUpperBuffA knows the code page's double-byte
+// characters, whose trail bytes must not be folded as letters.
+std::string path_key(const std::string &path) {
+    std::string key = path;
+    if (!key.empty()) CharUpperBuffA(&key[0], static_cast<DWORD>(key.size()));
+    return key;
+}
 
 bool replace_file(const std::string &path, const std::string &bytes) {
     std::string temporary = path + ".tmp";
