@@ -1,5 +1,7 @@
 #include "model/environment.h"
 
+#include <algorithm>
+
 namespace tagcfg {
 
 ServerConfig *server_at(const Environment *env, int number) {
@@ -12,8 +14,8 @@ void remove_server(Environment &env, int number) {
     env.servers[static_cast<size_t>(number)].reset();
     if (static_cast<size_t>(number) + 1 != env.servers.size()) return;
     size_t keep = static_cast<size_t>(number);
-    while (keep > 0 && !env.servers[keep - 1]) --keep;
-    env.servers.resize(keep);
+    while (keep > env.kept_slots && !env.servers[keep - 1]) --keep;
+    env.servers.resize(std::max(keep, std::min(env.kept_slots, env.servers.size())));
 }
 
 void clear_environment(Environment &env) {
@@ -21,6 +23,7 @@ void clear_environment(Environment &env) {
     env.base_name.clear();
     env.servers.clear();
     env.unreadable_paths.clear();
+    env.kept_slots = 0;
 }
 
 }  // namespace tagcfg

@@ -2,6 +2,7 @@
 // index is the server number. A slot may be empty.
 #pragma once
 
+#include <cstddef>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,9 +16,12 @@ struct Environment {
     std::string base_name;
     std::vector<RecordRef<ServerConfig>> servers;
     // Files that exist but failed to read at the last load, each by the key of the path the load
-    // joined for it: a save never deletes them, so that what the user may still repair is not
-    // lost.
+    // joined for it: a save never deletes them, and copies one aside before writing over it, so
+    // that what the user may still repair is not lost.
     std::set<std::string> unreadable_paths;
+    // One past the highest number whose file failed to read at the last load: the table keeps at
+    // least this many slots, so that a new server is never appended onto such a number.
+    size_t kept_slots = 0;
     // The last load could not list the directory, so the table says nothing about which files are
     // there: until a load lists it, a save deletes no file. Clearing the table does not change
     // that.
@@ -28,7 +32,8 @@ struct Environment {
 // slot.
 ServerConfig *server_at(const Environment *env, int number);
 
-// Empties one slot; removing the last slot also drops the empty slots directly before it.
+// Empties one slot; removing the last slot also drops the empty slots directly before it, down
+// to the kept slots.
 void remove_server(Environment &env, int number);
 
 // Empties the stored texts and releases every server; what the last load could read goes with

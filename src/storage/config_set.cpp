@@ -40,6 +40,22 @@ bool unreadable(const Environment &env, const std::string &path) {
     return env.unreadable_paths.count(platform::path_key(path)) != 0;
 }
 
+// Writes one server's file. Over a file that failed to read at the last load, its bytes are first
+// kept aside, and without that copy the file is not written over.
+bool write_server(Environment &env, ServerConfig &config, int number) {
+    const std::string path = path_of(env, number);
+    const bool keep_aside = unreadable(env, path);
+    if (keep_aside) {
+        std::string bytes;
+        if (!platform::read_file(path, bytes) || !platform::replace_file(kept_aside_name(path), bytes)) return false;
+    }
+    if (!write_server_file(config, path)) return false;
+    // The file is this server's now; its old bytes are safe, and must not be replaced by these
+    // at the next save.
+    if (keep_aside) env.unreadable_paths.erase(platform::path_key(path));
+    return true;
+}
+
 // Deletes the files of numbers without a server. False when a file that should go stays, for the
 // listing or its deletion failed: its server would come back at the next load.
 bool remove_stale_files(const Environment &env, const platform::FileSystem &files) {
@@ -70,6 +86,8 @@ std::string server_file_name(const std::string &base_name, int number) {
     return base_name + "_opc" + std::to_string(number) + ".cnf";
 }
 
+std::string kept_aside_name(const std::string &file_name) { return file_name + ".bad"; }
+
 int number_of_entry(const std::string &entry_name, const std::string &base_name, bool ignore_case) {
     const std::string prefix = base_name + "_opc";
     const std::string name = ignore_case ? lowered(entry_name) : entry_name;
@@ -90,6 +108,7 @@ bool load_set(Environment &env, const char *directory, const char *base_name, co
     store_location(env, directory, base_name);
     env.servers.clear();
     env.unreadable_paths.clear();
+    env.kept_slots = 0;
     if (!names_fit(env, kHighestNumber)) return false;
 
     std::vector<platform::DirectoryEntry> entries;
@@ -105,11 +124,14 @@ bool load_set(Environment &env, const char *directory, const char *base_name, co
         if (!read_server_file(*config, path)) {
             ok = false;
             env.unreadable_paths.insert(platform::path_key(path));
+            env.kept_slots = std::max(env.kept_slots, static_cast<size_t>(number) + 1);
             continue;
         }
         if (env.servers.size() < static_cast<size_t>(number) + 1) env.servers.resize(static_cast<size_t>(number) + 1);
         env.servers[static_cast<size_t>(number)] = config;
     }
+    // A failed number's slot is there but empty, so a new server is not appended onto it.
+    if (env.servers.size() < env.kept_slots) env.servers.resize(env.kept_slots);
     return ok;
 }
 
@@ -123,7 +145,7 @@ bool save_set(Environment &env, const char *directory, const char *base_name, bo
     for (int number = 0; number < slots; ++number) {
         ServerConfig *config = server_at(&env, number);
         if (!config || (!write_all && !config->modified)) continue;
-        if (!write_server_file(*config, path_of(env, number))) ok = false;
+        if (!write_server(env, *config, number)) ok = false;
     }
     if (env.listing_failed) return ok;
     return remove_stale_files(env, files) && ok;

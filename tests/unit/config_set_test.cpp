@@ -123,12 +123,15 @@ TEST(ConfigSetLoad, EntriesSpellingANumberOtherwiseReadTheCanonicalFile) {
     EXPECT_EQ(progid_at(env, 2), "Two");
     EXPECT_EQ(server_at(&env, 2)->reference_count(), 1);
 
-    // Without the canonical file such an entry is a number whose file cannot be read.
+    // Without the canonical file such an entry is a number whose file cannot be read; its slot is
+    // in the table, empty.
     ProjectDir only_odd({{"base_opc05.cnf", server_file("Five")}, {"PLANT1_OPC4.CNF", server_file("Four")}});
     EXPECT_FALSE(load_set(env, only_odd.path(), "base"));
-    EXPECT_TRUE(env.servers.empty());
+    EXPECT_EQ(env.servers.size(), 6u);
+    EXPECT_EQ(server_at(&env, 5), nullptr);
     EXPECT_FALSE(load_set(env, nullptr, "plant1"));
-    EXPECT_TRUE(env.servers.empty());
+    EXPECT_EQ(env.servers.size(), 5u);
+    EXPECT_EQ(server_at(&env, 4), nullptr);
 }
 
 TEST(ConfigSetLoad, NullTextsKeepTheStoredOnesAndEmptyOnesMeanTheCurrentDirectory) {
@@ -194,6 +197,7 @@ TEST(ConfigSetSave, RemovesStaleFilesButNeverOneThatFailedToRead) {
 
     // The next load protects only what it failed to read.
     EXPECT_FALSE(load_set(env, nullptr, nullptr));
+    EXPECT_EQ(env.servers.size(), 10u);
     remove_server(env, 0);
     EXPECT_TRUE(save_set(env, nullptr, nullptr, false));
     EXPECT_EQ(dir.names(), (Names{"base_opc1.cnf", "base_opc09.cnf", "BASE_OPC5.CNF", "Base_opc6.cnf"}));
@@ -213,6 +217,41 @@ TEST(ConfigSetSave, OnlyTheFilesThatFailedAreProtected) {
     EXPECT_EQ(dir.names(), (Names{"base_opc0.cnf", "base_opc1.cnf", "other_opc0.cnf"}));
     EXPECT_TRUE(save_set(env, nullptr, "base", true));
     EXPECT_EQ(dir.get("base_opc1.cnf"), kGarbage);
+}
+
+// A file that failed to read keeps its slot, empty, so nothing is appended onto it; a server put
+// there by hand is saved only after the file's bytes are kept aside.
+TEST(ConfigSetSave, AFileThatFailedIsKeptAsideBeforeAServerIsWrittenOverIt) {
+    ProjectDir dir({{"base_opc1.cnf", server_file("One")}, {"base_opc4.cnf", kGarbage},
+                    {"base_opc4.cnf.bad", "an older copy"}});
+    Environment env;
+    EXPECT_FALSE(load_set(env, dir.path(), "base"));
+    EXPECT_EQ(env.servers.size(), 5u);
+    remove_server(env, 1);
+    EXPECT_EQ(env.servers.size(), 5u);
+    store_server(env, 4, "Four");
+    EXPECT_TRUE(save_set(env, nullptr, nullptr, false));
+    EXPECT_EQ(dir.get("base_opc4.cnf"), server_file("Four"));
+    EXPECT_EQ(dir.get("base_opc4.cnf.bad"), kGarbage);
+    // Written over once, the file is the server's own: saved again, the kept bytes stay, and
+    // removed, it goes like any other.
+    EXPECT_TRUE(save_set(env, nullptr, nullptr, true));
+    EXPECT_EQ(dir.get("base_opc4.cnf.bad"), kGarbage);
+    remove_server(env, 4);
+    EXPECT_TRUE(save_set(env, nullptr, nullptr, true));
+    EXPECT_EQ(dir.names(), Names{"base_opc4.cnf.bad"});
+    EXPECT_TRUE(load_set(env, nullptr, nullptr));
+    EXPECT_TRUE(env.servers.empty());
+
+    // Without the copy the file is not written over.
+    dir.put("base_opc2.cnf", kGarbage);
+    ASSERT_EQ(::mkdir(dir.file("base_opc2.cnf.bad").c_str(), 0755), 0);
+    dir.put("base_opc2.cnf.bad/x", "");
+    EXPECT_FALSE(load_set(env, nullptr, nullptr));
+    store_server(env, 2, "Two");
+    EXPECT_FALSE(save_set(env, nullptr, nullptr, false));
+    EXPECT_EQ(dir.get("base_opc2.cnf"), kGarbage);
+    EXPECT_TRUE(server_at(&env, 2)->modified);
 }
 
 // "<base>_opc255.cnf" must fit 259 bytes; slots above 255 are written but never loaded nor deleted.

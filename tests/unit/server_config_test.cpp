@@ -111,6 +111,25 @@ TEST(Environment, RemovingAnEmptyLastSlotStillTrims) {
     EXPECT_EQ(occupancy(env), (std::vector<bool>{true}));
 }
 
+// Slots up to the highest number whose file failed to read stay, so Add never lands on one; a
+// clear forgets them, but not that the last load could not list its directory.
+TEST(Environment, TheSlotsOfFilesThatFailedToReadStayUntilCleared) {
+    Environment env;
+    env.servers.resize(6);
+    env.servers[1] = make_server();
+    env.servers[5] = make_server();
+    env.kept_slots = 4;
+    env.listing_failed = true;
+    remove_server(env, 5);
+    EXPECT_EQ(occupancy(env), (std::vector<bool>{false, true, false, false}));
+    remove_server(env, 3);
+    remove_server(env, 1);
+    EXPECT_EQ(env.servers.size(), 4u);
+    clear_environment(env);
+    EXPECT_EQ(env.kept_slots, 0u);
+    EXPECT_TRUE(env.listing_failed);
+}
+
 TEST(Environment, RemovedServerDiesWhenNoFlowHoldsIt) {
     Environment env;
     auto held = make_server();
