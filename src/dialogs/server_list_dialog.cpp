@@ -75,7 +75,9 @@ void ServerListDialog::update_buttons(ui::DialogWindow &window) {
     window.enable(ui::kIdOk, row >= 0);
     window.enable(IDC_CHANGE_SERVER, row >= 0);
     window.enable(IDC_REMOVE_SERVER, configured(row));
-    window.enable(IDC_ADD_SERVER, true);
+    // A slot beyond the highest number a set's files can have would be saved under a name that no
+    // load takes back.
+    window.enable(IDC_ADD_SERVER, can_add());
 }
 
 void ServerListDialog::item_changed(ui::DialogWindow &window, const Message &) { update_buttons(window); }
@@ -88,10 +90,12 @@ bool ServerListDialog::confirmed(ui::DialogWindow &window, unsigned default_butt
 
 void ServerListDialog::add(ui::DialogWindow &window, const Message &) {
     ui::ListView &list = window.list(IDC_SERVER_LIST);
+    if (!can_add()) return;
     // Always a new slot after the last: an empty slot is filled only through Change.
     int index = list.count();
     add_or_change(window, index);
     if (index < list.count()) list.select(index);
+    update_buttons(window);
 }
 
 void ServerListDialog::change(ui::DialogWindow &window, const Message &) {
@@ -127,10 +131,11 @@ void ServerListDialog::remove(ui::DialogWindow &window, const Message &) {
     remove_server(env_, row);
     if (row < slot_count()) {
         fill_row(window, row);
-        return;
+    } else {
+        // Removing the last slot takes the empty slots before it along.
+        while (list.count() > slot_count()) list.erase(slot_count());
     }
-    // Removing the last slot takes the empty slots before it along.
-    while (list.count() > slot_count()) list.erase(slot_count());
+    update_buttons(window);
 }
 
 void ServerListDialog::select(ui::DialogWindow &window, const Message &) {

@@ -36,6 +36,7 @@ private:
     void update_buttons(ui::DialogWindow &window);
     int slot_count() const { return static_cast<int>(env_.servers.size()); }
     bool configured(int index) const { return server_at(&env_, index) != nullptr; }
+    bool can_add() const { return slot_count() <= kHighestServerNumber; }
     bool confirmed(ui::DialogWindow &window, unsigned default_button);
 
     Environment &env_;

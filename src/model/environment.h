@@ -11,6 +11,9 @@
 
 namespace tagcfg {
 
+// Server numbers run from 0 to this: a set's files are never loaded under a higher number.
+constexpr int kHighestServerNumber = 255;
+
 struct Environment {
     std::string directory;
     std::string base_name;

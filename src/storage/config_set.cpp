@@ -9,7 +9,6 @@ namespace tagcfg {
 
 namespace {
 
-constexpr int kHighestNumber = 255;
 constexpr size_t kLongestFileName = 259;  // names are formed in a buffer of 260 bytes
 
 void store_location(Environment &env, const char *directory, const char *base_name) {
@@ -24,8 +23,8 @@ std::string lowered(std::string text) {
 }
 
 // Whether every file name that the set may use fits the name buffer.
-bool names_fit(const Environment &env, int highest_number) {
-    return server_file_name(env.base_name, highest_number).size() <= kLongestFileName;
+bool names_fit(const Environment &env) {
+    return server_file_name(env.base_name, kHighestServerNumber).size() <= kLongestFileName;
 }
 
 std::string search_pattern(const Environment &env) {
@@ -101,7 +100,7 @@ int number_of_entry(const std::string &entry_name, const std::string &base_name,
     uint64_t value = 0;
     for (; std::isdigit(static_cast<unsigned char>(*p)); ++p) value = std::min<uint64_t>(value * 10 + (*p - '0'), 0xFFFFFFFFu);
     auto number = static_cast<int32_t>(negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value));
-    return number >= 0 && number <= kHighestNumber ? number : -1;
+    return number >= 0 && number <= kHighestServerNumber ? number : -1;
 }
 
 bool load_set(Environment &env, const char *directory, const char *base_name, const platform::FileSystem &files) {
@@ -109,7 +108,7 @@ bool load_set(Environment &env, const char *directory, const char *base_name, co
     env.servers.clear();
     env.unreadable_paths.clear();
     env.kept_slots = 0;
-    if (!names_fit(env, kHighestNumber)) return false;
+    if (!names_fit(env)) return false;
 
     std::vector<platform::DirectoryEntry> entries;
     env.listing_failed = files.list(search_pattern(env), entries) == platform::Listing::failed;
@@ -138,14 +137,14 @@ bool load_set(Environment &env, const char *directory, const char *base_name, co
 bool save_set(Environment &env, const char *directory, const char *base_name, bool write_all,
               const platform::FileSystem &files) {
     store_location(env, directory, base_name);
-    const int slots = static_cast<int>(env.servers.size());
-    if (!names_fit(env, std::max(kHighestNumber, slots - 1))) return false;
+    if (!names_fit(env)) return false;
 
     bool ok = true;
-    for (int number = 0; number < slots; ++number) {
+    for (int number = 0; number < static_cast<int>(env.servers.size()); ++number) {
         ServerConfig *config = server_at(&env, number);
         if (!config || (!write_all && !config->modified)) continue;
-        if (!write_server(env, *config, number)) ok = false;
+        // No load would take such a file back: its server would be lost all the same.
+        if (number > kHighestServerNumber || !write_server(env, *config, number)) ok = false;
     }
     if (env.listing_failed) return ok;
     return remove_stale_files(env, files) && ok;

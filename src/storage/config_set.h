@@ -19,8 +19,8 @@ bool load_set(Environment &env, const char *directory, const char *base_name,
 // Writes every server (write_all) or the modified ones, then deletes the files of numbers that
 // hold no server. A file that failed to read at the last load is never deleted, and is copied
 // aside as "<name>.bad" before a server is written over it. After a load that could not list the
-// directory nothing is deleted. False when a server could not be written, or when a stale file
-// could not be listed or deleted.
+// directory nothing is deleted. False when a server could not be written (numbers above 255 never
+// are), or when a stale file could not be listed or deleted.
 bool save_set(Environment &env, const char *directory, const char *base_name, bool write_all,
               const platform::FileSystem &files = platform::FileSystem());
 

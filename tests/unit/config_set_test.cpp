@@ -254,23 +254,25 @@ TEST(ConfigSetSave, AFileThatFailedIsKeptAsideBeforeAServerIsWrittenOverIt) {
     EXPECT_TRUE(server_at(&env, 2)->modified);
 }
 
-// "<base>_opc255.cnf" must fit 259 bytes; slots above 255 are written but never loaded nor deleted.
+// Numbers above 255 are never loaded, so they are never written; "<base>_opc255.cnf" must fit 259
+// bytes.
 TEST(ConfigSetSave, NameLimits) {
     ProjectDir dir;
     Environment env;
-    store_server(env, 300, "High");
-    ASSERT_TRUE(save_set(env, dir.path(), "base", false));
-    EXPECT_EQ(dir.get("base_opc300.cnf"), server_file("High"));
+    store_server(env, 256, "High");
+    store_server(env, 255, "Highest");
+    ASSERT_FALSE(save_set(env, dir.path(), "base", false));
+    EXPECT_EQ(dir.names(), Names{"base_opc255.cnf"});
+    EXPECT_TRUE(server_at(&env, 256)->modified);
     EXPECT_TRUE(load_set(env, nullptr, nullptr));
-    EXPECT_TRUE(env.servers.empty());
-    EXPECT_TRUE(save_set(env, nullptr, nullptr, true));
+    EXPECT_EQ(env.servers.size(), 256u);
     EXPECT_TRUE(load_set(env, nullptr, std::string(248, 'n').c_str()));
     EXPECT_TRUE(save_set(env, nullptr, nullptr, true));
 
     store_server(env, 0, "Unwritten");
     EXPECT_FALSE(save_set(env, nullptr, std::string(249, 'n').c_str(), true));
     EXPECT_TRUE(server_at(&env, 0)->modified);
-    EXPECT_EQ(dir.names(), Names{"base_opc300.cnf"});
+    EXPECT_EQ(dir.names(), Names{"base_opc255.cnf"});
     EXPECT_FALSE(load_set(env, nullptr, nullptr));
     EXPECT_TRUE(env.servers.empty());
 }

@@ -301,6 +301,46 @@ TEST_F(ServerListTest, AddAppendsASlotKeptAfterExit) {
     EXPECT_FALSE(env.servers[0]->modified);
 }
 
+// Numbers run to 255: Add appends only while the table has fewer than 256 slots, and never onto
+// the slot of a file that failed to read, which stays in the table when the servers after it go.
+TEST_F(ServerListTest, AddStopsAt256SlotsAndNeverLandsOnTheSlotOfAFileThatFailed) {
+    slots(Texts(255, ""));
+    env.servers[254] = test::make_server();
+    path = kLocalAlpha;
+    open(254, [&](ui::MemoryDialog &d) {
+        EXPECT_TRUE(d.enabled(IDC_ADD_SERVER));
+        d.click(IDC_ADD_SERVER);
+        EXPECT_EQ(list(d).selected(), 255);
+        EXPECT_EQ(buttons(d), (Buttons{false, true, true, true, true}));
+        Message add;  // a command that reaches the dialog all the same
+        add.kind = MessageKind::command;
+        add.control = IDC_ADD_SERVER;
+        d.deliver(add);
+        EXPECT_EQ(list(d).count(), 256);
+        d.answers = {ui::kIdYes};
+        d.click(IDC_REMOVE_SERVER);
+        EXPECT_EQ(list(d).count(), 255);
+        EXPECT_TRUE(d.enabled(IDC_ADD_SERVER));
+        d.click(ui::kIdCancel);
+    });
+    EXPECT_EQ(pickers, 1);
+    EXPECT_EQ(env.servers.size(), 255u);
+
+    env.servers.clear();
+    slots({"Sim.X.1", "", ""});
+    env.kept_slots = 3;  // the file of number 2 failed to read
+    open(0, [&](ui::MemoryDialog &d) {
+        d.answers = {ui::kIdYes};
+        d.click(IDC_REMOVE_SERVER);
+        EXPECT_EQ(list(d).count(), 3);
+        d.click(IDC_ADD_SERVER);
+        EXPECT_EQ(list(d).selected(), 3);
+        d.click(ui::kIdCancel);
+    });
+    ASSERT_EQ(env.servers.size(), 4u);
+    EXPECT_EQ(env.servers[3]->progid, "Sim.A.1");
+}
+
 TEST_F(ServerListTest, AServerWithoutAUsableClsidIsKnownByItsProgid) {
     const std::pair<const char *, const char *> cases[] = {
         {"No CLSID", "Sim.NoClsid.1"}, {"Bad CLSID", "Sim.Bad.1"}, {"Alpha", "Sim.A.1"}};

@@ -213,3 +213,49 @@ TEST_F(ServerDialogs, AddChangeRemoveSelectAndExitThenTheNewServersAreSaved) {
 }
 
 }  // namespace wintest
+
+namespace wintest {
+namespace {
+
+// A file that failed to read keeps its slot: Add appends after it, Change may fill it, and the save
+// first keeps the file's bytes aside. Numbers run to 255, so at 256 slots Add is off.
+TEST_F(ServerDialogs, TheSlotOfAFileThatFailedIsKeptAndItsBytesAreKeptAsideAndAddStopsAt256) {
+    const std::string unreadable = "%%OPC_SERVER_CONFIG\r\nBOGUS:1\r\n";
+    ASSERT_TRUE(write_bytes(file(2), unreadable));
+    ASSERT_EQ(api_.tagcfg_load(env_, nullptr, nullptr), -1);
+    DialogScript list(kList, [&](HWND dialog) {
+        EXPECT_EQ(rows(dialog).size(), 3u);
+        pick(dialog, IDC_ADD_SERVER, hierarchical.description);
+        EXPECT_EQ(selected_row(dialog), 3);
+        select_row(dialog, 2);
+        pick(dialog, IDC_CHANGE_SERVER, flat.description);  // an empty slot: nothing to confirm
+        EXPECT_TRUE(click(dialog, IDCANCEL));
+    }, 60000);
+    EXPECT_EQ(select_server_(env_, 0, nullptr), -1);
+    EXPECT_TRUE(list.ran());
+    ASSERT_EQ(api_.tagcfg_save(env_, nullptr, nullptr, 0, 0), 0);
+    std::string bytes;
+    EXPECT_TRUE(read_bytes(file(2) + ".bad", bytes));
+    EXPECT_EQ(bytes, unreadable);
+    EXPECT_TRUE(read_bytes(file(2), bytes));
+    EXPECT_EQ(bytes, server_file(flat));
+    EXPECT_TRUE(read_bytes(file(3), bytes));
+    EXPECT_EQ(bytes, server_file(hierarchical));
+
+    ASSERT_TRUE(write_bytes(file(255), "%%OPC_SERVER_CONFIG\r\n"));
+    ASSERT_EQ(api_.tagcfg_load(env_, nullptr, nullptr), 0);
+    DialogScript full(kList, [&](HWND dialog) {
+        EXPECT_EQ(rows(dialog).size(), 256u);
+        EXPECT_EQ(buttons(dialog), Buttons({false, true, true, true}));
+        EXPECT_TRUE(confirm(dialog, IDC_REMOVE_SERVER, IDYES, IDNO));
+        EXPECT_EQ(rows(dialog).size(), 4u);
+        EXPECT_TRUE(enabled(dialog, IDC_ADD_SERVER));
+        EXPECT_TRUE(click(dialog, IDCANCEL));
+    }, 60000);
+    EXPECT_EQ(select_server_(env_, 255, nullptr), -1);
+    EXPECT_TRUE(full.ran());
+    EXPECT_FALSE(full.timed_out());
+}
+
+}  // namespace
+}  // namespace wintest
