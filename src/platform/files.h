@@ -27,8 +27,9 @@ bool delete_file(const std::string &path);
 
 // Replaces the file at path with exactly these bytes so that no reader ever sees a half-written
 // file: the bytes go to a temporary file in the same directory, are flushed to disk, and the
-// temporary then takes the file's place in one step. On failure the old file is untouched and the
-// temporary is gone.
+// temporary then takes the file's place in one step. Only the bytes change: a symbolic link stays
+// a link (its target is replaced), the file keeps its mode or attributes, and a file the user made
+// read-only is not replaced. On failure the old file is untouched and the temporary is gone.
 bool replace_file(const std::string &path, const std::string &bytes);
 
 // Reads a whole file; false when it cannot be opened or read.

@@ -234,3 +234,40 @@ TEST(ServerFileIo, WriteReplacesTheFileOrKeepsTheOldOneAndModified) {
     EXPECT_TRUE(c->modified);
     EXPECT_EQ(get(path), crlf({kSignature, "", "PROGID:P", "", "%CHANID:2", "ID:I", ""}));
 }
+
+// A save changes the file's bytes and nothing else: a link stays a link to the file it names,
+// and the file keeps its permissions.
+TEST(ServerFileIo, WriteChangesOnlyTheBytes) {
+    TempDir dir;
+    auto c = server({"P", "", "", ""}, {});
+    const std::string bytes = format_server_config(*c);
+    ASSERT_EQ(::mkdir((dir.path + "/real").c_str(), 0755), 0);
+    const std::string target = dir.put("real/target.cnf", "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    const struct {
+        const char *link, *points_to;
+    } links[] = {{"relative.cnf", "real/target.cnf"}, {"absolute.cnf", nullptr}, {"chain.cnf", "relative.cnf"},
+                 {"dangling.cnf", "real/new.cnf"}};
+    for (const auto &l : links) {
+        SCOPED_TRACE(l.link);
+        const std::string link = dir.path + "/" + l.link;
+        ASSERT_EQ(::symlink(l.points_to ? l.points_to : target.c_str(), link.c_str()), 0);
+        ASSERT_TRUE(write_server_file(*c, link));
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+        EXPECT_EQ(get(link), bytes);
+        dir.put("real/target.cnf", "old");
+    }
+    struct stat info;
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(get(dir.path + "/real/new.cnf"), bytes);
+    std::set<std::string> names;  // no temporary left beside the targets
+    for (const auto &entry : std::filesystem::directory_iterator(dir.path + "/real"))
+        names.insert(entry.path().filename());
+    EXPECT_EQ(names, (std::set<std::string>{"target.cnf", "new.cnf"}));
+
+    const std::string loop = dir.path + "/loop.cnf";
+    ASSERT_EQ(::symlink("loop.cnf", loop.c_str()), 0);
+    EXPECT_FALSE(write_server_file(*c, loop));
+    EXPECT_TRUE(std::filesystem::is_symlink(loop));
+}

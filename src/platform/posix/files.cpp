@@ -46,6 +46,27 @@ bool wildcard_match(const char *pattern, const char *name) {
     return *pattern == 0;
 }
 
+// The file that a path finally names, its symbolic links followed (a relative target counts from
+// the link's own directory), so that a replacement goes to the target and the link stays a link.
+// A path that is no link names itself, whether or not it exists. False for a link that cannot be
+// read or a chain that goes on too long (a loop).
+bool final_target(std::string path, std::string &target) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info;
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            target = path;
+            return true;
+        }
+        std::string link(static_cast<size_t>(info.st_size > 0 ? info.st_size : 4096) + 1, '\0');
+        ssize_t length = ::readlink(path.c_str(), &link[0], link.size());
+        if (length <= 0 || static_cast<size_t>(length) >= link.size()) return false;
+        link.resize(static_cast<size_t>(length));
+        auto slash = path.find_last_of('/');
+        path = link[0] == '/' || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
+    }
+    return false;
+}
+
 }  // namespace
 
 char path_separator() { return '/'; }
@@ -81,12 +102,18 @@ bool delete_file(const std::string &path) { return ::unlink(path.c_str()) == 0 |
 std::string path_key(const std::string &path) { return path; }
 
 bool replace_file(const std::string &path, const std::string &bytes) {
-    std::string temporary = path + ".tmp";
+    std::string target;
+    if (!final_target(path, target)) return false;
+    struct stat old;
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    // A file that may not be written is not replaced either, as opening it for writing would fail.
+    if (exists && ::access(target.c_str(), W_OK) != 0) return false;
+    std::string temporary = target + ".tmp";
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return false;
-    bool ok = write_all(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = (!exists || ::fchmod(fd, old.st_mode & 07777) == 0) && write_all(fd, bytes) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    if (ok && ::rename(temporary.c_str(), target.c_str()) == 0) return true;
     ::unlink(temporary.c_str());
     return false;
 }

@@ -57,6 +57,8 @@ std::string path_key(const std::string &path) {
 }
 
 bool replace_file(const std::string &path, const std::string &bytes) {
+    // Read before the replacement: ReplaceFileA is to keep them, but not every implementation does.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
     std::string temporary = path + ".tmp";
     HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                               nullptr);
@@ -69,10 +71,21 @@ bool replace_file(const std::string &path, const std::string &bytes) {
     }
     ok = ok && FlushFileBuffers(file);
     ok = CloseHandle(file) && ok;
-    if (ok && MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    DeleteFileA(temporary.c_str());
-    return false;
+    // ReplaceFileA keeps what belongs to the file itself (security descriptor, creation time) and
+    // refuses a read-only file, as opening it for writing would. A file that is not there yet is
+    // moved into place, but never over one that appeared in the meantime.
+    if (ok) {
+        ok = ReplaceFileA(path.c_str(), temporary.c_str(), nullptr, 0, nullptr, nullptr);
+        if (!ok && GetLastError() == ERROR_FILE_NOT_FOUND)
+            ok = MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
+    }
+    if (!ok) {
+        DeleteFileA(temporary.c_str());
+        return false;
+    }
+    // The bytes are in place; attributes that cannot be set again do not undo that.
+    if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path.c_str(), attributes);
+    return true;
 }
 
 }  // namespace tagcfg::platform
