@@ -36,7 +36,7 @@ ServerConfig *server_of(tagcfg_environment *env, int server) { return env ? serv
 template <typename Field>
 int channel_text(tagcfg_environment *env, int server, int channel_id, const char *name, char *buffer, int size,
                  Field field) {
-    if (buffer && size >= 1) buffer[0] = 0;
+    copy_out(nullptr, buffer, size);  // what a failure leaves, also one by exception
     return guarded(0, [&] {
         ServerConfig *config = server_of(env, server);
         Channel *channel = config ? lookup_channel(*config, channel_id, name) : nullptr;
@@ -66,7 +66,7 @@ int TAGCFG_CALL tagcfg_save(tagcfg_environment *env, const char *directory, cons
 }
 
 int TAGCFG_CALL tagcfg_get_server_name(tagcfg_environment *env, int server, char *buffer, int size) {
-    if (buffer && size >= 1) buffer[0] = 0;
+    copy_out(nullptr, buffer, size);  // what a failure leaves, also one by exception
     return guarded(0, [&] {
         ServerConfig *config = server_of(env, server);
         return copy_out(config ? config->identity_text().c_str() : nullptr, buffer, size);
@@ -74,7 +74,7 @@ int TAGCFG_CALL tagcfg_get_server_name(tagcfg_environment *env, int server, char
 }
 
 int TAGCFG_CALL tagcfg_get_server_host(tagcfg_environment *env, int server, char *buffer, int size) {
-    if (buffer && size >= 1) buffer[0] = 0;
+    copy_out(nullptr, buffer, size);  // what a failure leaves, also one by exception
     return guarded(0, [&] {
         ServerConfig *config = server_of(env, server);
         return copy_out(config ? config->hostname.c_str() : nullptr, buffer, size);

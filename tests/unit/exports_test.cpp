@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <string>
+#include <utility>
 
 #include "frame/copy_out.h"
 #include "frame/handles.h"
@@ -125,6 +128,29 @@ TEST_F(ExportsTest, ServerTextsFollowTheCopyOutRule) {
     EXPECT_STREQ(buffer, "Vendor");
     EXPECT_EQ(tagcfg_get_server_host(env, 2, buffer, sizeof buffer), 0);
     EXPECT_EQ(tagcfg_get_server_host(env, 0, buffer, sizeof buffer), 6);
+}
+
+// A failure leaves the empty text by its first and last byte and the caller's bytes between them
+// alone; a text that exists, even an empty one, fills the buffer as ever.
+TEST_F(ExportsTest, FailuresWriteOnlyTheFirstAndTheLastByte) {
+    const std::string failed("\0ZZZZZZ\0", 8), empty(8, '\0');
+    auto *list = new tagcfg_itemlist{{"A.B"}};
+    const std::pair<std::function<int(char *)>, std::string> cases[] = {
+        {[&](char *b) { return tagcfg_get_server_name(env, 1, b, 8); }, failed},
+        {[&](char *b) { return tagcfg_get_server_host(env, 3, b, 8); }, failed},
+        {[&](char *b) { return tagcfg_get_channel_id(env, 0, 5, "none", b, 8); }, failed},
+        {[&](char *b) { return tagcfg_get_channel_access_path(env, -1, 5, nullptr, b, 8); }, failed},
+        {[&](char *b) { return tagcfg_select_channel(env, 0, 5, "", b, 8, nullptr) + 1; }, failed},
+        {[&](char *b) { return tagcfg_itemlist_get_id(list, 1, b, 8); }, failed},
+        {[&](char *b) { return tagcfg_get_server_host(env, 2, b, 8); }, empty},
+        {[&](char *b) { return tagcfg_get_server_name(env, 2, b, 8); }, empty},
+    };
+    for (const auto &[call, expected] : cases) {
+        std::memset(buffer, 'Z', sizeof buffer);
+        EXPECT_EQ(call(buffer), 0);
+        EXPECT_EQ(std::string(buffer, 9), expected + "Z");
+    }
+    tagcfg_itemlist_free(list);
 }
 
 TEST_F(ExportsTest, HostChangeIsCaseSensitiveAndMarksModified) {

@@ -121,5 +121,13 @@ TEST_F(SetSafety, AFileThatFailedIsProtectedInAnyLetterCase) {
     EXPECT_EQ(names().size(), 3u);
 }
 
+TEST_F(SetSafety, FailuresWriteOnlyTheEndsOfTheBuffer) {
+    ASSERT_EQ(load(), 0);
+    char buffer[8];
+    std::fill(buffer, buffer + sizeof buffer, 'Z');
+    EXPECT_EQ(api.tagcfg_get_server_name(env, 0, buffer, sizeof buffer), 0);
+    EXPECT_EQ(std::string(buffer, sizeof buffer), std::string("\0ZZZZZZ\0", 8));
+}
+
 }  // namespace
 }  // namespace wintest
