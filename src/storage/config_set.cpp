@@ -87,19 +87,25 @@ std::string server_file_name(const std::string &base_name, int number) {
 
 std::string kept_aside_name(const std::string &file_name) { return file_name + ".bad"; }
 
-int number_of_entry(const std::string &entry_name, const std::string &base_name, bool ignore_case) {
+bool number_in_entry(const std::string &entry_name, const std::string &base_name, bool ignore_case, int32_t &number) {
     const std::string prefix = base_name + "_opc";
     const std::string name = ignore_case ? lowered(entry_name) : entry_name;
-    if (name.compare(0, prefix.size(), ignore_case ? lowered(prefix) : prefix) != 0) return -1;
+    if (name.compare(0, prefix.size(), ignore_case ? lowered(prefix) : prefix) != 0) return false;
     const char *p = name.c_str() + prefix.size();
     while (std::isspace(static_cast<unsigned char>(*p))) ++p;
     bool negative = *p == '-';
     if (*p == '+' || *p == '-') ++p;
-    if (!std::isdigit(static_cast<unsigned char>(*p))) return -1;
+    if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
     // Read as a 32-bit unsigned number, as the home platform's scanner does; overflow saturates.
     uint64_t value = 0;
     for (; std::isdigit(static_cast<unsigned char>(*p)); ++p) value = std::min<uint64_t>(value * 10 + (*p - '0'), 0xFFFFFFFFu);
-    auto number = static_cast<int32_t>(negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value));
+    number = static_cast<int32_t>(negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value));
+    return true;
+}
+
+int number_of_entry(const std::string &entry_name, const std::string &base_name, bool ignore_case) {
+    int32_t number = -1;
+    if (!number_in_entry(entry_name, base_name, ignore_case, number)) return -1;
     return number >= 0 && number <= kHighestServerNumber ? number : -1;
 }
 

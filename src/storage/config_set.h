@@ -1,6 +1,7 @@
 // Loading and saving a project's set of server files, named "<base>_opc<number>.cnf".
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "model/environment.h"
@@ -34,9 +35,13 @@ std::string server_file_name(const std::string &base_name, int number);
 // The name under which a save keeps the bytes of a file it writes over: no load takes it.
 std::string kept_aside_name(const std::string &file_name);
 
-// The number a directory entry stands for, or -1: the text after "<base>_opc" is read as an
-// unsigned decimal number (blanks and a sign allowed; what follows is not examined) and must be
-// 0 to 255. The base name is literal; ignore_case folds ASCII letters of both.
+// The number that a directory entry spells: the text after "<base>_opc" read as an unsigned
+// decimal number (blanks and a sign allowed; what follows is not examined), 32 bits wide and then
+// taken as signed. False when no digits follow. The base name is literal; ignore_case folds ASCII
+// letters of both.
+bool number_in_entry(const std::string &entry_name, const std::string &base_name, bool ignore_case, int32_t &number);
+
+// The number a directory entry stands for in the set, or -1: number_in_entry, from 0 to 255.
 int number_of_entry(const std::string &entry_name, const std::string &base_name, bool ignore_case);
 
 }  // namespace tagcfg

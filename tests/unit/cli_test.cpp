@@ -180,6 +180,35 @@ TEST_F(CliTest, CheckNamesEveryRejectedFileAndLine) {
     EXPECT_TRUE(has(show.err, "tagcfg check")) << show.err;
 }
 
+// Entries that load and save treat otherwise than their names suggest, and the files a save kept
+// aside, each on a line of its own; a folder that cannot be listed is no empty set.
+TEST_F(CliTest, CheckExplainsOddEntriesAndKeptFiles) {
+    fs::copy_file(file_of(1), dir_ / "plant1_opc01.cnf");
+    for (const char *name : {"plant1_opc02.cnf", "PLANT1_opc4.cnf", "plant1_opc300.cnf", "plant1_opc3.cnf.bad"})
+        std::ofstream(dir_ / name) << "%%OPC_SERVER_CONFIG\n";
+    Outcome check = on_set("check");
+    EXPECT_EQ(check.status, 1);
+    const std::string d = dir_.string() + "/";
+    for (const std::string &line : Strings{
+             "plant1_opc01.cnf: not the canonical name of number 1; the load reads plant1_opc1.cnf instead; a save "
+             "never deletes this entry",
+             "plant1_opc02.cnf: not the canonical name of number 2; the load reads plant1_opc2.cnf instead, which does "
+             "not exist, so the load fails; a save never deletes this entry",
+             "PLANT1_opc4.cnf: not the canonical name of number 4; the load reads plant1_opc4.cnf instead, which does "
+             "not exist, so the load fails; a save never deletes this entry",
+             "plant1_opc300.cnf: number 300 is above 255; load and save ignore it",
+             d + "plant1_opc3.cnf: kept aside as plant1_opc3.cnf.bad",
+             d + "plant1_opc4.cnf:0: the file cannot be opened (found as PLANT1_opc4.cnf)",
+             std::to_string(servers_.size() + 2) + " files, 2 rejected"})
+        EXPECT_TRUE(has(check.out, line + "\n")) << line << "\n" << check.out;
+    EXPECT_EQ(split(check.out, false).size(), servers_.size() + 2 + 6);
+
+    fs::create_directory_symlink(dir_ / "loop", dir_ / "loop");
+    check = tagcfg({"check", (dir_ / "loop").string(), "plant1"});
+    EXPECT_EQ(check.result(), std::make_tuple(1, (dir_ / "loop").string() + "/plant1_opc*.cnf: cannot be listed; the "
+                                                 "load fails, and a save after it deletes no file\n"));
+}
+
 TEST_F(CliTest, EditsAreSavedToTheChangedServerOnly) {
     const std::string server = std::to_string(servers_.front()), name = file_of(servers_.front()).filename();
     auto only_that_file_changed = [&](std::map<std::string, std::string> before) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "dialog_driver.h"
+#include "host_program.h"
 #include "opcsim_fixture.h"
 #include "resource_ids.h"
 
@@ -211,70 +212,6 @@ TEST_F(ChannelSetup, NoServerAtTheNumberMeansNoDialog) {
 
 // --- The host program's dialog commands ------------------------------------------------------------
 
-// tagcfg.exe run as a user runs it. Another process's dialog cannot be reached from a thread
-// timer, so it is looked for in bounded steps.
-class HostProgram {
-public:
-    explicit HostProgram(const std::string &arguments) {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE write_end = nullptr;
-        if (!CreatePipe(&read_end_, &write_end, &inherit, 0)) return;
-        SetHandleInformation(read_end_, HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        startup.hStdOutput = startup.hStdError = write_end;
-        std::string command = "\"" + path() + "\" " + arguments;
-        // Started in the library's folder, where the loader finds tagcfg.dll.
-        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, executable_directory().c_str(),
-                           &startup, &process_))
-            CloseHandle(process_.hThread);
-        CloseHandle(write_end);
-    }
-    ~HostProgram() {
-        if (process_.hProcess) {
-            if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
-            CloseHandle(process_.hProcess);
-        }
-        if (read_end_) CloseHandle(read_end_);
-    }
-    HostProgram(const HostProgram &) = delete;
-    HostProgram &operator=(const HostProgram &) = delete;
-
-    static std::string path() { return executable_directory() + "\\..\\tools\\cli\\tagcfg.exe"; }
-    bool started() const { return process_.hProcess != nullptr; }
-
-    // The program's visible dialog with that caption once its tree (when it has one) has a root,
-    // or null in time.
-    HWND wait_for_dialog(const char *caption, bool with_tree = true) const {
-        for (int step = 0; step < 1000 && WaitForSingleObject(process_.hProcess, 20) == WAIT_TIMEOUT; ++step) {
-            for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", caption));) {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                if (owner == process_.dwProcessId && IsWindowVisible(window) &&
-                    (!with_tree || TreeView_GetRoot(tree_of(window))))
-                    return window;
-            }
-        }
-        return nullptr;
-    }
-    // Exit status and everything printed, once the program has ended.
-    DWORD finish(std::string &printed) {
-        if (WaitForSingleObject(process_.hProcess, 20000) != WAIT_OBJECT_0) return 99;
-        char chunk[512];
-        DWORD got = 0;
-        while (ReadFile(read_end_, chunk, sizeof chunk, &got, nullptr) && got) printed.append(chunk, got);
-        DWORD status = 99;
-        GetExitCodeProcess(process_.hProcess, &status);
-        return status;
-    }
-
-private:
-    PROCESS_INFORMATION process_{};
-    HANDLE read_end_ = nullptr;
-};
-
 void press(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
@@ -288,7 +225,7 @@ TEST_F(ChannelSetup, TheHostProgramBindsAChannelOrPrintsPickedItems) {
         SCOPED_TRACE(confirm ? "OK" : "Cancel");
         HostProgram program("channel \"" + dir_.path() + "\" plant 0 17 Level2");
         ASSERT_TRUE(program.started());
-        HWND dialog = program.wait_for_dialog(kCaption);
+        HWND dialog = program.wait_for_dialog(kCaption, IDC_BROWSE_TREE);
         ASSERT_NE(dialog, nullptr) << "the program showed no channel setup dialog";
         if (confirm) SendMessageA(GetDlgItem(dialog, IDC_ITEM_ID), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("From.Host"));
         press(dialog, confirm ? IDOK : IDCANCEL);
@@ -306,7 +243,7 @@ TEST_F(ChannelSetup, TheHostProgramBindsAChannelOrPrintsPickedItems) {
 
     HostProgram program("items \"" + dir_.path() + "\" plant " + std::to_string(kFlat));
     ASSERT_TRUE(program.started());
-    HWND dialog = program.wait_for_dialog("Select OPC items for autobuilding");
+    HWND dialog = program.wait_for_dialog("Select OPC items for autobuilding", IDC_BROWSE_TREE);
     ASSERT_NE(dialog, nullptr) << "the program showed no item selection dialog";
     // The root of a flat space stands for every item of the server.
     HWND tree = tree_of(dialog);
@@ -322,7 +259,7 @@ TEST_F(ChannelSetup, TheHostProgramBindsAChannelOrPrintsPickedItems) {
     ASSERT_TRUE(read_bytes(file(kHierarchical), before_servers));
     HostProgram servers("servers \"" + dir_.path() + "\" plant");
     ASSERT_TRUE(servers.started());
-    dialog = servers.wait_for_dialog("OPC server selection", false);
+    dialog = servers.wait_for_dialog("OPC server selection");
     ASSERT_NE(dialog, nullptr) << "the program showed no server list";
     EXPECT_EQ(ListView_GetItemCount(GetDlgItem(dialog, IDC_SERVER_LIST)), 3);
     press(dialog, IDCANCEL);

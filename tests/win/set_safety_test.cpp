@@ -1,10 +1,11 @@
 // What a save may change and what it must keep, on the file system of Windows: the atomic
 // replacement keeps a file's attributes and refuses a read-only file, a deletion refused by the
 // read-only attribute fails the save, files that failed to read are protected whatever letter case
-// the save spells them in, and numbers above 255 are never written. Under Wine, ReplaceFileA
-// replaces the bytes but keeps neither the attributes nor the creation time, so the library sets
-// the attributes again itself; whether the security descriptor and the creation time are kept, as
-// Windows keeps them, cannot be checked here.
+// the save spells them in, numbers above 255 are never written, and the host program says what load
+// and save do with entries that spell a number another way. Under Wine, ReplaceFileA replaces the
+// bytes but keeps neither the attributes nor the creation time, so the library sets the attributes
+// again itself; whether the security descriptor and the creation time are kept, as Windows keeps
+// them, cannot be checked here.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "host_program.h"
 #include "storage/config_set.h"
 #include "tagcfg_api.h"
 
@@ -127,6 +129,33 @@ TEST_F(SetSafety, FailuresWriteOnlyTheEndsOfTheBuffer) {
     std::fill(buffer, buffer + sizeof buffer, 'Z');
     EXPECT_EQ(api.tagcfg_get_server_name(env, 0, buffer, sizeof buffer), 0);
     EXPECT_EQ(std::string(buffer, sizeof buffer), std::string("\0ZZZZZZ\0", 8));
+}
+
+// On a file system that ignores letter case, an entry that differs from the canonical name in
+// case only is that very file; whether a save can delete it depends on the base name's case.
+TEST_F(SetSafety, CheckSaysWhatLoadAndSaveDoWithAnEntrySpelledInAnotherCase) {
+    if (GetFileAttributesA(HostProgram::path().c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "build the tagcfg_cli target first: " << HostProgram::path();
+    ASSERT_TRUE(write_bytes(file("PLANT_opc4.cnf"), kServer));
+    ASSERT_TRUE(write_bytes(file("plant_opc6.CNF"), kServer));
+    HostProgram check("check \"" + folder.path() + "\" plant");
+    ASSERT_TRUE(check.started());
+    std::string printed;
+    EXPECT_EQ(check.finish(printed), 0u) << printed;
+    for (const char *line :
+         {"PLANT_opc4.cnf: not the canonical name of number 4; the load reads it as plant_opc4.cnf; a save never "
+          "deletes it, so server 4 comes back after it is removed\r\n",
+          "plant_opc6.CNF: not the canonical name of number 6; the load reads it as plant_opc6.cnf; a save deletes "
+          "it when server 6 is removed\r\n"})
+        EXPECT_NE(printed.find(line), std::string::npos) << line << printed;
+
+    // And so they do.
+    tagcfg::Environment set;
+    ASSERT_TRUE(tagcfg::load_set(set, folder.path().c_str(), "plant"));
+    ASSERT_EQ(set.servers.size(), 7u);
+    set.servers.clear();
+    EXPECT_TRUE(tagcfg::save_set(set, nullptr, nullptr, true));
+    EXPECT_EQ(names(), std::vector<std::string>{"PLANT_opc4.cnf"});
 }
 
 }  // namespace

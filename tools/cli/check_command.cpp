@@ -1,8 +1,11 @@
 // "check": which files of a set a load takes, and why each rejected one is rejected. A load only
-// says that something failed; this is where the user finds the file and the line.
+// says that something failed; this is where the user finds the file and the line, and the
+// entries that load and save treat otherwise than their names suggest.
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "command.h"
@@ -14,20 +17,81 @@
 
 namespace tagcfg::cli {
 
+namespace {
+
+using Entries = std::vector<platform::DirectoryEntry>;
+
+class SetDirectory {
+public:
+    SetDirectory(std::string directory, std::string base_name, const Entries &entries)
+        : directory_(std::move(directory)), base_name_(std::move(base_name)), entries_(entries) {}
+
+    std::string path(const std::string &name) const { return join_path(directory_, name); }
+    bool same_file(const std::string &a, const std::string &b) const {
+        return platform::path_key(path(a)) == platform::path_key(path(b));
+    }
+    bool has_file(const std::string &name) const {
+        for (const auto &entry : entries_)
+            if (!entry.is_directory && same_file(entry.name, name)) return true;
+        return false;
+    }
+    // A save deletes the canonical file of a number without a server once it finds any entry that
+    // spells the number with the base name in its own letter case.
+    bool save_deletes(const std::string &name, int number) const {
+        if (!same_file(name, server_file_name(base_name_, number))) return false;
+        for (const auto &entry : entries_)
+            if (!entry.is_directory && number_of_entry(entry.name, base_name_, false) == number) return true;
+        return false;
+    }
+
+    // What load and save do with an entry that spells a number otherwise than its canonical name.
+    void explain_alias(const std::string &name, int number) const {
+        const std::string canonical = server_file_name(base_name_, number);
+        std::cout << name << ": not the canonical name of number " << number << "; ";
+        if (!same_file(name, canonical)) {
+            std::cout << "the load reads " << canonical << " instead"
+                      << (has_file(canonical) ? "" : ", which does not exist, so the load fails")
+                      << "; a save never deletes this entry\n";
+        } else if (save_deletes(name, number)) {
+            std::cout << "the load reads it as " << canonical << "; a save deletes it when server " << number
+                      << " is removed\n";
+        } else {
+            std::cout << "the load reads it as " << canonical << "; a save never deletes it, so server " << number
+                      << " comes back after it is removed\n";
+        }
+    }
+
+private:
+    std::string directory_;
+    std::string base_name_;
+    const Entries &entries_;
+};
+
+}  // namespace
+
 int run_check(const Args &args) {
     const std::string &directory = args.positional[0];
     const std::string &base_name = args.positional[1];
 
+    const std::string pattern = join_path(directory, base_name + "_opc*.cnf");
+    Entries entries;
+    if (platform::list_matching(pattern, entries) == platform::Listing::failed) {
+        std::cout << pattern << ": cannot be listed; the load fails, and a save after it deletes no file\n";
+        return kFailure;
+    }
+    const SetDirectory set(directory, base_name, entries);
+
     // As the load finds them: letter case ignored, and whatever way an entry spells its number,
     // the file read is the one of the canonical name. Ordered by number for the reader.
     std::map<int, std::string> first_entry_of;
-    std::vector<platform::DirectoryEntry> entries;
-    if (platform::list_matching(join_path(directory, base_name + "_opc*.cnf"), entries) == platform::Listing::listed) {
-        for (const auto &entry : entries) {
-            if (entry.is_directory) continue;
-            int number = number_of_entry(entry.name, base_name, true);
-            if (number >= 0) first_entry_of.emplace(number, entry.name);
-        }
+    std::vector<std::pair<int, std::string>> aliases, out_of_range;  // by number, for the reader too
+    for (const auto &entry : entries) {
+        int32_t number = -1;
+        if (entry.is_directory || !number_in_entry(entry.name, base_name, true, number)) continue;
+        if (number > kHighestServerNumber) out_of_range.emplace_back(number, entry.name);
+        if (number < 0 || number > kHighestServerNumber) continue;
+        first_entry_of.emplace(number, entry.name);
+        if (entry.name != server_file_name(base_name, number)) aliases.emplace_back(number, entry.name);
     }
 
     int rejected = 0;
@@ -46,6 +110,23 @@ int run_check(const Args &args) {
         if (entry_name != file_name) std::cout << " (found as " << entry_name << ')';
         std::cout << '\n';
     }
+    std::sort(aliases.begin(), aliases.end());
+    std::sort(out_of_range.begin(), out_of_range.end());
+    for (const auto &[number, name] : aliases) set.explain_alias(name, number);
+    for (const auto &[number, name] : out_of_range)
+        std::cout << name << ": number " << number << " is above " << kHighestServerNumber
+                  << "; load and save ignore it\n";
+
+    // The bytes of unreadable files that a save wrote over.
+    Entries kept;
+    platform::list_matching(join_path(directory, kept_aside_name(base_name + "_opc*.cnf")), kept);
+    const std::string suffix = kept_aside_name("");
+    for (const auto &entry : kept) {
+        const std::string file_name = entry.name.substr(0, entry.name.size() - suffix.size());
+        if (!entry.is_directory && number_of_entry(file_name, base_name, true) >= 0)
+            std::cout << join_path(directory, file_name) << ": kept aside as " << entry.name << '\n';
+    }
+
     std::cout << first_entry_of.size() << " files, " << rejected << " rejected\n";
     return rejected == 0 ? kSuccess : kFailure;
 }

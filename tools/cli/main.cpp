@@ -13,8 +13,10 @@ namespace {
 // One row per command; a new command needs only its row and its run function.
 const Command kCommands[] = {
     {"show", "DIR BASE", "list the servers and channels of the set", 2, 2, false, run_show},
-    {"check", "DIR BASE", "read every file of the set and give the reason for each rejected one", 2, 2, false,
-     run_check},
+    {"check", "DIR BASE",
+     "read every file of the set, give the reason for each rejected one and say what load and save do with odd "
+     "names",
+     2, 2, false, run_check},
     {"set-host", "DIR BASE SERVER HOST", "set the computer a server runs on (\"\" for this one)", 4, 4, true,
      run_set_host},
     {"add-channel", "DIR BASE SERVER CHANNEL-ID ITEM-ID", "bind a numbered channel to an item", 5, 5, true,
