@@ -33,6 +33,14 @@ std::string upper(std::string text) {
     return text;
 }
 
+void log_call(const std::string &call) {
+    if (state().calls.logging) state().calls.log.push_back(call);
+}
+
+const char *browse_type_name(int32_t type) {
+    return type == opcsim::kBranch ? "branch" : type == opcsim::kLeaf ? "leaf" : type == opcsim::kFlat ? "flat" : "other";
+}
+
 char16_t *task_string(const std::string &text) {
     auto *out = static_cast<char16_t *>(std::malloc((text.size() + 1) * sizeof(char16_t)));
     for (size_t i = 0; i < text.size(); ++i) out[i] = static_cast<unsigned char>(text[i]);
@@ -49,9 +57,14 @@ public:
         *name = nullptr;
         if (null_) {
             null_ = false;
+            log_call("next null");
             return opcsim::kOk;
         }
-        if (at_ >= names_.size()) return opcsim::kFalse;
+        if (at_ >= names_.size()) {
+            log_call("next end");
+            return opcsim::kFalse;
+        }
+        log_call("next " + names_[at_]);
         *name = task_string(names_[at_++]);
         return opcsim::kOk;
     }
@@ -67,19 +80,23 @@ public:
     explicit SimBrowseSource(std::shared_ptr<const opcsim::AddressSpace> space)
         : space_(std::move(space)), browser_(*space_) {}
     int32_t query_organization(int32_t *namespace_type) override {
+        log_call("organization");
         *namespace_type = browser_.namespace_type();
         return opcsim::kOk;
     }
     int32_t change_browse_position(int32_t direction, const char16_t *name) override {
         ++state().calls.change_position;
+        log_call(direction == opcsim::kBrowseUp ? std::string("up") : "down " + narrow(name));
         return browser_.change_position(direction, narrow(name));
     }
     std::unique_ptr<NameEnumerator> browse_item_ids(int32_t type) override {
         ++state().calls.browse_item_ids;
+        log_call(std::string("browse ") + browse_type_name(type));
         return std::make_unique<SimEnumerator>(browser_.browse(type), space_->null_name);
     }
     int32_t get_item_id(const char16_t *name, char16_t **item_id) override {
         ++state().calls.get_item_id;
+        log_call("item " + narrow(name));
         *item_id = nullptr;
         std::string id;
         int32_t result = browser_.item_id(narrow(name), id);

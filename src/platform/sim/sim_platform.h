@@ -61,6 +61,11 @@ struct OpcCalls {
     int get_item_id = 0;
     int enumerator_next = 0;
     int live_task_strings = 0;    // handed out and not yet released
+    // While logging is on, every call on a browse interface or one of its enumerators, in order:
+    // "organization", "up", "down NAME", "browse branch|leaf|flat", "next NAME" ("next end" when
+    // the enumeration is over, "next null" for a success without a name), "item NAME".
+    bool logging = false;
+    std::vector<std::string> log;
 };
 OpcCalls &opc_calls();
 
