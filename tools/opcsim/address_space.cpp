@@ -82,6 +82,8 @@ bool parse_address_space(const std::string &text, AddressSpace &space, std::stri
             if (kind == "up-forever") space.up_forever = true;
             else if (kind == "null-name") space.null_name = true;
             else if (kind == "no-browse") space.no_browse = true;
+            else if (kind == "endless-leaves") space.endless_leaves = true;
+            else if (kind == "endless-branches") space.endless_branches = true;
             else return fail(error, number, "unknown fault " + kind);
             continue;
         }
@@ -105,6 +107,7 @@ bool parse_address_space(const std::string &text, AddressSpace &space, std::stri
         while (words >> word) {
             if (word == "=" && words >> node.item_id) explicit_id = true;
             else if (word == "refuse-down") node.refuse_down = true;
+            else if (word == "loops-back") node.loops_back = true;
             else if (word == "get-item-id-fails") node.get_item_id_fails = true;
             else if (word == "empty-item-id") node.empty_item_id = true;
             else return fail(error, number, "unknown option " + word);
@@ -115,6 +118,8 @@ bool parse_address_space(const std::string &text, AddressSpace &space, std::stri
         }
         AddressNode *parent = open.back().second;
         if (parent != &space.root && !parent->is_branch) return fail(error, number, "a leaf has no children");
+        if (parent->loops_back) return fail(error, number, "a link has no children of its own");
+        if (node.loops_back && !node.is_branch) return fail(error, number, "only a branch can loop back");
         parent->children.push_back(std::move(node));
         open.push_back({indent, &parent->children.back()});
         path.push_back(parent->children.back().name);

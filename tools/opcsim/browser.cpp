@@ -1,8 +1,17 @@
 #include "browser.h"
 
+#include <cctype>
+
 namespace opcsim {
 
 namespace {
+
+// What a generated folder holds: nothing but what the endless enumerations make up.
+const AddressNode kGeneratedFolder = [] {
+    AddressNode folder;
+    folder.is_branch = true;
+    return folder;
+}();
 
 void collect_leaves(const AddressNode &node, std::vector<std::string> &ids) {
     for (const AddressNode &c : node.children) {
@@ -11,12 +20,30 @@ void collect_leaves(const AddressNode &node, std::vector<std::string> &ids) {
     }
 }
 
+const char *generated_prefix(int type) { return type == kBranch ? "Folder" : "Value"; }
+
+// Whether the name is one that generated_name(type, n) makes for some n of at least 1.
+bool is_generated(const std::string &name, int type) {
+    const std::string prefix = generated_prefix(type);
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0 || name[prefix.size()] == '0')
+        return false;
+    for (size_t i = prefix.size(); i < name.size(); ++i)
+        if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
+    return true;
+}
+
 }  // namespace
 
 const AddressNode *Browser::child(const std::string &name) const {
-    const AddressNode &here = *path_.back();
+    const AddressNode &here = *path_.back().node;
     auto found = here.index.find(name);
     return found == here.index.end() ? nullptr : &here.children[found->second];
+}
+
+std::string Browser::browsed_path(const std::string &name) const {
+    std::string path;
+    for (size_t i = 1; i < path_.size(); ++i) path += path_[i].name + ".";
+    return path + name;
 }
 
 int32_t Browser::change_position(int direction, const std::string &name) {
@@ -28,15 +55,21 @@ int32_t Browser::change_position(int direction, const std::string &name) {
     }
     if (direction != kBrowseDown) return kInvalidArg;
     const AddressNode *target = child(name);
+    if (!target && endless(kBranch) && is_generated(name, kBranch)) {
+        path_.push_back({&kGeneratedFolder, name, true});
+        return kOk;
+    }
     if (!target || !target->is_branch) return kInvalidArg;
     if (target->refuse_down) return kFail;
-    path_.push_back(target);
+    // A link shows the folder that holds it, so its inside is that folder's inside again.
+    const AddressNode *shown = target->loops_back ? path_.back().node : target;
+    path_.push_back({shown, name, path_.back().linked || target->loops_back});
     return kOk;
 }
 
 std::vector<std::string> Browser::browse(int type) const {
     std::vector<std::string> names;
-    const AddressNode &here = *path_.back();
+    const AddressNode &here = *path_.back().node;
     if (type == kFlat) {
         // Flat browsing lists every item below the position by its item ID.
         if (space_.flat) {
@@ -52,11 +85,24 @@ std::vector<std::string> Browser::browse(int type) const {
     return names;
 }
 
+bool Browser::endless(int type) const {
+    if (type == kBranch) return space_.endless_branches && !space_.flat;
+    return space_.endless_leaves && (type == kLeaf || type == kFlat);
+}
+
+std::string Browser::generated_name(int type, size_t number) {
+    return generated_prefix(type) + std::to_string(number);
+}
+
 int32_t Browser::item_id(const std::string &name, std::string &id) const {
     const AddressNode *node = child(name);
-    if (!node) return kInvalidArg;
+    if (!node) {
+        if (!endless(kLeaf) || !is_generated(name, kLeaf)) return kInvalidArg;
+        id = browsed_path(name);
+        return kOk;
+    }
     if (node->get_item_id_fails) return kFail;
-    id = node->empty_item_id ? "" : node->item_id;
+    id = node->empty_item_id ? "" : path_.back().linked ? browsed_path(name) : node->item_id;
     return kOk;
 }
 
