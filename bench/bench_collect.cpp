@@ -28,8 +28,7 @@ void BM_CollectItemIds(benchmark::State &state) {
     const auto &calls = sim::opc_calls();
     const int before = calls.change_position + calls.browse_item_ids + calls.get_item_id + calls.enumerator_next;
     for (auto _ : state) {
-        view.move_to_node(view.root_node());
-        view.collect_item_ids([&](const std::string &id) { items += !id.empty(); });
+        view.collect_item_ids(view.root_node(), [&](const std::string &id) { items += !id.empty(); });
     }
     const int browse_calls =
         calls.change_position + calls.browse_item_ids + calls.get_item_id + calls.enumerator_next - before;

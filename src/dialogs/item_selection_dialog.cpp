@@ -88,20 +88,24 @@ void ItemSelectionDialog::add(ui::DialogWindow &window, const Message &) {
     ui::TreeNode node = tree_->selection();
     if (!node) return;
     if (tree_->children(node) >= 1) {
-        add_branch(list, node);
+        add_branch(window, list, node);
         return;
     }
     std::string item_id;
     if (view_->item_id_of_node(node, item_id)) list.select(add_item_id(list, item_id));
 }
 
-void ItemSelectionDialog::add_branch(ui::ListView &list, ui::TreeNode node) {
-    if (!view_->move_to_node(node)) return;
+// No wait cursor: Escape stops the walk, and whatever ends it (the end of the branch, a bound, a
+// server that died), what was found stays listed, with no message.
+void ItemSelectionDialog::add_branch(ui::DialogWindow &window, ui::ListView &list, ui::TreeNode node) {
+    CollectEnd end;
     {
         RedrawOff quiet(list);
-        view_->collect_item_ids([&](const std::string &item_id) { add_item_id(list, item_id); });
+        end = view_->collect_item_ids(
+            node, [&](const std::string &item_id) { add_item_id(list, item_id); },
+            [&] { return window.escape_pressed(); });
     }
-    if (!rows_.empty()) list.select(static_cast<int>(rows_.size()) - 1);
+    if (end != CollectEnd::unreachable && !rows_.empty()) list.select(static_cast<int>(rows_.size()) - 1);
 }
 
 void ItemSelectionDialog::double_click(ui::DialogWindow &window, const Message &message) {

@@ -44,7 +44,7 @@ private:
 
     // The row holding the item ID, appended when no row holds it without regard to case.
     int add_item_id(ui::ListView &list, const std::string &item_id);
-    void add_branch(ui::ListView &list, ui::TreeNode node);
+    void add_branch(ui::DialogWindow &window, ui::ListView &list, ui::TreeNode node);
     void insert_row(ui::ListView &list, int index, Row row);
     Row erase_row(ui::ListView &list, int index);
     void move_selected(ui::DialogWindow &window, int step);

@@ -1,7 +1,9 @@
 #include "opc/browse_view.h"
 
 #include <cstring>
+#include <vector>
 
+#include "opc/connect.h"
 #include "opc/opc_util.h"
 
 namespace tagcfg {
@@ -11,6 +13,21 @@ namespace {
 // A server that answers OPC_BROWSE_UP with success at its top would be asked forever; no real
 // address space is this deep.
 constexpr int kMostBrowseUps = 1024;
+
+// How far below the root opening the tree along an item ID and collecting a branch go: the
+// server's position is never taken more than 64 levels down. Servers that show links to their
+// own folders have no bottom; no real plant is this deep. At the last level, leaves are still
+// taken and branches are not entered.
+constexpr int kMostLevels = 64;
+
+// How many names one enumeration yields before it is given up, and how many names one collect
+// reads in all, branches and leaves alike: a server whose enumerator never ends must still let
+// the dialog open, and one with endless branches must still let ">>" return. What was read by
+// then is kept.
+constexpr size_t kMostNames = 1000000;
+
+// How often a collect asks whether the user wants it to stop.
+constexpr size_t kNamesBetweenStopChecks = 4096;
 
 bool is_separator(char c) { return c != 0 && std::strchr(kItemIdSeparators, c) != nullptr; }
 
@@ -28,6 +45,14 @@ std::string take_task_string(char16_t *text) {
 
 }  // namespace
 
+struct BrowseView::CollectRun {
+    const ItemSink &sink;
+    const StopCheck &stop_requested;
+    size_t names = 0;  // read so far, branches and leaves
+    CollectEnd end = CollectEnd::complete;
+    bool going() const { return end == CollectEnd::complete; }
+};
+
 size_t match_node_name(const std::string &text, size_t position, const std::string &name, bool skip) {
     for (;;) {
         if (text.compare(position, name.size(), name) == 0 && name.size() <= text.size() - position) {
@@ -39,12 +64,14 @@ size_t match_node_name(const std::string &text, size_t position, const std::stri
     }
 }
 
-void BrowseView::open(const ServerConfig &config, bool connected) {
+void BrowseView::open(ServerConfig &config, bool connected) {
+    config_ = &config;
     namespace_type_ = platform::kOpcFlatSpace;
     if (connected) {
         browse_.reset();
-        browse_ = platform::query_browse_source(config.server_object);
-        if (browse_) browse_->query_organization(&namespace_type_);
+        int32_t result = 0;
+        browse_ = platform::query_browse_source(config.server_object, &result);
+        if (!lost(result) && browse_) lost(browse_->query_organization(&namespace_type_));
     }
     tree_.enable(browse_ != nullptr);
 }
@@ -57,44 +84,72 @@ ui::TreeNode BrowseView::insert_root_node(const ServerConfig &config) {
     return root_node_;
 }
 
-bool BrowseView::change_position(int32_t direction, const std::string &name, int32_t *result) {
-    std::u16string wide;
-    to_wide(name.c_str(), name.size(), wide);
-    int32_t r = browse_->change_browse_position(direction, wide.c_str());
-    if (result) *result = r;
-    return r >= 0;
+bool BrowseView::lost(int32_t result) {
+    if (!is_dead_object_result(result)) return false;
+    browse_.reset();
+    if (config_) disconnect_server(*config_);
+    tree_.enable(false);
+    return true;
 }
 
+int32_t BrowseView::change_position(int32_t direction, const std::string &name) {
+    std::u16string wide;
+    to_wide(name.c_str(), name.size(), wide);
+    return browse_->change_browse_position(direction, wide.c_str());
+}
+
+int BrowseView::depth_of(ui::TreeNode node) {
+    int depth = 0;
+    for (ui::TreeNode up = node ? tree_.parent(node) : nullptr; up; up = tree_.parent(up)) ++depth;
+    return depth;
+}
+
+// Rebuilds the server's position from the node's path: up to the top, then down through every
+// ancestor, a loop rather than a recursion however deep the node is.
 bool BrowseView::move_to_node(ui::TreeNode node) {
     if (!browse_) return false;
-    if (!node || node == root_node_) {
-        if (!hierarchical()) return true;
+    std::vector<ui::TreeNode> path;  // the node and its ancestors below the root, deepest first
+    for (ui::TreeNode at = node; at && at != root_node_; at = tree_.parent(at)) path.push_back(at);
+    if (hierarchical()) {
         int32_t result = 0;
-        for (int i = 0; i < kMostBrowseUps && result == 0; ++i) change_position(platform::kOpcBrowseUp, "", &result);
-        return true;
+        for (int i = 0; i < kMostBrowseUps && result == 0; ++i) result = change_position(platform::kOpcBrowseUp, "");
+        if (lost(result)) return false;
     }
-    if (!move_to_node(tree_.parent(node))) return false;
-    return change_position(platform::kOpcBrowseDown, tree_.text(node));
+    for (auto at = path.rbegin(); at != path.rend(); ++at) {
+        int32_t result = change_position(platform::kOpcBrowseDown, tree_.text(*at));
+        if (lost(result) || result < 0) return false;
+    }
+    return true;
 }
 
 int BrowseView::fill_node(ui::TreeNode node) {
     if (!move_to_node(node)) return 0;
-    if (!hierarchical()) return insert_names(node, browse_->browse_item_ids(platform::kOpcFlat).get(), NodeKind::leaf);
-    int inserted = insert_names(node, browse_->browse_item_ids(platform::kOpcBranch).get(), NodeKind::branch);
-    return inserted + insert_names(node, browse_->browse_item_ids(platform::kOpcLeaf).get(), NodeKind::leaf);
+    if (!hierarchical()) return insert_browsed(node, platform::kOpcFlat, NodeKind::leaf);
+    int inserted = insert_browsed(node, platform::kOpcBranch, NodeKind::branch);
+    if (!browse_) return inserted;  // the server died while its branches were read
+    return inserted + insert_browsed(node, platform::kOpcLeaf, NodeKind::leaf);
+}
+
+int BrowseView::insert_browsed(ui::TreeNode parent, int32_t type, NodeKind kind) {
+    int32_t result = 0;
+    std::unique_ptr<platform::NameEnumerator> names = browse_->browse_item_ids(type, &result);
+    if (lost(result)) return 0;
+    return insert_names(parent, names.get(), kind);
 }
 
 int BrowseView::insert_names(ui::TreeNode parent, platform::NameEnumerator *names, NodeKind kind) {
     if (!names) return 0;
-    int count = 0;
-    char16_t *name = nullptr;
-    // A server that answers success without a name has nothing more to say.
-    while (names->next(&name) == 0 && name) {
-        bool branch = kind == NodeKind::branch;
+    size_t count = 0;
+    bool branch = kind == NodeKind::branch;
+    while (count < kMostNames) {
+        char16_t *name = nullptr;
+        int32_t result = names->next(&name);
+        // A server that answers success without a name has nothing more to say.
+        if (lost(result) || result != 0 || !name) break;
         tree_.insert(parent, take_task_string(name), branch ? kBranchImage : kLeafImage, branch ? 1 : 0);
         ++count;
     }
-    return count;
+    return static_cast<int>(count);
 }
 
 bool BrowseView::item_id_of_node(ui::TreeNode node, std::string &item_id) {
@@ -107,27 +162,35 @@ bool BrowseView::item_id_of_node(ui::TreeNode node, std::string &item_id) {
     char16_t *answer = nullptr;
     int32_t result = browse_->get_item_id(wide.c_str(), &answer);
     std::string id = take_task_string(answer);
-    if (result < 0) return false;
+    if (lost(result) || result < 0) return false;
     item_id = id;
     return !item_id.empty();
 }
 
+// Level by level, a loop rather than a recursion: each pass opens one node (filling it from the
+// server the first time) and takes the first child whose name the text holds next.
 void BrowseView::locate_item_id(const std::string &item_id, ui::TreeNode node, bool skip) {
-    locate_from(item_id, 0, node, skip);
-}
-
-void BrowseView::locate_from(const std::string &item_id, size_t position, ui::TreeNode node, bool skip) {
-    tree_.expand(node);
-    for (ui::TreeNode child = tree_.first_child(node); child; child = tree_.next_sibling(child)) {
-        size_t behind = match_node_name(item_id, position, tree_.text(child), skip);
-        if (behind == std::string::npos) continue;
-        if (behind < item_id.size()) {
-            locate_from(item_id, behind, child, true);
-        } else {
-            tree_.ensure_visible(child);
-            tree_.select(child);
+    size_t position = 0;
+    int depth = depth_of(node);
+    while (browse_) {
+        tree_.expand(node);
+        ui::TreeNode match = nullptr;
+        size_t behind = std::string::npos;
+        for (ui::TreeNode child = tree_.first_child(node); child && !match; child = tree_.next_sibling(child)) {
+            behind = match_node_name(item_id, position, tree_.text(child), skip);
+            if (behind != std::string::npos) match = child;
         }
-        return;
+        if (!match) return;  // no going back to try a later sibling
+        if (behind == item_id.size()) {
+            tree_.ensure_visible(match);
+            tree_.select(match);
+            return;
+        }
+        // Opening the match would take the server's position one level further down.
+        if (++depth > kMostLevels) return;
+        node = match;
+        position = behind;
+        skip = true;
     }
 }
 
@@ -137,35 +200,91 @@ void BrowseView::on_expanding(ui::TreeNode node) {
     tree_.mark_expanded_once(node, inserted);
 }
 
-void BrowseView::collect_item_ids(const std::function<void(const std::string &)> &sink) {
-    if (browse_) collect_below(sink);
+// Depth first, with one open branch enumeration per level in a list on the heap instead of one
+// stack frame per level, so no address space can exhaust the stack. Each level's branches are
+// walked (down, everything below, up) before its own leaves, as the recursive walk did.
+CollectEnd BrowseView::collect_item_ids(ui::TreeNode branch, const ItemSink &sink, const StopCheck &stop_requested) {
+    if (!move_to_node(branch)) return CollectEnd::unreachable;
+    CollectRun run{sink, stop_requested};
+    int depth = depth_of(branch);
+    std::vector<std::unique_ptr<platform::NameEnumerator>> levels;  // the deepest last
+    levels.push_back(open_branches(depth, run));
+    while (!levels.empty() && run.going()) {
+        std::string name;
+        if (levels.back() && next_name(*levels.back(), run, name)) {
+            if (!run.going()) break;  // asked to stop: the branch is not entered
+            int32_t result = change_position(platform::kOpcBrowseDown, name);
+            if (lost(result)) run.end = CollectEnd::server_lost;
+            else if (result == 0) levels.push_back(open_branches(++depth, run));
+            continue;  // a branch that cannot be entered is skipped
+        }
+        if (!run.going()) break;
+        levels.back().reset();  // released before the leaves are asked for
+        collect_leaves(run);
+        levels.pop_back();
+        if (levels.empty() || !run.going()) break;
+        if (lost(change_position(platform::kOpcBrowseUp, ""))) run.end = CollectEnd::server_lost;
+        --depth;
+    }
+    return run.end;
 }
 
-void BrowseView::collect_below(const std::function<void(const std::string &)> &sink) {
-    char16_t *name = nullptr;
-    if (hierarchical()) {
-        if (auto branches = browse_->browse_item_ids(platform::kOpcBranch)) {
-            while (branches->next(&name) == 0 && name) {
-                int32_t result;
-                change_position(platform::kOpcBrowseDown, take_task_string(name), &result);
-                if (result != 0) continue;
-                collect_below(sink);
-                change_position(platform::kOpcBrowseUp, "");
-            }
-        }
+// The branch enumeration at the position, or null where there is none to walk: in a flat space,
+// at the depth bound, or when the server gives none.
+std::unique_ptr<platform::NameEnumerator> BrowseView::open_branches(int depth, CollectRun &run) {
+    if (!hierarchical() || depth >= kMostLevels) return nullptr;
+    int32_t result = 0;
+    std::unique_ptr<platform::NameEnumerator> branches = browse_->browse_item_ids(platform::kOpcBranch, &result);
+    if (lost(result)) {
+        run.end = CollectEnd::server_lost;
+        return nullptr;
     }
-    auto leaves = browse_->browse_item_ids(namespace_type_ == platform::kOpcFlatSpace ? platform::kOpcFlat
-                                                                                       : platform::kOpcLeaf);
+    return branches;
+}
+
+void BrowseView::collect_leaves(CollectRun &run) {
+    int32_t result = 0;
+    auto leaves = browse_->browse_item_ids(hierarchical() ? platform::kOpcLeaf : platform::kOpcFlat, &result);
+    if (lost(result)) {
+        run.end = CollectEnd::server_lost;
+        return;
+    }
     if (!leaves) return;
-    while (leaves->next(&name) == 0 && name) {
+    std::string name;
+    while (next_name(*leaves, run, name)) {
         std::u16string wide;
-        std::string leaf = take_task_string(name);
-        to_wide(leaf.c_str(), leaf.size(), wide);
+        to_wide(name.c_str(), name.size(), wide);
         char16_t *answer = nullptr;
-        browse_->get_item_id(wide.c_str(), &answer);
+        result = browse_->get_item_id(wide.c_str(), &answer);  // only a dead server's answer counts
         std::string id = take_task_string(answer);
-        if (!id.empty()) sink(id);
+        if (lost(result)) {
+            run.end = CollectEnd::server_lost;
+            return;
+        }
+        if (!id.empty()) run.sink(id);
+        if (!run.going()) return;  // asked to stop at this name, which was still taken
     }
+}
+
+// The next name of an enumeration the collect reads, counted against its bounds; false at the end
+// of the enumeration or when the collect must end (run.end then says why).
+bool BrowseView::next_name(platform::NameEnumerator &names, CollectRun &run, std::string &name) {
+    if (!run.going()) return false;
+    if (run.names >= kMostNames) {
+        run.end = CollectEnd::name_limit;
+        return false;
+    }
+    char16_t *text = nullptr;
+    int32_t result = names.next(&text);
+    if (lost(result)) {
+        run.end = CollectEnd::server_lost;
+        return false;
+    }
+    if (result != 0 || !text) return false;  // a success without a name ends it too
+    name = take_task_string(text);
+    if (++run.names % kNamesBetweenStopChecks == 0 && run.stop_requested && run.stop_requested())
+        run.end = CollectEnd::stopped;
+    return true;
 }
 
 }  // namespace tagcfg

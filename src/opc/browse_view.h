@@ -29,13 +29,28 @@ constexpr const char kItemIdSeparators[] = "/.:\\";
 // when the name does not match.
 size_t match_node_name(const std::string &text, size_t position, const std::string &name, bool skip);
 
+// Receives the item IDs a collect finds, in the order it finds them.
+using ItemSink = std::function<void(const std::string &)>;
+// Asked now and then during a long collect; true stops it, keeping what was found.
+using StopCheck = std::function<bool()>;
+
+// How a collect ended.
+enum class CollectEnd {
+    complete,     // everything below the branch was read, within the depth bound
+    unreachable,  // the server could not be positioned on the branch; nothing was read
+    name_limit,   // the collect read as many names as it may
+    stopped,      // the stop check asked for it
+    server_lost,  // the server object died on the way
+};
+
 class BrowseView {
 public:
     explicit BrowseView(ui::Tree &tree) : tree_(tree) {}
 
     // After connect_server: takes the server object's browse interface and its organisation,
-    // and enables the tree only when the server can be browsed.
-    void open(const ServerConfig &config, bool connected);
+    // and enables the tree only when the server can be browsed. The configuration is kept for
+    // the view's life, to let go of its server object should that die.
+    void open(ServerConfig &config, bool connected);
     ui::TreeNode insert_root_node(const ServerConfig &config);
 
     bool move_to_node(ui::TreeNode node);
@@ -44,9 +59,9 @@ public:
     bool item_id_of_node(ui::TreeNode node, std::string &item_id);
     // Opens the tree along the item ID and selects the node it names.
     void locate_item_id(const std::string &item_id, ui::TreeNode node, bool skip);
-    // Every item ID below the server's current browse position, depth first, each level's
-    // branches before its own leaves.
-    void collect_item_ids(const std::function<void(const std::string &)> &sink);
+    // Every item ID below the branch (or the root), depth first, each level's branches before its
+    // own leaves. With a stop check, that is asked every few thousand names.
+    CollectEnd collect_item_ids(ui::TreeNode branch, const ItemSink &sink, const StopCheck &stop_requested = {});
     // The tree's expanding event: fills a node the first time it opens.
     void on_expanding(ui::TreeNode node);
 
@@ -55,12 +70,21 @@ public:
     ui::TreeNode root_node() const { return root_node_; }
 
 private:
+    struct CollectRun;
+
     bool hierarchical() const { return namespace_type_ == platform::kOpcHierarchical; }
-    bool change_position(int32_t direction, const std::string &name, int32_t *result = nullptr);
-    void collect_below(const std::function<void(const std::string &)> &sink);
-    void locate_from(const std::string &item_id, size_t position, ui::TreeNode node, bool skip);
+    int32_t change_position(int32_t direction, const std::string &name);
+    // True when the result says the server object died; the view and the configuration then let
+    // go of it, and the tree is disabled as for a server that cannot be browsed.
+    bool lost(int32_t result);
+    int insert_browsed(ui::TreeNode parent, int32_t type, NodeKind kind);
+    std::unique_ptr<platform::NameEnumerator> open_branches(int depth, CollectRun &run);
+    void collect_leaves(CollectRun &run);
+    bool next_name(platform::NameEnumerator &names, CollectRun &run, std::string &name);
+    int depth_of(ui::TreeNode node);
 
     ui::Tree &tree_;
+    ServerConfig *config_ = nullptr;  // borrowed from the dialog, set by open()
     std::unique_ptr<platform::BrowseSource> browse_;
     int32_t namespace_type_ = platform::kOpcFlatSpace;
     ui::TreeNode root_node_ = nullptr;

@@ -32,13 +32,15 @@ public:
     virtual ~BrowseSource() = default;
     virtual int32_t query_organization(int32_t *namespace_type) = 0;
     virtual int32_t change_browse_position(int32_t direction, const char16_t *name) = 0;
-    // BrowseOPCItemIDs(type, empty filter, VT_EMPTY, 0): the enumerator, or null.
-    virtual std::unique_ptr<NameEnumerator> browse_item_ids(int32_t type) = 0;
+    // BrowseOPCItemIDs(type, empty filter, VT_EMPTY, 0): the enumerator, or null, with the
+    // call's result in *result.
+    virtual std::unique_ptr<NameEnumerator> browse_item_ids(int32_t type, int32_t *result) = 0;
     virtual int32_t get_item_id(const char16_t *name, char16_t **item_id) = 0;
 };
 
-// The browse interface of a server object (QueryInterface), or null when it has none.
-std::unique_ptr<BrowseSource> query_browse_source(ServerObject *server);
+// The browse interface of a server object (QueryInterface), or null when it has none; the call's
+// result in *result (E_NOINTERFACE, and no call, for a null object).
+std::unique_ptr<BrowseSource> query_browse_source(ServerObject *server, int32_t *result);
 
 // GetComputerNameA.
 std::string computer_name();

@@ -95,6 +95,10 @@ public:
     virtual int message_box(const std::string &text, const std::string &caption, unsigned style) = 0;
     // Posts the dialog's private message (WM_USER + 1) to itself.
     virtual void post_connect_step() = 0;
+    // Takes the key presses (WM_KEYDOWN, and nothing else) waiting for this thread, without
+    // dispatching anything, and tells whether Escape was among them. Lets a long walk inside a
+    // handler be stopped without the dialog being re-entered.
+    virtual bool escape_pressed() = 0;
     // Shows the wait cursor; returns a token for restore_cursor.
     virtual void *show_wait_cursor() = 0;
     virtual void restore_cursor(void *previous) = 0;
@@ -113,5 +117,6 @@ constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
+constexpr int kVkEscape = 0x1B;
 
 }  // namespace tagcfg::ui

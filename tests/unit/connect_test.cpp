@@ -30,9 +30,10 @@ protected:
     }
     // Which registered server the held object serves, by the name at its top level.
     std::string served() {
-        auto browse = platform::query_browse_source(server->server_object);
+        int32_t result = 0;
+        auto browse = platform::query_browse_source(server->server_object, &result);
         char16_t *name = nullptr;
-        browse->browse_item_ids(platform::kOpcLeaf)->next(&name);
+        browse->browse_item_ids(platform::kOpcLeaf, &result)->next(&name);
         std::string text;
         to_narrow(name, std::char_traits<char16_t>::length(name), text);
         free_task_memory(name);

@@ -89,6 +89,14 @@ int MemoryDialog::message_box(const std::string &text, const std::string &captio
     return answer;
 }
 
+bool MemoryDialog::escape_pressed() {
+    ++key_checks_;
+    bool escape = false;
+    for (int key : keys_) escape = escape || key == kVkEscape;
+    keys_.clear();
+    return escape;
+}
+
 void *MemoryDialog::show_wait_cursor() {
     ++wait_cursors_;
     return reinterpret_cast<void *>(static_cast<intptr_t>(++cursor_depth_));

@@ -38,6 +38,7 @@ public:
     std::string load_string(int id, size_t capacity) override;
     int message_box(const std::string &text, const std::string &caption, unsigned style) override;
     void post_connect_step() override { posted_.push_back({MessageKind::connect_step}); }
+    bool escape_pressed() override;
     void *show_wait_cursor() override;
     void restore_cursor(void *previous) override;
     void end(int result) override;
@@ -51,6 +52,9 @@ public:
     void type(int control, const std::string &text) { controls_[control].text = text; }
     void double_click(int tree_control);
     void deliver(const Message &message);
+    // A key pressed while the dialog is busy: it waits, as WM_KEYDOWN would, until a handler
+    // takes it with escape_pressed().
+    void press_key(int virtual_key) { keys_.push_back(virtual_key); }
 
     // What a test looks at.
     MemoryTree &memory_tree(int control) { return trees_[control]; }
@@ -61,6 +65,8 @@ public:
     int result() const { return result_; }
     const std::vector<ShownMessage> &messages() const { return shown_; }
     bool wait_cursor_shown() const { return wait_cursors_ > 0; }
+    size_t keys_waiting() const { return keys_.size(); }
+    int key_checks() const { return key_checks_; }
     // Answers for the next message boxes, oldest first; IDOK when none is left.
     std::deque<int> answers;
 
@@ -74,6 +80,8 @@ private:
     std::map<int, MemoryTree> trees_;
     std::map<int, MemoryList> lists_;
     std::deque<Message> posted_;
+    std::deque<int> keys_;
+    int key_checks_ = 0;
     std::vector<ShownMessage> shown_;
     int focus_ = 0;
     int wait_cursors_ = 0;

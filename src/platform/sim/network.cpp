@@ -1,4 +1,6 @@
 // An in-memory network: containers and computers that tests set up.
+#include <string>
+
 #include "platform/network.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/sim/sim_state.h"
@@ -14,12 +16,20 @@ constexpr size_t kEntriesPerCall = 2;
 
 class SimNetworkEnumeration : public NetworkEnumeration {
 public:
-    explicit SimNetworkEnumeration(std::vector<SimNetworkEntry> entries) : entries_(std::move(entries)) {}
+    SimNetworkEnumeration(std::vector<SimNetworkEntry> entries, bool endless)
+        : entries_(std::move(entries)), endless_(endless) {}
+    bool more() const { return next_ < entries_.size() || (endless_ && next_ < sim::kEndlessEnd); }
 
     bool next(std::vector<NetworkResource> &out) override {
         out.clear();
-        if (next_ >= entries_.size()) return false;
-        for (; next_ < entries_.size() && out.size() < kEntriesPerCall; ++next_) {
+        if (!more()) return false;
+        for (; out.size() < kEntriesPerCall && more(); ++next_) {
+            if (next_ >= entries_.size()) {
+                // Computers PC1, PC2, ... whose names live until the next call, as on Windows.
+                made_[out.size()] = "\\\\PC" + std::to_string(next_ - entries_.size() + 1);
+                out.push_back({2, 1, kDisplayServer, 0, made_[out.size()].c_str(), "Sim Network"});
+                continue;
+            }
             const SimNetworkEntry &e = entries_[next_];
             NetworkResource r;
             r.scope = 2;  // RESOURCE_GLOBALNET
@@ -33,6 +43,8 @@ public:
 
 private:
     std::vector<SimNetworkEntry> entries_;  // a copy, so that the texts outlive changes to the network
+    bool endless_;
+    std::string made_[kEntriesPerCall];
     size_t next_ = 0;
 };
 
@@ -46,6 +58,7 @@ void add_network_entry(const std::string &container, uint32_t display_type, cons
 }
 
 void set_network_failing(bool failing) { state().network_failing = failing; }
+void set_network_endless(bool endless) { state().network_endless = endless; }
 
 }  // namespace sim
 
@@ -56,7 +69,7 @@ std::unique_ptr<NetworkEnumeration> open_network_enumeration(const NetworkResour
     std::vector<SimNetworkEntry> entries;
     for (const SimNetworkEntry &e : sim::state().network)
         if (e.container == name) entries.push_back(e);
-    return std::make_unique<SimNetworkEnumeration>(std::move(entries));
+    return std::make_unique<SimNetworkEnumeration>(std::move(entries), sim::state().network_endless);
 }
 
 }  // namespace tagcfg::platform

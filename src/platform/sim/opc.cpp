@@ -12,6 +12,7 @@ namespace tagcfg::platform {
 
 struct ServerObject {
     std::shared_ptr<const opcsim::AddressSpace> space;
+    uint64_t born;  // the kill epoch it was made in
 };
 
 namespace {
@@ -21,6 +22,7 @@ using sim::state;
 constexpr int32_t kNotInitialised = static_cast<int32_t>(0x800401F0);  // CO_E_NOTINITIALIZED
 constexpr int32_t kClassNotRegistered = static_cast<int32_t>(0x80040154);
 constexpr int32_t kServerUnavailable = static_cast<int32_t>(0x800706BA);
+constexpr int32_t kNoInterface = static_cast<int32_t>(0x80004002);
 
 std::string narrow(const char16_t *text) {
     std::string out;
@@ -37,6 +39,9 @@ void log_call(const std::string &call) {
     if (state().calls.logging) state().calls.log.push_back(call);
 }
 
+// Objects made before the last kill_server_objects answer every call as a dead server's do.
+bool dead(uint64_t born) { return born != state().kill_epoch; }
+
 const char *browse_type_name(int32_t type) {
     return type == opcsim::kBranch ? "branch" : type == opcsim::kLeaf ? "leaf" : type == opcsim::kFlat ? "flat" : "other";
 }
@@ -51,21 +56,30 @@ char16_t *task_string(const std::string &text) {
 
 class SimEnumerator : public NameEnumerator {
 public:
-    SimEnumerator(std::vector<std::string> names, bool null_first) : names_(std::move(names)), null_(null_first) {}
+    SimEnumerator(std::vector<std::string> names, bool null_first, int32_t endless_type)
+        : names_(std::move(names)), null_(null_first), endless_type_(endless_type), born_(state().kill_epoch) {}
     int32_t next(char16_t **name) override {
         ++state().calls.enumerator_next;
         *name = nullptr;
+        if (dead(born_)) {
+            log_call("next dead");
+            return opcsim::kDisconnected;
+        }
         if (null_) {
             null_ = false;
             log_call("next null");
             return opcsim::kOk;
         }
-        if (at_ >= names_.size()) {
+        bool generated = at_ >= names_.size();
+        if (generated && (!endless_type_ || at_ >= sim::kEndlessEnd)) {
             log_call("next end");
             return opcsim::kFalse;
         }
-        log_call("next " + names_[at_]);
-        *name = task_string(names_[at_++]);
+        std::string text =
+            generated ? opcsim::Browser::generated_name(endless_type_, at_ - names_.size() + 1) : names_[at_];
+        ++at_;
+        log_call("next " + text);
+        *name = task_string(text);
         return opcsim::kOk;
     }
 
@@ -73,31 +87,45 @@ private:
     std::vector<std::string> names_;
     size_t at_ = 0;
     bool null_;
+    int32_t endless_type_;  // 0: the enumeration ends after the names
+    uint64_t born_;
 };
 
+// The browse interface is the server object itself seen through another interface, so it lives
+// and dies with that object.
 class SimBrowseSource : public BrowseSource {
 public:
-    explicit SimBrowseSource(std::shared_ptr<const opcsim::AddressSpace> space)
-        : space_(std::move(space)), browser_(*space_) {}
+    explicit SimBrowseSource(const ServerObject &server)
+        : space_(server.space), browser_(*space_), born_(server.born) {}
     int32_t query_organization(int32_t *namespace_type) override {
         log_call("organization");
+        if (dead(born_)) return opcsim::kDisconnected;
         *namespace_type = browser_.namespace_type();
         return opcsim::kOk;
     }
     int32_t change_browse_position(int32_t direction, const char16_t *name) override {
         ++state().calls.change_position;
         log_call(direction == opcsim::kBrowseUp ? std::string("up") : "down " + narrow(name));
+        if (dead(born_)) return opcsim::kDisconnected;
         return browser_.change_position(direction, narrow(name));
     }
-    std::unique_ptr<NameEnumerator> browse_item_ids(int32_t type) override {
+    std::unique_ptr<NameEnumerator> browse_item_ids(int32_t type, int32_t *result) override {
         ++state().calls.browse_item_ids;
         log_call(std::string("browse ") + browse_type_name(type));
-        return std::make_unique<SimEnumerator>(browser_.browse(type), space_->null_name);
+        if (dead(born_)) {
+            *result = opcsim::kDisconnected;
+            return nullptr;
+        }
+        std::vector<std::string> names = browser_.browse(type);
+        *result = names.empty() && !browser_.endless(type) ? opcsim::kFalse : opcsim::kOk;
+        return std::make_unique<SimEnumerator>(std::move(names), space_->null_name,
+                                               browser_.endless(type) ? type : 0);
     }
     int32_t get_item_id(const char16_t *name, char16_t **item_id) override {
         ++state().calls.get_item_id;
         log_call("item " + narrow(name));
         *item_id = nullptr;
+        if (dead(born_)) return opcsim::kDisconnected;
         std::string id;
         int32_t result = browser_.item_id(narrow(name), id);
         if (result == opcsim::kOk) *item_id = task_string(id);
@@ -107,6 +135,7 @@ public:
 private:
     std::shared_ptr<const opcsim::AddressSpace> space_;
     opcsim::Browser browser_;
+    uint64_t born_;
 };
 
 int32_t create(const Guid &clsid, ServerObject **server) {
@@ -114,7 +143,7 @@ int32_t create(const Guid &clsid, ServerObject **server) {
     if (!state().com_initialised) return kNotInitialised;
     for (const auto &entry : state().servers)
         if (entry.first == clsid) {
-            *server = new ServerObject{entry.second};
+            *server = new ServerObject{entry.second, state().kill_epoch};
             ++state().calls.live_server_objects;
             return 0;
         }
@@ -137,6 +166,7 @@ void add_remote_host(const std::string &host) { state().remote_hosts.insert(uppe
 void set_computer_name(const std::string &name) { state().computer_name = name; }
 void set_com_initialised(bool initialised) { state().com_initialised = initialised; }
 OpcCalls &opc_calls() { return state().calls; }
+void kill_server_objects() { ++state().kill_epoch; }
 
 }  // namespace sim
 
@@ -152,9 +182,16 @@ void free_task_memory(void *memory) {
     std::free(memory);
 }
 
-std::unique_ptr<BrowseSource> query_browse_source(ServerObject *server) {
-    if (!server || server->space->no_browse) return nullptr;
-    return std::make_unique<SimBrowseSource>(server->space);
+std::unique_ptr<BrowseSource> query_browse_source(ServerObject *server, int32_t *result) {
+    *result = kNoInterface;
+    if (!server) return nullptr;
+    if (dead(server->born)) {
+        *result = opcsim::kDisconnected;
+        return nullptr;
+    }
+    if (server->space->no_browse) return nullptr;
+    *result = 0;
+    return std::make_unique<SimBrowseSource>(*server);
 }
 
 std::string computer_name() { return state().computer_name; }

@@ -57,6 +57,7 @@ void add_registry_key(const std::string &computer, const std::string &path, cons
 }
 
 void set_unreachable(const std::string &computer) { state().unreachable.insert(upper(computer)); }
+void set_endless_keys(const std::string &computer) { state().endless_keys.insert(upper(computer)); }
 
 }  // namespace sim
 
@@ -78,8 +79,10 @@ RegistryKey open_key(RegistryKey key, const std::string &path) {
 }
 
 bool enum_key(RegistryKey key, uint32_t index, size_t capacity, std::string &name) {
+    ++sim::state().calls.enum_keys;
     auto computer = sim::state().registries.find(key->computer);
     if (computer == sim::state().registries.end()) return false;
+    bool endless = key->path == kClasses && sim::state().endless_keys.count(key->computer);
     std::string prefix = key->path.empty() ? "" : key->path + "\\";
     uint32_t seen = 0;
     for (auto it = computer->second.lower_bound(prefix); it != computer->second.end(); ++it) {
@@ -91,7 +94,9 @@ bool enum_key(RegistryKey key, uint32_t index, size_t capacity, std::string &nam
         name = it->second.name;
         return true;
     }
-    return false;
+    if (!endless || index >= sim::kEndlessEnd) return false;
+    name = "Key" + std::to_string(index - seen + 1);
+    return true;
 }
 
 bool query_value(RegistryKey key, const std::string &subkey, size_t capacity, std::string &value) {

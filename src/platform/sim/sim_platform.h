@@ -35,6 +35,9 @@ void set_computer_name(const std::string &name);
 // Another computer's registry is reached only under the name it was set up with.
 void add_registry_key(const std::string &computer, const std::string &path, const std::string &default_value = "",
                       bool terminated = true);
+// After its own keys, the computer's classes root lists new key names (Key1, Key2, ...) that
+// never end and never open, as a registry that keeps answering would.
+void set_endless_keys(const std::string &computer);
 // The computer's remote registry connection fails, whatever it holds.
 void set_unreachable(const std::string &computer);
 
@@ -43,8 +46,14 @@ void set_unreachable(const std::string &computer);
 // enumerated as null, and such a container is named by its provider instead.
 void add_network_entry(const std::string &container, uint32_t display_type, const std::string &remote_name,
                        const std::string &provider = "Sim Network");
+// After its own entries, every network enumeration goes on for ever with computers PC1, PC2, ...
+void set_network_endless(bool endless);
 // Every network enumeration fails to open.
 void set_network_failing(bool failing);
+
+// The server "dies": every object made so far (server objects, their browse interfaces and
+// enumerators) answers each call with RPC_E_DISCONNECTED from now on; later ones are alive.
+void kill_server_objects();
 
 // Whether the thread has entered COM; creation fails without it (as on Windows).
 void set_com_initialised(bool initialised);
@@ -61,9 +70,11 @@ struct OpcCalls {
     int get_item_id = 0;
     int enumerator_next = 0;
     int live_task_strings = 0;    // handed out and not yet released
+    int enum_keys = 0;            // registry key names asked for
     // While logging is on, every call on a browse interface or one of its enumerators, in order:
     // "organization", "up", "down NAME", "browse branch|leaf|flat", "next NAME" ("next end" when
-    // the enumeration is over, "next null" for a success without a name), "item NAME".
+    // the enumeration is over, "next null" for a success without a name, "next dead" on an
+    // object of a server that has gone), "item NAME".
     bool logging = false;
     std::vector<std::string> log;
 };

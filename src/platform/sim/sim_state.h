@@ -28,6 +28,10 @@ struct SimNetworkEntry {
     std::string provider;
 };
 
+// Where the stand-in's "endless" enumerations end after all: far past any bound of the library,
+// so that a walk that lost its bound fails a test instead of hanging it.
+constexpr size_t kEndlessEnd = 3000000;
+
 struct SimState {
     std::vector<std::pair<unsigned char, unsigned char>> lead_ranges;
     std::map<std::u16string, Guid> progids;
@@ -36,8 +40,11 @@ struct SimState {
     std::string computer_name = "SIMHOST";
     bool com_initialised = true;
     OpcCalls calls;
+    uint64_t kill_epoch = 0;  // bumped by kill_server_objects
     std::map<std::string, std::map<std::string, SimRegistryKey>> registries;  // "" or upper-case computer
     std::set<std::string> unreachable;                                        // upper case
+    std::set<std::string> endless_keys;                                       // upper case
+    bool network_endless = false;
     std::vector<SimNetworkEntry> network;
     bool network_failing = false;
 };

@@ -47,6 +47,13 @@ public:
         return MessageBoxA(window_, text.c_str(), caption.c_str(), style);
     }
     void post_connect_step() override { PostMessageA(window_, kConnectStep, 0, 0); }
+    bool escape_pressed() override {
+        MSG message;
+        bool escape = false;
+        while (PeekMessageA(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE))
+            escape = escape || message.wParam == VK_ESCAPE;
+        return escape;
+    }
     void *show_wait_cursor() override { return SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514))); }
     void restore_cursor(void *previous) override { SetCursor(static_cast<HCURSOR>(previous)); }
     void end(int result) override { EndDialog(window_, result); }

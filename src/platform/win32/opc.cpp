@@ -42,9 +42,9 @@ public:
     int32_t change_browse_position(int32_t direction, const char16_t *name) override {
         return browse_->ChangeBrowsePosition(static_cast<DWORD>(direction), reinterpret_cast<LPCWSTR>(name));
     }
-    std::unique_ptr<NameEnumerator> browse_item_ids(int32_t type) override {
+    std::unique_ptr<NameEnumerator> browse_item_ids(int32_t type, int32_t *result) override {
         IEnumString *names = nullptr;
-        browse_->BrowseOPCItemIDs(static_cast<DWORD>(type), L"", VT_EMPTY, 0, &names);
+        *result = browse_->BrowseOPCItemIDs(static_cast<DWORD>(type), L"", VT_EMPTY, 0, &names);
         if (!names) return nullptr;
         return std::make_unique<ComEnumerator>(names);
     }
@@ -61,10 +61,11 @@ private:
 
 }  // namespace
 
-std::unique_ptr<BrowseSource> query_browse_source(ServerObject *server) {
+std::unique_ptr<BrowseSource> query_browse_source(ServerObject *server, int32_t *result) {
+    *result = E_NOINTERFACE;
     if (!server) return nullptr;
     void *browse = nullptr;
-    as_unknown(server)->QueryInterface(opc::kIidOpcBrowseServerAddressSpace, &browse);
+    *result = as_unknown(server)->QueryInterface(opc::kIidOpcBrowseServerAddressSpace, &browse);
     if (!browse) return nullptr;
     return std::make_unique<ComBrowseSource>(static_cast<opc::IOPCBrowseServerAddressSpace *>(browse));
 }
