@@ -14,6 +14,11 @@ constexpr size_t kNameText = 260;   // key names, registry texts and computer na
 constexpr size_t kClsidText = 80;
 constexpr intptr_t kNoNode = -1;
 
+// How many names one walk reads before it gives up: a registry or a network that keeps
+// answering must not hold the dialog for ever. What was read by then stays in the tree.
+constexpr uint32_t kMostKeys = 1000000;
+constexpr size_t kMostNetworkEntries = 1000000;
+
 using TableRow = MessageRow<ServerPickerDialog>;
 
 // The wait cursor for as long as a walk runs, however it ends.
@@ -140,7 +145,7 @@ int ServerPickerDialog::registry_walk(ui::DialogWindow &window, ui::TreeNode par
     ui::Tree &tree = window.tree(IDC_PICKER_TREE);
     int added = 0;
     std::string progid;
-    for (uint32_t index = 0; platform::enum_key(root, index, kNameText, progid); ++index) {
+    for (uint32_t index = 0; index < kMostKeys && platform::enum_key(root, index, kNameText, progid); ++index) {
         OpenKey key(platform::open_key(root, progid));
         std::string text;
         // Only keys with an "OPC" subkey are OPC servers; nothing else is read from the others.
@@ -169,9 +174,12 @@ int ServerPickerDialog::network_walk(ui::DialogWindow &window, ui::TreeNode pare
 
     ui::Tree &tree = window.tree(IDC_PICKER_TREE);
     int added = 0;
+    size_t read = 0;
     std::vector<platform::NetworkResource> entries;
-    while (enumeration->next(entries)) {
+    while (read < kMostNetworkEntries && enumeration->next(entries)) {
         for (const platform::NetworkResource &entry : entries) {
+            if (read == kMostNetworkEntries) break;
+            ++read;
             const char *name = skip_backslashes(entry.remote_name);
             std::string text = name ? name : "";
             int image;

@@ -213,3 +213,24 @@ TEST_F(ServerPickerTest, AFailingNetworkLosesItsButtonQuietly) {
         d.click(ui::kIdCancel);
     });
 }
+
+// A registry and a network that never stop answering: each walk reads a million names, keeps
+// what it found and shows no message.
+TEST_F(ServerPickerTest, EndlessRegistriesAndNetworksAreReadAMillionNamesFar) {
+    add_server("", "Sim.Local.1", "Local");
+    sim::set_endless_keys("");
+    sim::add_network_entry("", platform::kDisplayDomain, "WORKGROUP");
+    sim::set_network_endless(true);
+    open([&](ui::MemoryDialog &d) {
+        int keys_before = sim::opc_calls().enum_keys;
+        EXPECT_EQ(children(d, my_computer(d)), Texts{"Local:0"});
+        EXPECT_EQ(sim::opc_calls().enum_keys - keys_before, 1000000);
+        tree(d).expand(neighbourhood(d));
+        const auto &found = tree(d).node(neighbourhood(d)).kids;
+        ASSERT_EQ(found.size(), 1000000u);
+        EXPECT_EQ(found.front()->text, "WORKGROUP");
+        EXPECT_EQ(found.back()->text, "PC999999");
+        EXPECT_TRUE(d.messages().empty());
+        d.click(ui::kIdCancel);
+    });
+}
