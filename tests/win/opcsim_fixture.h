@@ -27,22 +27,30 @@ public:
     bool registered() const { return registered_; }
     long created() const { return created_ ? created_() : -1; }
     long calls() const { return calls_ ? calls_() : -1; }
+    // Every opcsim object alive now "dies": its calls answer RPC_E_DISCONNECTED from now on.
+    bool kill_objects() const {
+        if (kill_) kill_();
+        return kill_ != nullptr;
+    }
 
 private:
     using Register = HRESULT(STDAPICALLTYPE *)();
     using Counter = LONG (*)();
+    using Kill = void (*)();
 
     OpcSim() : library_(library_path("opcsim.dll")) {
         auto do_register = library_.function<Register>("DllRegisterServer");
         registered_ = do_register && SUCCEEDED(do_register());
         created_ = library_.function<Counter>("opcsim_created_count");
         calls_ = library_.function<Counter>("opcsim_call_count");
+        kill_ = library_.function<Kill>("opcsim_kill_objects");
     }
 
     Library library_;
     bool registered_ = false;
     Counter created_ = nullptr;
     Counter calls_ = nullptr;
+    Kill kill_ = nullptr;
 };
 
 // The calling thread inside a single-threaded apartment for the object's lifetime.

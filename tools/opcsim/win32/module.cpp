@@ -14,6 +14,7 @@ volatile LONG g_objects = 0;
 volatile LONG g_locks = 0;
 volatile LONG g_servers_created = 0;
 volatile LONG g_calls = 0;
+volatile LONG g_epoch = 0;
 
 }  // namespace
 
@@ -24,6 +25,7 @@ void lock_module(bool lock) { lock ? InterlockedIncrement(&g_locks) : Interlocke
 bool module_in_use() { return g_objects != 0 || g_locks != 0; }
 void count_server_created() { InterlockedIncrement(&g_servers_created); }
 void count_call() { InterlockedIncrement(&g_calls); }
+LONG life_epoch() { return g_epoch; }
 
 }  // namespace opcsim
 
@@ -44,3 +46,4 @@ STDAPI DllCanUnloadNow() { return opcsim::module_in_use() ? S_FALSE : S_OK; }
 // Test hooks: plain C functions, so any test finds them with GetProcAddress.
 extern "C" LONG opcsim_created_count() { return opcsim::g_servers_created; }
 extern "C" LONG opcsim_call_count() { return opcsim::g_calls; }
+extern "C" void opcsim_kill_objects() { InterlockedIncrement(&opcsim::g_epoch); }

@@ -32,6 +32,10 @@ inline constexpr ServerClass kServerClasses[] = {
     {"OpcSim.NotOpc.1", "{6A3F1C20-5B7E-4D2A-9E01-0C5D1A000007}", "OpcSim class that is no OPC server",
      "HIERARCHICAL", false},
     {"OpcSim.NoDescription.1", "{6A3F1C20-5B7E-4D2A-9E01-0C5D1A000008}", nullptr, "HIERARCHICAL", true},
+    {"OpcSim.Cyclic.1", "{6A3F1C20-5B7E-4D2A-9E01-0C5D1A000009}", "OpcSim server with a link to its own folder",
+     "CYCLIC", true},
+    {"OpcSim.Endless.1", "{6A3F1C20-5B7E-4D2A-9E01-0C5D1A00000A}", "OpcSim server whose leaves never end", "ENDLESS",
+     true},
 };
 
 inline const ServerClass *server_class(const char *progid) {

@@ -21,7 +21,8 @@ using tagcfg::opc::OpcServerStatus;
 
 class ServerObject final : public IOPCServer, public IOPCBrowseServerAddressSpace {
 public:
-    explicit ServerObject(std::shared_ptr<const AddressSpace> space) : space_(std::move(space)), browser_(*space_) {
+    explicit ServerObject(std::shared_ptr<const AddressSpace> space)
+        : space_(std::move(space)), browser_(*space_), born_(life_epoch()) {
         object_created();
         count_server_created();
     }
@@ -29,6 +30,7 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
         if (!object) return E_POINTER;
         *object = nullptr;
+        if (is_dead(born_)) return RPC_E_DISCONNECTED;
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, tagcfg::opc::kIidOpcServer))
             *object = static_cast<IOPCServer *>(this);
         else if (IsEqualIID(iid, tagcfg::opc::kIidOpcBrowseServerAddressSpace) && !space_->no_browse)
@@ -47,23 +49,25 @@ public:
     // IOPCServer: the library only creates and releases the object through it.
     HRESULT STDMETHODCALLTYPE AddGroup(LPCWSTR, BOOL, DWORD, OPCHANDLE, LONG *, FLOAT *, DWORD, OPCHANDLE *, DWORD *,
                                        REFIID, LPUNKNOWN *) override {
-        return E_NOTIMPL;
+        return not_implemented();
     }
-    HRESULT STDMETHODCALLTYPE GetErrorString(HRESULT, LCID, LPWSTR *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetGroupByName(LPCWSTR, REFIID, LPUNKNOWN *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetStatus(OpcServerStatus **) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE RemoveGroup(OPCHANDLE, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CreateGroupEnumerator(DWORD, REFIID, LPUNKNOWN *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetErrorString(HRESULT, LCID, LPWSTR *) override { return not_implemented(); }
+    HRESULT STDMETHODCALLTYPE GetGroupByName(LPCWSTR, REFIID, LPUNKNOWN *) override { return not_implemented(); }
+    HRESULT STDMETHODCALLTYPE GetStatus(OpcServerStatus **) override { return not_implemented(); }
+    HRESULT STDMETHODCALLTYPE RemoveGroup(OPCHANDLE, BOOL) override { return not_implemented(); }
+    HRESULT STDMETHODCALLTYPE CreateGroupEnumerator(DWORD, REFIID, LPUNKNOWN *) override { return not_implemented(); }
 
     // IOPCBrowseServerAddressSpace
     HRESULT STDMETHODCALLTYPE QueryOrganization(DWORD *namespace_type) override {
         count_call();
+        if (is_dead(born_)) return RPC_E_DISCONNECTED;
         if (!namespace_type) return E_INVALIDARG;
         *namespace_type = static_cast<DWORD>(browser_.namespace_type());
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE ChangeBrowsePosition(DWORD direction, LPCWSTR name) override {
         count_call();
+        if (is_dead(born_)) return RPC_E_DISCONNECTED;
         return browser_.change_position(static_cast<int>(direction), narrow(name));
     }
     HRESULT STDMETHODCALLTYPE BrowseOPCItemIDs(DWORD browse_type, LPCWSTR, VARTYPE, DWORD,
@@ -71,6 +75,7 @@ public:
         count_call();
         if (!names) return E_INVALIDARG;
         *names = nullptr;
+        if (is_dead(born_)) return RPC_E_DISCONNECTED;
         if (browse_type < kBranch || browse_type > kFlat) return E_INVALIDARG;
         std::vector<std::wstring> wide;
         try {
@@ -78,8 +83,10 @@ public:
         } catch (...) {
             return E_OUTOFMEMORY;
         }
-        bool empty = wide.empty();
-        *names = make_name_enumerator(std::move(wide), space_->null_name);
+        const int type = static_cast<int>(browse_type);
+        const bool endless = browser_.endless(type);
+        const bool empty = wide.empty() && !endless;
+        *names = make_name_enumerator(std::move(wide), space_->null_name, endless ? type : 0);
         if (!*names) return E_OUTOFMEMORY;
         // An empty enumeration still hands out an enumerator, with S_FALSE.
         return empty ? S_FALSE : S_OK;
@@ -88,6 +95,7 @@ public:
         count_call();
         if (!item_id) return E_INVALIDARG;
         *item_id = nullptr;
+        if (is_dead(born_)) return RPC_E_DISCONNECTED;
         std::string id;
         HRESULT result = browser_.item_id(narrow(name), id);
         if (FAILED(result)) return result;
@@ -97,15 +105,17 @@ public:
     HRESULT STDMETHODCALLTYPE BrowseAccessPaths(LPCWSTR, IEnumString **access_paths) override {
         count_call();
         if (access_paths) *access_paths = nullptr;
-        return E_NOTIMPL;
+        return is_dead(born_) ? RPC_E_DISCONNECTED : E_NOTIMPL;
     }
 
 private:
     ~ServerObject() { object_destroyed(); }
+    HRESULT not_implemented() const { return is_dead(born_) ? RPC_E_DISCONNECTED : E_NOTIMPL; }
 
     volatile LONG refs_ = 1;
     std::shared_ptr<const AddressSpace> space_;
     Browser browser_;
+    LONG born_;  // the life epoch it was made in
 };
 
 }  // namespace
