@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Every test: native and native-asan unit tests, a bounded fuzz run, both Windows builds and the
-# Windows suite under Wine.
+# Every test: native and native-asan unit tests, a consumer of the native install, a bounded fuzz
+# run, both Windows builds and the Windows suite under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -11,6 +11,9 @@ for preset in native native-asan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+echo "== install"
+tests/install/run.sh build/native
 
 echo "== fuzz"
 fuzz/run.sh "${TAGCFG_FUZZ_SECONDS:-60}"
