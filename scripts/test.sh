@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every test: native and native-asan unit tests, a consumer of the native install, a bounded fuzz
-# run, both Windows builds and the Windows suite under Wine.
+# run, both Windows builds and the Windows suite under Wine, and the release packages with an
+# integrator's host built against each.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -20,3 +21,7 @@ fuzz/run.sh "${TAGCFG_FUZZ_SECONDS:-60}"
 
 echo "== windows"
 tools/wine/test.sh
+
+echo "== package"
+scripts/package.sh
+tests/package/run.sh
