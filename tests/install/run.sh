@@ -20,7 +20,8 @@ for file in bin/tagcfg include/tagcfg.h lib/libtagcfg.so lib/libtagcfg.so.1 lib/
             lib/cmake/tagcfg/tagcfgConfigVersion.cmake lib/pkgconfig/tagcfg.pc; do
     [ -e "$prefix/$file" ] || fail "$file is not installed"
 done
-readelf -d "$prefix/lib/libtagcfg.so.1" | grep -q 'SONAME.*\[libtagcfg\.so\.1\]' || fail "libtagcfg.so.1 has another soname"
+readelf -d "$prefix/lib/libtagcfg.so.1" | grep -q 'SONAME.*\[libtagcfg\.so\.1\]' ||
+    fail "libtagcfg.so.1 has another soname"
 
 if PKG_CONFIG_PATH=$prefix/lib/pkgconfig cmake -S tests/install -B "$work/consumer" -G Ninja \
        -DCMAKE_PREFIX_PATH="$prefix" -DSAMPLE_PROJECT="$(pwd)/examples/plant1" >"$work/configure.log" 2>&1 &&
@@ -34,5 +35,6 @@ else
     cat "$work/configure.log" "$work/build.log" 2>/dev/null
     fail "the consumer does not build against the install"
 fi
-[ "$failed" -eq 0 ] && echo "tests/install: the install serves CMake and pkg-config consumers, in $(( $(date +%s) - started )) s"
+[ "$failed" -eq 0 ] &&
+    echo "tests/install: the install serves CMake and pkg-config consumers, in $(( $(date +%s) - started )) s"
 exit "$failed"

@@ -63,8 +63,10 @@ void __cdecl host_start(void) {
           "channel ChlorineDose of server 1 has access path PLC2");
     check(tagcfg_find_channel(env, "Filters.F2.Flow") == 101, "Filters.F2.Flow is channel 101");
     check(tagcfg_save(env, "..\\saved", "plant1", 0, 1) == 0, "tagcfg_save every server into ..\\saved");
-    check(same_bytes("examples\\plant1\\plant1_opc0.cnf", "..\\saved\\plant1_opc0.cnf"), "plant1_opc0.cnf saved byte for byte");
-    check(same_bytes("examples\\plant1\\plant1_opc1.cnf", "..\\saved\\plant1_opc1.cnf"), "plant1_opc1.cnf saved byte for byte");
+    check(same_bytes("examples\\plant1\\plant1_opc0.cnf", "..\\saved\\plant1_opc0.cnf"),
+          "plant1_opc0.cnf saved byte for byte");
+    check(same_bytes("examples\\plant1\\plant1_opc1.cnf", "..\\saved\\plant1_opc1.cnf"),
+          "plant1_opc1.cnf saved byte for byte");
     tagcfg_free_environment(env);
     printf(failures ? "host: %d checks failed\n" : "host: every check holds\n", failures);
     exit(failures ? 1 : 0);

@@ -45,7 +45,8 @@ check_package() {  # ZIP ARCH
     objdump -h "$dll" | grep -q '\.debug_' && fail "tagcfg.dll carries debug information"
     objdump -t "$dll" | grep -q 'no symbols' || fail "tagcfg.dll keeps its symbol table"
     objdump -s -j .gnu_debuglink "$dll" | grep -q 'tagcfg.dll.debug' || fail "tagcfg.dll does not name its debug file"
-    objdump -h "$root/debug/tagcfg.dll.debug" | grep -q '\.debug_info' || fail "tagcfg.dll.debug has no debug information"
+    objdump -h "$root/debug/tagcfg.dll.debug" | grep -q '\.debug_info' ||
+        fail "tagcfg.dll.debug has no debug information"
     expected=$(grep -v '^\s*$' tests/exports.txt | LC_ALL=C sort)
     actual=$(objdump -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '/\[/ && NR > 1 {print $NF}' |
              LC_ALL=C sort)
@@ -54,12 +55,14 @@ check_package() {  # ZIP ARCH
         [[ " $allowed_imports " == *" $import "* ]] || fail "tagcfg.dll imports $import"
     done
     llvm-readobj --coff-resources "$dll" | grep -q 'Type: VERSIONINFO' || fail "tagcfg.dll has no version resource"
-    [ "$(strings -el "$dll" | grep -cx 'MERIDIAN SCADA')" -eq 4 ] || fail "tagcfg.dll's version texts are not in four languages"
+    [ "$(strings -el "$dll" | grep -cx 'MERIDIAN SCADA')" -eq 4 ] ||
+        fail "tagcfg.dll's version texts are not in four languages"
 
     # The host, built only from what the package gives it (and clang's own freestanding headers).
     local safeseh=
     [ "$arch" = win32 ] && safeseh=/safeseh
-    if ! { clang --target=$target -ffreestanding -O2 -Wall -Werror -I "$root/include" -c "$here/host.c" -o "$work/$arch.obj" &&
+    if ! { clang --target=$target -ffreestanding -O2 -Wall -Werror -I "$root/include" \
+               -c "$here/host.c" -o "$work/$arch.obj" &&
            llvm-dlltool -m $machine -d "$here/msvcrt.def" -l "$work/$arch-msvcrt.lib" &&
            lld-link /nologo /nodefaultlib /subsystem:console /entry:host_start $safeseh "$work/$arch.obj" \
                "$root/lib/tagcfg.lib" "$work/$arch-msvcrt.lib" /out:"$root/bin/host.exe"; }; then
