@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "browser.h"
+#include "address_space/browser.h"
 #include "platform/opc.h"
 #include "platform/sim/sim_state.h"
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <set>
 
-#include "address_space.h"
+#include "address_space/address_space.h"
 #include "platform/com.h"
 #include "platform/sim/sim_platform.h"
 

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "address_space.h"
+#include "address_space/address_space.h"
 
 namespace opcsim {
 

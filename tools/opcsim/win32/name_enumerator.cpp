@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "browser.h"
+#include "address_space/browser.h"
 #include "module.h"
 #include "single_interface_object.h"
 #include "wide_text.h"

@@ -3,7 +3,7 @@
 #include <memory>
 #include <new>
 
-#include "browser.h"
+#include "address_space/browser.h"
 #include "embedded_spaces.h"
 #include "module.h"
 #include "name_enumerator.h"

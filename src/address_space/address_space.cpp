@@ -1,4 +1,4 @@
-#include "address_space.h"
+#include "address_space/address_space.h"
 
 #include <cstdio>
 #include <sstream>

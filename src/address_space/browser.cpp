@@ -1,4 +1,4 @@
-#include "browser.h"
+#include "address_space/browser.h"
 
 #include <cctype>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "address_space.h"
+#include "address_space/address_space.h"
 
 namespace opcsim {
 
