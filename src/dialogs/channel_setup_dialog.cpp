@@ -11,7 +11,8 @@ namespace {
 
 constexpr size_t kEditText = 1024;  // at most 1023 bytes of an item ID or access path are taken
 
-using Row = MessageRow<ChannelSetupDialog>;
+using ui::EventKind;
+using Row = EventRow<ChannelSetupDialog>;
 
 }  // namespace
 
@@ -24,19 +25,19 @@ ChannelSetupDialog::ChannelSetupDialog(int server_number, ServerConfig &server, 
 
 int ChannelSetupDialog::template_id() const { return IDD_CHANNEL_SETUP; }
 
-bool ChannelSetupDialog::dispatch(ui::DialogWindow &window, const Message &message) {
+bool ChannelSetupDialog::dispatch(ui::DialogWindow &window, const ui::Event &event) {
     static const Row table[] = {
-        {MessageKind::init_dialog, 0, 0, &ChannelSetupDialog::initialise},
-        {MessageKind::connect_step, 0, 0, &ChannelSetupDialog::connect_step},
-        {MessageKind::command, ui::kIdOk, 0, &ChannelSetupDialog::ok},
-        {MessageKind::command, ui::kIdCancel, 0, &ChannelSetupDialog::cancel},
-        {MessageKind::notify, IDC_BROWSE_TREE, kTvnItemExpanding, &ChannelSetupDialog::expanding},
-        {MessageKind::notify, IDC_BROWSE_TREE, kNmDoubleClick, &ChannelSetupDialog::double_click},
+        {EventKind::init, 0, &ChannelSetupDialog::initialise},
+        {EventKind::connect_step, 0, &ChannelSetupDialog::connect_step},
+        {EventKind::command, ui::kIdOk, &ChannelSetupDialog::ok},
+        {EventKind::command, ui::kIdCancel, &ChannelSetupDialog::cancel},
+        {EventKind::node_expanding, IDC_BROWSE_TREE, &ChannelSetupDialog::expanding},
+        {EventKind::double_clicked, IDC_BROWSE_TREE, &ChannelSetupDialog::double_click},
     };
-    return dispatch_table(table, *this, window, message);
+    return dispatch_table(table, *this, window, event);
 }
 
-void ChannelSetupDialog::initialise(ui::DialogWindow &window, const Message &) {
+void ChannelSetupDialog::initialise(ui::DialogWindow &window, const ui::Event &) {
     ui::Tree &tree = window.tree(IDC_BROWSE_TREE);
     tree.use_shared_images();
     char label[32];
@@ -62,26 +63,26 @@ void ChannelSetupDialog::initialise(ui::DialogWindow &window, const Message &) {
     window.post_connect_step();
 }
 
-void ChannelSetupDialog::connect_step(ui::DialogWindow &window, const Message &) {
+void ChannelSetupDialog::connect_step(ui::DialogWindow &window, const ui::Event &) {
     ui::TreeNode root = run_connect_step(window, server_, *view_);
     // The item ID as the channel had it when the dialog opened, not what was typed since.
     if (view_->can_browse()) view_->locate_item_id(channel_.item_id, root, false);
 }
 
-void ChannelSetupDialog::ok(ui::DialogWindow &window, const Message &) {
+void ChannelSetupDialog::ok(ui::DialogWindow &window, const ui::Event &) {
     channel_.item_id = window.text(IDC_ITEM_ID, kEditText);
     channel_.access_path = window.text(IDC_ACCESS_PATH, kEditText);
     store_channel(server_, channel_);
     window.end(ui::kIdOk);
 }
 
-void ChannelSetupDialog::cancel(ui::DialogWindow &window, const Message &) { window.end(ui::kIdCancel); }
+void ChannelSetupDialog::cancel(ui::DialogWindow &window, const ui::Event &) { window.end(ui::kIdCancel); }
 
-void ChannelSetupDialog::expanding(ui::DialogWindow &, const Message &message) {
-    if (view_ && message.node) view_->on_expanding(message.node);
+void ChannelSetupDialog::expanding(ui::DialogWindow &, const ui::Event &event) {
+    if (view_ && event.node) view_->on_expanding(event.node);
 }
 
-void ChannelSetupDialog::double_click(ui::DialogWindow &window, const Message &) {
+void ChannelSetupDialog::double_click(ui::DialogWindow &window, const ui::Event &) {
     if (!view_) return;
     ui::Tree &tree = window.tree(IDC_BROWSE_TREE);
     ui::TreeNode node = tree.selection();

@@ -15,19 +15,19 @@ public:
     // The server is borrowed for the length of the dialog; the name is copied.
     ChannelSetupDialog(int server_number, ServerConfig &server, int32_t channel_id, const char *channel_name);
 
-    bool dispatch(ui::DialogWindow &window, const Message &message) override;
+    bool dispatch(ui::DialogWindow &window, const ui::Event &event) override;
     int template_id() const override;
 
     // The item ID the dialog holds: after OK, the one stored for the channel.
     const std::string &item_id() const { return channel_.item_id; }
 
 private:
-    void initialise(ui::DialogWindow &window, const Message &message);
-    void connect_step(ui::DialogWindow &window, const Message &message);
-    void ok(ui::DialogWindow &window, const Message &message);
-    void cancel(ui::DialogWindow &window, const Message &message);
-    void expanding(ui::DialogWindow &window, const Message &message);
-    void double_click(ui::DialogWindow &window, const Message &message);
+    void initialise(ui::DialogWindow &window, const ui::Event &event);
+    void connect_step(ui::DialogWindow &window, const ui::Event &event);
+    void ok(ui::DialogWindow &window, const ui::Event &event);
+    void cancel(ui::DialogWindow &window, const ui::Event &event);
+    void expanding(ui::DialogWindow &window, const ui::Event &event);
+    void double_click(ui::DialogWindow &window, const ui::Event &event);
 
     int server_number_;
     ServerConfig &server_;

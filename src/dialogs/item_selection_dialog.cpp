@@ -12,7 +12,8 @@ namespace {
 
 constexpr size_t kCaptionText = 80;
 
-using TableRow = MessageRow<ItemSelectionDialog>;
+using ui::EventKind;
+using TableRow = EventRow<ItemSelectionDialog>;
 
 // Redrawing stays off while many rows arrive, and comes back even when adding fails half way.
 class RedrawOff {
@@ -35,25 +36,25 @@ ItemSelectionDialog::~ItemSelectionDialog() = default;
 
 int ItemSelectionDialog::template_id() const { return IDD_ITEM_SELECTION; }
 
-bool ItemSelectionDialog::dispatch(ui::DialogWindow &window, const Message &message) {
+bool ItemSelectionDialog::dispatch(ui::DialogWindow &window, const ui::Event &event) {
     using D = ItemSelectionDialog;
     static const TableRow table[] = {
-        {MessageKind::init_dialog, 0, 0, &D::initialise},
-        {MessageKind::connect_step, 0, 0, &D::connect_step},
-        {MessageKind::command, ui::kIdOk, 0, &D::finish},
-        {MessageKind::command, ui::kIdCancel, 0, &D::cancel},
-        {MessageKind::command, IDC_ADD_ITEMS, 0, &D::add},
-        {MessageKind::command, IDC_REMOVE_ITEM, 0, &D::remove},
-        {MessageKind::command, IDC_MOVE_UP, 0, &D::move_up},
-        {MessageKind::command, IDC_MOVE_DOWN, 0, &D::move_down},
-        {MessageKind::notify, IDC_BROWSE_TREE, kTvnItemExpanding, &D::expanding},
-        {MessageKind::notify, IDC_BROWSE_TREE, kNmDoubleClick, &D::double_click},
-        {MessageKind::notify, IDC_SELECTED_ITEMS, kLvnItemChanged, &D::item_changed},
+        {EventKind::init, 0, &D::initialise},
+        {EventKind::connect_step, 0, &D::connect_step},
+        {EventKind::command, ui::kIdOk, &D::finish},
+        {EventKind::command, ui::kIdCancel, &D::cancel},
+        {EventKind::command, IDC_ADD_ITEMS, &D::add},
+        {EventKind::command, IDC_REMOVE_ITEM, &D::remove},
+        {EventKind::command, IDC_MOVE_UP, &D::move_up},
+        {EventKind::command, IDC_MOVE_DOWN, &D::move_down},
+        {EventKind::node_expanding, IDC_BROWSE_TREE, &D::expanding},
+        {EventKind::double_clicked, IDC_BROWSE_TREE, &D::double_click},
+        {EventKind::list_item_changed, IDC_SELECTED_ITEMS, &D::item_changed},
     };
-    return dispatch_table(table, *this, window, message);
+    return dispatch_table(table, *this, window, event);
 }
 
-void ItemSelectionDialog::initialise(ui::DialogWindow &window, const Message &) {
+void ItemSelectionDialog::initialise(ui::DialogWindow &window, const ui::Event &) {
     initialising_ = true;
     ui::ListView &list = window.list(IDC_SELECTED_ITEMS);
     window.tree(IDC_BROWSE_TREE).use_shared_images();
@@ -68,21 +69,21 @@ void ItemSelectionDialog::initialise(ui::DialogWindow &window, const Message &) 
     window.post_connect_step();
 }
 
-void ItemSelectionDialog::connect_step(ui::DialogWindow &window, const Message &) {
+void ItemSelectionDialog::connect_step(ui::DialogWindow &window, const ui::Event &) {
     ui::TreeNode root = run_connect_step(window, server_, *view_);
     if (view_->can_browse()) tree_->expand(root);
 }
 
-void ItemSelectionDialog::finish(ui::DialogWindow &window, const Message &) {
+void ItemSelectionDialog::finish(ui::DialogWindow &window, const ui::Event &) {
     items_.clear();
     items_.reserve(rows_.size());
     for (const Row &row : rows_) items_.push_back(row.text);
     window.end(ui::kIdOk);
 }
 
-void ItemSelectionDialog::cancel(ui::DialogWindow &window, const Message &) { window.end(ui::kIdCancel); }
+void ItemSelectionDialog::cancel(ui::DialogWindow &window, const ui::Event &) { window.end(ui::kIdCancel); }
 
-void ItemSelectionDialog::add(ui::DialogWindow &window, const Message &) {
+void ItemSelectionDialog::add(ui::DialogWindow &window, const ui::Event &) {
     if (!view_) return;
     ui::ListView &list = window.list(IDC_SELECTED_ITEMS);
     ui::TreeNode node = tree_->selection();
@@ -108,15 +109,15 @@ void ItemSelectionDialog::add_branch(ui::DialogWindow &window, ui::ListView &lis
     if (end != CollectEnd::unreachable && !rows_.empty()) list.select(static_cast<int>(rows_.size()) - 1);
 }
 
-void ItemSelectionDialog::double_click(ui::DialogWindow &window, const Message &message) {
+void ItemSelectionDialog::double_click(ui::DialogWindow &window, const ui::Event &event) {
     if (!view_) return;
     ui::TreeNode node = tree_->selection();
     if (!node || !tree_->parent(node)) return;
     if (tree_->children(node) != 0) return;  // the tree opens or closes it by itself
-    add(window, message);
+    add(window, event);
 }
 
-void ItemSelectionDialog::remove(ui::DialogWindow &window, const Message &) {
+void ItemSelectionDialog::remove(ui::DialogWindow &window, const ui::Event &) {
     ui::ListView &list = window.list(IDC_SELECTED_ITEMS);
     int row = list.selected();
     if (row < 0 || static_cast<size_t>(row) >= rows_.size()) return;
@@ -126,9 +127,9 @@ void ItemSelectionDialog::remove(ui::DialogWindow &window, const Message &) {
     list.select(row < last ? row : last);
 }
 
-void ItemSelectionDialog::move_up(ui::DialogWindow &window, const Message &) { move_selected(window, -1); }
+void ItemSelectionDialog::move_up(ui::DialogWindow &window, const ui::Event &) { move_selected(window, -1); }
 
-void ItemSelectionDialog::move_down(ui::DialogWindow &window, const Message &) { move_selected(window, 1); }
+void ItemSelectionDialog::move_down(ui::DialogWindow &window, const ui::Event &) { move_selected(window, 1); }
 
 void ItemSelectionDialog::move_selected(ui::DialogWindow &window, int step) {
     ui::ListView &list = window.list(IDC_SELECTED_ITEMS);
@@ -139,11 +140,11 @@ void ItemSelectionDialog::move_selected(ui::DialogWindow &window, int step) {
     list.select(target);
 }
 
-void ItemSelectionDialog::expanding(ui::DialogWindow &, const Message &message) {
-    if (view_ && message.node) view_->on_expanding(message.node);
+void ItemSelectionDialog::expanding(ui::DialogWindow &, const ui::Event &event) {
+    if (view_ && event.node) view_->on_expanding(event.node);
 }
 
-void ItemSelectionDialog::item_changed(ui::DialogWindow &window, const Message &) {
+void ItemSelectionDialog::item_changed(ui::DialogWindow &window, const ui::Event &) {
     if (!initialising_) update_buttons(window);
 }
 

@@ -19,7 +19,7 @@ public:
     ItemSelectionDialog(ServerConfig &server, std::vector<std::string> &items);
     ~ItemSelectionDialog() override;
 
-    bool dispatch(ui::DialogWindow &window, const Message &message) override;
+    bool dispatch(ui::DialogWindow &window, const ui::Event &event) override;
     int template_id() const override;
 
 private:
@@ -30,17 +30,17 @@ private:
         std::string key;
     };
 
-    void initialise(ui::DialogWindow &window, const Message &message);
-    void connect_step(ui::DialogWindow &window, const Message &message);
-    void finish(ui::DialogWindow &window, const Message &message);
-    void cancel(ui::DialogWindow &window, const Message &message);
-    void add(ui::DialogWindow &window, const Message &message);
-    void remove(ui::DialogWindow &window, const Message &message);
-    void move_up(ui::DialogWindow &window, const Message &message);
-    void move_down(ui::DialogWindow &window, const Message &message);
-    void expanding(ui::DialogWindow &window, const Message &message);
-    void double_click(ui::DialogWindow &window, const Message &message);
-    void item_changed(ui::DialogWindow &window, const Message &message);
+    void initialise(ui::DialogWindow &window, const ui::Event &event);
+    void connect_step(ui::DialogWindow &window, const ui::Event &event);
+    void finish(ui::DialogWindow &window, const ui::Event &event);
+    void cancel(ui::DialogWindow &window, const ui::Event &event);
+    void add(ui::DialogWindow &window, const ui::Event &event);
+    void remove(ui::DialogWindow &window, const ui::Event &event);
+    void move_up(ui::DialogWindow &window, const ui::Event &event);
+    void move_down(ui::DialogWindow &window, const ui::Event &event);
+    void expanding(ui::DialogWindow &window, const ui::Event &event);
+    void double_click(ui::DialogWindow &window, const ui::Event &event);
+    void item_changed(ui::DialogWindow &window, const ui::Event &event);
 
     // The row holding the item ID, appended when no row holds it without regard to case.
     int add_item_id(ui::ListView &list, const std::string &item_id);

@@ -16,28 +16,29 @@ constexpr size_t kColumnTitles = 256;
 constexpr size_t kMessageText = 512;
 constexpr int kColumnPercent[] = {13, 30, 17, 40};
 
-using TableRow = MessageRow<ServerListDialog>;
+using ui::EventKind;
+using TableRow = EventRow<ServerListDialog>;
 
 }  // namespace
 
 int ServerListDialog::template_id() const { return IDD_SERVER_LIST; }
 
-bool ServerListDialog::dispatch(ui::DialogWindow &window, const Message &message) {
+bool ServerListDialog::dispatch(ui::DialogWindow &window, const ui::Event &event) {
     using D = ServerListDialog;
     static const TableRow table[] = {
-        {MessageKind::init_dialog, 0, 0, &D::initialise},
-        {MessageKind::command, IDC_ADD_SERVER, 0, &D::add},
-        {MessageKind::command, IDC_CHANGE_SERVER, 0, &D::change},
-        {MessageKind::command, IDC_REMOVE_SERVER, 0, &D::remove},
-        {MessageKind::command, ui::kIdOk, 0, &D::select},
-        {MessageKind::command, ui::kIdCancel, 0, &D::exit},
-        {MessageKind::notify, IDC_SERVER_LIST, kLvnItemChanged, &D::item_changed},
-        {MessageKind::notify, IDC_SERVER_LIST, kNmDoubleClick, &D::select},
+        {EventKind::init, 0, &D::initialise},
+        {EventKind::command, IDC_ADD_SERVER, &D::add},
+        {EventKind::command, IDC_CHANGE_SERVER, &D::change},
+        {EventKind::command, IDC_REMOVE_SERVER, &D::remove},
+        {EventKind::command, ui::kIdOk, &D::select},
+        {EventKind::command, ui::kIdCancel, &D::exit},
+        {EventKind::list_item_changed, IDC_SERVER_LIST, &D::item_changed},
+        {EventKind::double_clicked, IDC_SERVER_LIST, &D::select},
     };
-    return dispatch_table(table, *this, window, message);
+    return dispatch_table(table, *this, window, event);
 }
 
-void ServerListDialog::initialise(ui::DialogWindow &window, const Message &) {
+void ServerListDialog::initialise(ui::DialogWindow &window, const ui::Event &) {
     ui::ListView &list = window.list(IDC_SERVER_LIST);
     list.set_full_row_select();
     list.use_shared_images();
@@ -80,7 +81,7 @@ void ServerListDialog::update_buttons(ui::DialogWindow &window) {
     window.enable(IDC_ADD_SERVER, can_add());
 }
 
-void ServerListDialog::item_changed(ui::DialogWindow &window, const Message &) { update_buttons(window); }
+void ServerListDialog::item_changed(ui::DialogWindow &window, const ui::Event &) { update_buttons(window); }
 
 bool ServerListDialog::confirmed(ui::DialogWindow &window, unsigned default_button) {
     return window.message_box(window.load_string(IDS_CONFIRM_SERVER_CHANGE, kMessageText),
@@ -88,7 +89,7 @@ bool ServerListDialog::confirmed(ui::DialogWindow &window, unsigned default_butt
                               ui::kMbYesNo | ui::kMbIconExclamation | default_button) == ui::kIdYes;
 }
 
-void ServerListDialog::add(ui::DialogWindow &window, const Message &) {
+void ServerListDialog::add(ui::DialogWindow &window, const ui::Event &) {
     ui::ListView &list = window.list(IDC_SERVER_LIST);
     if (!can_add()) return;
     // Always a new slot after the last: an empty slot is filled only through Change.
@@ -98,7 +99,7 @@ void ServerListDialog::add(ui::DialogWindow &window, const Message &) {
     update_buttons(window);
 }
 
-void ServerListDialog::change(ui::DialogWindow &window, const Message &) {
+void ServerListDialog::change(ui::DialogWindow &window, const ui::Event &) {
     int row = window.list(IDC_SERVER_LIST).selected();
     if (row >= 0) add_or_change(window, row);
 }
@@ -124,7 +125,7 @@ void ServerListDialog::add_or_change(ui::DialogWindow &window, int index) {
     fill_row(window, index);
 }
 
-void ServerListDialog::remove(ui::DialogWindow &window, const Message &) {
+void ServerListDialog::remove(ui::DialogWindow &window, const ui::Event &) {
     ui::ListView &list = window.list(IDC_SERVER_LIST);
     int row = list.selected();
     if (!configured(row) || !confirmed(window, ui::kMbDefButton2)) return;
@@ -138,14 +139,14 @@ void ServerListDialog::remove(ui::DialogWindow &window, const Message &) {
     update_buttons(window);
 }
 
-void ServerListDialog::select(ui::DialogWindow &window, const Message &) {
+void ServerListDialog::select(ui::DialogWindow &window, const ui::Event &) {
     int row = window.list(IDC_SERVER_LIST).selected();
     if (!configured(row)) return;
     server_number_ = row;
     window.end(ui::kIdOk);
 }
 
-void ServerListDialog::exit(ui::DialogWindow &window, const Message &) {
+void ServerListDialog::exit(ui::DialogWindow &window, const ui::Event &) {
     server_number_ = -1;
     window.end(ui::kIdCancel);
 }

@@ -14,20 +14,20 @@ public:
     // preselect.
     ServerListDialog(Environment &env, int server_number) : env_(env), server_number_(server_number) {}
 
-    bool dispatch(ui::DialogWindow &window, const Message &message) override;
+    bool dispatch(ui::DialogWindow &window, const ui::Event &event) override;
     int template_id() const override;
 
     // The slot chosen with Select, or -1 after Exit.
     int server_number() const { return server_number_; }
 
 private:
-    void initialise(ui::DialogWindow &window, const Message &message);
-    void add(ui::DialogWindow &window, const Message &message);
-    void change(ui::DialogWindow &window, const Message &message);
-    void remove(ui::DialogWindow &window, const Message &message);
-    void select(ui::DialogWindow &window, const Message &message);
-    void exit(ui::DialogWindow &window, const Message &message);
-    void item_changed(ui::DialogWindow &window, const Message &message);
+    void initialise(ui::DialogWindow &window, const ui::Event &event);
+    void add(ui::DialogWindow &window, const ui::Event &event);
+    void change(ui::DialogWindow &window, const ui::Event &event);
+    void remove(ui::DialogWindow &window, const ui::Event &event);
+    void select(ui::DialogWindow &window, const ui::Event &event);
+    void exit(ui::DialogWindow &window, const ui::Event &event);
+    void item_changed(ui::DialogWindow &window, const ui::Event &event);
 
     // Picks a server and puts it in slot `index`, growing the table when the slot is new.
     void add_or_change(ui::DialogWindow &window, int index);

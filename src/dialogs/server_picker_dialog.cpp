@@ -19,7 +19,8 @@ constexpr intptr_t kNoNode = -1;
 constexpr uint32_t kMostKeys = 1000000;
 constexpr size_t kMostNetworkEntries = 1000000;
 
-using TableRow = MessageRow<ServerPickerDialog>;
+using ui::EventKind;
+using TableRow = EventRow<ServerPickerDialog>;
 
 // The wait cursor for as long as a walk runs, however it ends.
 class WaitCursor {
@@ -64,20 +65,20 @@ NetworkNode::NetworkNode(const platform::NetworkResource &found)
 
 int ServerPickerDialog::template_id() const { return IDD_SERVER_PICKER; }
 
-bool ServerPickerDialog::dispatch(ui::DialogWindow &window, const Message &message) {
+bool ServerPickerDialog::dispatch(ui::DialogWindow &window, const ui::Event &event) {
     using D = ServerPickerDialog;
     static const TableRow table[] = {
-        {MessageKind::init_dialog, 0, 0, &D::initialise},
-        {MessageKind::command, ui::kIdOk, 0, &D::accept},
-        {MessageKind::command, ui::kIdCancel, 0, &D::cancel},
-        {MessageKind::notify, IDC_PICKER_TREE, kTvnSelChanged, &D::selection_changed},
-        {MessageKind::notify, IDC_PICKER_TREE, kNmDoubleClick, &D::accept},
-        {MessageKind::notify, IDC_PICKER_TREE, kTvnItemExpanding, &D::expanding},
+        {EventKind::init, 0, &D::initialise},
+        {EventKind::command, ui::kIdOk, &D::accept},
+        {EventKind::command, ui::kIdCancel, &D::cancel},
+        {EventKind::selection_changed, IDC_PICKER_TREE, &D::selection_changed},
+        {EventKind::double_clicked, IDC_PICKER_TREE, &D::accept},
+        {EventKind::node_expanding, IDC_PICKER_TREE, &D::expanding},
     };
-    return dispatch_table(table, *this, window, message);
+    return dispatch_table(table, *this, window, event);
 }
 
-void ServerPickerDialog::initialise(ui::DialogWindow &window, const Message &message) {
+void ServerPickerDialog::initialise(ui::DialogWindow &window, const ui::Event &event) {
     ui::Tree &tree = window.tree(IDC_PICKER_TREE);
     tree.use_shared_images();
     server_nodes_.clear();
@@ -86,7 +87,7 @@ void ServerPickerDialog::initialise(ui::DialogWindow &window, const Message &mes
     tree.insert(nullptr, window.load_string(IDS_MY_COMPUTER, kCaptionText), IMAGE_MY_COMPUTER, 1, kNoNode);
     tree.insert(nullptr, window.load_string(IDS_NETWORK_NEIGHBOURHOOD, kCaptionText), IMAGE_NETWORK_NEIGHBOURHOOD, 1,
                 kNoNode);
-    selection_changed(window, message);
+    selection_changed(window, event);
     window.focus(IDC_PICKER_TREE);
 }
 
@@ -98,22 +99,22 @@ ServerNode *ServerPickerDialog::caret_server(ui::Tree &tree) const {
     return server_nodes_[static_cast<size_t>(index)].get();
 }
 
-void ServerPickerDialog::accept(ui::DialogWindow &window, const Message &) {
+void ServerPickerDialog::accept(ui::DialogWindow &window, const ui::Event &) {
     ServerNode *server = caret_server(window.tree(IDC_PICKER_TREE));
     if (!server) return;
     selected_ = RecordRef<ServerNode>(server);
     window.end(ui::kIdOk);
 }
 
-void ServerPickerDialog::cancel(ui::DialogWindow &window, const Message &) { window.end(ui::kIdCancel); }
+void ServerPickerDialog::cancel(ui::DialogWindow &window, const ui::Event &) { window.end(ui::kIdCancel); }
 
-void ServerPickerDialog::selection_changed(ui::DialogWindow &window, const Message &) {
+void ServerPickerDialog::selection_changed(ui::DialogWindow &window, const ui::Event &) {
     window.enable(ui::kIdOk, caret_server(window.tree(IDC_PICKER_TREE)) != nullptr);
 }
 
-void ServerPickerDialog::expanding(ui::DialogWindow &window, const Message &message) {
+void ServerPickerDialog::expanding(ui::DialogWindow &window, const ui::Event &event) {
     ui::Tree &tree = window.tree(IDC_PICKER_TREE);
-    ui::TreeNode item = message.node;
+    ui::TreeNode item = event.node;
     if (!item || tree.expanded_once(item)) return;
     int added;
     switch (tree.image(item)) {

@@ -35,18 +35,18 @@ private:
 
 class ServerPickerDialog : public DialogObject {
 public:
-    bool dispatch(ui::DialogWindow &window, const Message &message) override;
+    bool dispatch(ui::DialogWindow &window, const ui::Event &event) override;
     int template_id() const override;
 
     // The server confirmed with OK, or null; it lives as long as the dialog object.
     const ServerNode *picked() const { return selected_.get(); }
 
 private:
-    void initialise(ui::DialogWindow &window, const Message &message);
-    void accept(ui::DialogWindow &window, const Message &message);
-    void cancel(ui::DialogWindow &window, const Message &message);
-    void selection_changed(ui::DialogWindow &window, const Message &message);
-    void expanding(ui::DialogWindow &window, const Message &message);
+    void initialise(ui::DialogWindow &window, const ui::Event &event);
+    void accept(ui::DialogWindow &window, const ui::Event &event);
+    void cancel(ui::DialogWindow &window, const ui::Event &event);
+    void selection_changed(ui::DialogWindow &window, const ui::Event &event);
+    void expanding(ui::DialogWindow &window, const ui::Event &event);
 
     // The server node of the tree's caret item, or null when that is not a server.
     ServerNode *caret_server(ui::Tree &tree) const;

@@ -13,52 +13,42 @@ namespace {
 // A dialog that records what reached its handlers.
 class Recorder : public DialogObject {
 public:
-    bool dispatch(ui::DialogWindow &window, const Message &message) override {
-        static const MessageRow<Recorder> table[] = {
-            {MessageKind::init_dialog, 0, 0, &Recorder::on_init},
-            {MessageKind::command, 5, 0, &Recorder::on_five},
-            {MessageKind::command, 5, 0, &Recorder::on_five_again},  // never reached: first row wins
-            {MessageKind::notify, 9, kNmDoubleClick, &Recorder::on_double_click},
-            {MessageKind::command, ui::kIdCancel, 0, &Recorder::on_cancel},
+    bool dispatch(ui::DialogWindow &window, const ui::Event &event) override {
+        using ui::EventKind;
+        static const EventRow<Recorder> table[] = {
+            {EventKind::init, 0, &Recorder::on_init},
+            {EventKind::command, 5, &Recorder::on_five},
+            {EventKind::command, 5, &Recorder::on_five_again},  // never reached: first row wins
+            {EventKind::double_clicked, 9, &Recorder::on_double_click},
+            {EventKind::command, ui::kIdCancel, &Recorder::on_cancel},
         };
-        return dispatch_table(table, *this, window, message);
+        return dispatch_table(table, *this, window, event);
     }
     int template_id() const override { return 0; }
 
     std::vector<std::string> seen;
 
 private:
-    void on_init(ui::DialogWindow &, const Message &) { seen.push_back("init"); }
-    void on_five(ui::DialogWindow &, const Message &m) { seen.push_back("five:" + std::to_string(m.code)); }
-    void on_five_again(ui::DialogWindow &, const Message &) { seen.push_back("again"); }
-    void on_double_click(ui::DialogWindow &, const Message &) { seen.push_back("dblclk"); }
-    void on_cancel(ui::DialogWindow &window, const Message &) { window.end(ui::kIdCancel); }
+    void on_init(ui::DialogWindow &, const ui::Event &) { seen.push_back("init"); }
+    void on_five(ui::DialogWindow &, const ui::Event &) { seen.push_back("five"); }
+    void on_five_again(ui::DialogWindow &, const ui::Event &) { seen.push_back("again"); }
+    void on_double_click(ui::DialogWindow &, const ui::Event &) { seen.push_back("dblclk"); }
+    void on_cancel(ui::DialogWindow &window, const ui::Event &) { window.end(ui::kIdCancel); }
 };
-
-Message command(int control, int code = 0) {
-    Message m;
-    m.kind = MessageKind::command;
-    m.control = control;
-    m.code = code;
-    return m;
-}
 
 }  // namespace
 
-TEST(DialogDispatch, FirstMatchingRowWinsAndCodesMatterOnlyForNotifications) {
+TEST(DialogDispatch, FirstRowWithTheEventsKindAndControlWins) {
+    using ui::EventKind;
     Recorder dialog;
     ui::MemoryDialog window(dialog);
-    EXPECT_TRUE(dialog.dispatch(window, command(5, 0x300)));  // any notification code of a button
-    Message notify;
-    notify.kind = MessageKind::notify;
-    notify.control = 9;
-    notify.code = kTvnItemExpanding;
-    EXPECT_FALSE(dialog.dispatch(window, notify));
-    notify.code = kNmDoubleClick;
-    EXPECT_TRUE(dialog.dispatch(window, notify));
-    EXPECT_FALSE(dialog.dispatch(window, command(6)));
-    EXPECT_FALSE(dialog.dispatch(window, Message{}));
-    EXPECT_EQ(dialog.seen, (std::vector<std::string>{"five:768", "dblclk"}));
+    EXPECT_TRUE(dialog.dispatch(window, {EventKind::command, 5}));
+    EXPECT_FALSE(dialog.dispatch(window, {EventKind::node_expanding, 9}));
+    EXPECT_TRUE(dialog.dispatch(window, {EventKind::double_clicked, 9}));
+    EXPECT_FALSE(dialog.dispatch(window, {EventKind::double_clicked, 5}));
+    EXPECT_FALSE(dialog.dispatch(window, {EventKind::command, 6}));
+    EXPECT_FALSE(dialog.dispatch(window, ui::Event{}));
+    EXPECT_EQ(dialog.seen, (std::vector<std::string>{"five", "dblclk"}));
 }
 
 TEST(DialogHost, RunsInitialisationThenTheUserUntilTheDialogEnds) {
@@ -69,7 +59,7 @@ TEST(DialogHost, RunsInitialisationThenTheUserUntilTheDialogEnds) {
         d.click(5);  // the dialog has ended: nothing more reaches it
     });
     EXPECT_EQ(result, ui::kIdCancel);
-    EXPECT_EQ(dialog.seen, (std::vector<std::string>{"init", "five:0"}));
+    EXPECT_EQ(dialog.seen, (std::vector<std::string>{"init", "five"}));
 }
 
 TEST(CreationList, NestedDialogsOnOneThreadEachBindTheirOwnObject) {

@@ -82,12 +82,7 @@ protected:
                 d.enabled(ui::kIdOk), d.enabled(ui::kIdCancel)};
     }
     // Select pressed however it is disabled (Enter reaches the dialog all the same).
-    static void press_select(ui::MemoryDialog &d) {
-        Message m;
-        m.kind = MessageKind::command;
-        m.control = ui::kIdOk;
-        d.deliver(m);
-    }
+    static void press_select(ui::MemoryDialog &d) { d.raise({ui::EventKind::command, ui::kIdOk}); }
 
     Environment env;
     int chosen = 0;   // the dialog's server number when it ended
@@ -106,12 +101,7 @@ private:
             node = c;
         }
         if (!node) return d.click(ui::kIdCancel);
-        tree.select(node);
-        Message changed;
-        changed.kind = MessageKind::notify;
-        changed.control = IDC_PICKER_TREE;
-        changed.code = kTvnSelChanged;
-        d.deliver(changed);
+        d.select_node(IDC_PICKER_TREE, node);
         d.click(ui::kIdOk);
     };
 };
@@ -312,10 +302,7 @@ TEST_F(ServerListTest, AddStopsAt256SlotsAndNeverLandsOnTheSlotOfAFileThatFailed
         d.click(IDC_ADD_SERVER);
         EXPECT_EQ(list(d).selected(), 255);
         EXPECT_EQ(buttons(d), (Buttons{false, true, true, true, true}));
-        Message add;  // a command that reaches the dialog all the same
-        add.kind = MessageKind::command;
-        add.control = IDC_ADD_SERVER;
-        d.deliver(add);
+        d.raise({ui::EventKind::command, IDC_ADD_SERVER});  // reaches the dialog all the same
         EXPECT_EQ(list(d).count(), 256);
         d.answers = {ui::kIdYes};
         d.click(IDC_REMOVE_SERVER);

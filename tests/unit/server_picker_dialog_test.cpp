@@ -52,14 +52,7 @@ protected:
         return texts;
     }
     // The user clicks a node: the control moves its caret and tells the dialog.
-    static void pick(ui::MemoryDialog &d, ui::TreeNode node) {
-        tree(d).select(node);
-        Message changed;
-        changed.kind = MessageKind::notify;
-        changed.control = IDC_PICKER_TREE;
-        changed.code = kTvnSelChanged;
-        d.deliver(changed);
-    }
+    static void pick(ui::MemoryDialog &d, ui::TreeNode node) { d.select_node(IDC_PICKER_TREE, node); }
 
     ServerPickerDialog dialog;
 };

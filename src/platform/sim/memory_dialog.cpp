@@ -51,14 +51,7 @@ Tree &MemoryDialog::tree(int control) {
     auto found = trees_.find(control);
     if (found != trees_.end()) return found->second;
     MemoryTree &tree = trees_[control];
-    tree.on_expanding = [this, control](TreeNode node) {
-        Message m;
-        m.kind = MessageKind::notify;
-        m.control = control;
-        m.code = kTvnItemExpanding;
-        m.node = node;
-        deliver(m);
-    };
+    tree.on_expanding = [this, control](TreeNode node) { raise({EventKind::node_expanding, control, node}); };
     return tree;
 }
 
@@ -66,13 +59,7 @@ ListView &MemoryDialog::list(int control) {
     auto found = lists_.find(control);
     if (found != lists_.end()) return found->second;
     MemoryList &list = lists_[control];
-    list.on_item_changed = [this, control] {
-        Message m;
-        m.kind = MessageKind::notify;
-        m.control = control;
-        m.code = kLvnItemChanged;
-        deliver(m);
-    };
+    list.on_item_changed = [this, control] { raise({EventKind::list_item_changed, control}); };
     return list;
 }
 
@@ -110,33 +97,32 @@ void MemoryDialog::end(int result) {
     result_ = result;
 }
 
-void MemoryDialog::deliver(const Message &message) {
-    if (!ended_) dialog_.dispatch(*this, message);
+void MemoryDialog::raise(const Event &event) {
+    if (!ended_) dialog_.dispatch(*this, event);
 }
 
 void MemoryDialog::click(int control) {
     if (!enabled_control(control)) return;  // a disabled button cannot be pressed
-    Message m;
-    m.kind = MessageKind::command;
-    m.control = control;
-    deliver(m);
+    raise({EventKind::command, control});
     run_posted();
 }
 
-void MemoryDialog::double_click(int tree_control) {
-    Message m;
-    m.kind = MessageKind::notify;
-    m.control = tree_control;
-    m.code = kNmDoubleClick;
-    deliver(m);
+void MemoryDialog::double_click(int control) {
+    raise({EventKind::double_clicked, control});
+    run_posted();
+}
+
+void MemoryDialog::select_node(int tree_control, TreeNode node) {
+    tree(tree_control).select(node);
+    raise({EventKind::selection_changed, tree_control});
     run_posted();
 }
 
 void MemoryDialog::run_posted() {
     while (!posted_.empty() && !ended_) {
-        Message m = posted_.front();
+        Event event = posted_.front();
         posted_.pop_front();
-        deliver(m);
+        raise(event);
     }
 }
 
@@ -146,9 +132,7 @@ int MemoryDialogHost::run(DialogObject &dialog, const std::function<void(MemoryD
     // The window's first message binds it to the newest object registered on this thread.
     DialogObject *bound = take_creation();
     if (bound != &dialog) return -1;
-    Message init;
-    init.kind = MessageKind::init_dialog;
-    window.deliver(init);
+    window.raise({EventKind::init});
     window.run_posted();
     if (!window.ended()) user(window);
     return window.ended() ? window.result() : -1;

@@ -37,7 +37,7 @@ public:
     ListView &list(int control) override;
     std::string load_string(int id, size_t capacity) override;
     int message_box(const std::string &text, const std::string &caption, unsigned style) override;
-    void post_connect_step() override { posted_.push_back({MessageKind::connect_step}); }
+    void post_connect_step() override { posted_.push_back({EventKind::connect_step}); }
     bool escape_pressed() override;
     void *show_wait_cursor() override;
     void restore_cursor(void *previous) override;
@@ -50,8 +50,10 @@ public:
     // What a user does.
     void click(int control);
     void type(int control, const std::string &text) { controls_[control].text = text; }
-    void double_click(int tree_control);
-    void deliver(const Message &message);
+    void double_click(int control);  // a tree or a list view
+    void select_node(int tree_control, TreeNode node);
+    // An event as the window system would raise it, also where no user action leads to it.
+    void raise(const Event &event);
     // A key pressed while the dialog is busy: it waits, as WM_KEYDOWN would, until a handler
     // takes it with escape_pressed().
     void press_key(int virtual_key) { keys_.push_back(virtual_key); }
@@ -79,7 +81,7 @@ private:
     std::map<int, Control> controls_;
     std::map<int, MemoryTree> trees_;
     std::map<int, MemoryList> lists_;
-    std::deque<Message> posted_;
+    std::deque<Event> posted_;
     std::deque<int> keys_;
     int key_checks_ = 0;
     std::vector<ShownMessage> shown_;

@@ -73,33 +73,47 @@ private:
     std::map<int, std::unique_ptr<ui::Win32List>> lists_;
 };
 
-Message translate(UINT message, WPARAM wparam, LPARAM lparam) {
-    Message m;
+// The dialogs' events in the window system's words: the notifications that the common controls
+// send to a dialog made with the ANSI functions. Every notification of a WM_COMMAND is a command.
+ui::Event translate(UINT message, WPARAM wparam, LPARAM lparam) {
+    ui::Event event;
     switch (message) {
     case WM_INITDIALOG:
-        m.kind = MessageKind::init_dialog;
+        event.kind = ui::EventKind::init;
         break;
     case kConnectStep:
-        m.kind = MessageKind::connect_step;
+        event.kind = ui::EventKind::connect_step;
         break;
     case WM_COMMAND:
-        m.kind = MessageKind::command;
-        m.control = LOWORD(wparam);
-        m.code = HIWORD(wparam);
+        event.kind = ui::EventKind::command;
+        event.control = LOWORD(wparam);
         break;
     case WM_NOTIFY: {
         auto *header = reinterpret_cast<NMHDR *>(lparam);
-        m.kind = MessageKind::notify;
-        m.control = static_cast<int>(header->idFrom);
-        m.code = static_cast<int>(header->code);
-        if (header->code == TVN_ITEMEXPANDINGA)
-            m.node = reinterpret_cast<ui::TreeNode>(reinterpret_cast<NMTREEVIEWA *>(lparam)->itemNew.hItem);
+        event.control = static_cast<int>(header->idFrom);
+        switch (header->code) {
+        case TVN_ITEMEXPANDINGA:
+            event.kind = ui::EventKind::node_expanding;
+            event.node = reinterpret_cast<ui::TreeNode>(reinterpret_cast<NMTREEVIEWA *>(lparam)->itemNew.hItem);
+            break;
+        case NM_DBLCLK:
+            event.kind = ui::EventKind::double_clicked;
+            break;
+        case TVN_SELCHANGEDA:
+            event.kind = ui::EventKind::selection_changed;
+            break;
+        case LVN_ITEMCHANGED:
+            event.kind = ui::EventKind::list_item_changed;
+            break;
+        default:
+            break;
+        }
         break;
     }
     default:
         break;
     }
-    return m;
+    return event;
 }
 
 // Messages whose result is the procedure's own return value rather than DWLP_MSGRESULT.
