@@ -6,7 +6,7 @@
 #include "model/counted_record.h"
 #include "opc/browse_view.h"
 #include "opc/connect.h"
-#include "platform/sim/memory_tree.h"
+#include "platform/memory/memory_tree.h"
 #include "platform/sim/sim_platform.h"
 
 namespace tagcfg::bench {

@@ -11,7 +11,7 @@
 #include "model/server_config.h"
 #include "opc/browse_view.h"
 #include "opc/connect.h"
-#include "platform/sim/memory_dialog.h"
+#include "memory_dialog.h"
 #include "platform/sim/sim_platform.h"
 #include "resource_ids.h"
 

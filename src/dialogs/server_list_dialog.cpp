@@ -106,7 +106,7 @@ void ServerListDialog::change(ui::DialogWindow &window, const ui::Event &) {
 
 void ServerListDialog::add_or_change(ui::DialogWindow &window, int index) {
     ServerPickerDialog picker;
-    if (window.run_child(picker) != ui::kIdOk || !picker.picked()) return;
+    if (pickers_.run(picker, window) != ui::kIdOk || !picker.picked()) return;
     if (configured(index) && !confirmed(window, 0)) return;
 
     const ServerNode &picked = *picker.picked();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dialogs/dialog.h"
+#include "dialogs/dialog_host.h"
 #include "model/environment.h"
 
 namespace tagcfg {
@@ -11,8 +12,9 @@ namespace tagcfg {
 class ServerListDialog : public DialogObject {
 public:
     // The environment is borrowed for the length of the dialog; server_number is the slot to
-    // preselect.
-    ServerListDialog(Environment &env, int server_number) : env_(env), server_number_(server_number) {}
+    // preselect. Add and Change open the server picker through `pickers`.
+    ServerListDialog(Environment &env, int server_number, DialogHost &pickers = window_host())
+        : env_(env), server_number_(server_number), pickers_(pickers) {}
 
     bool dispatch(ui::DialogWindow &window, const ui::Event &event) override;
     int template_id() const override;
@@ -41,6 +43,7 @@ private:
 
     Environment &env_;
     int server_number_;
+    DialogHost &pickers_;
 };
 
 }  // namespace tagcfg

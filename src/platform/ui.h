@@ -5,10 +5,6 @@
 #include <cstdint>
 #include <string>
 
-namespace tagcfg {
-class DialogObject;
-}
-
 namespace tagcfg::ui {
 
 // A tree node handle (HTREEITEM on Windows); null stands for no node.
@@ -103,9 +99,9 @@ public:
     virtual void *show_wait_cursor() = 0;
     virtual void restore_cursor(void *previous) = 0;
     virtual void end(int result) = 0;
-    // Runs another dialog modally over this one; what it ended with, or -1 when it could not be
-    // created.
-    virtual int run_child(DialogObject &child) = 0;
+    // The window system's handle of the window (HWND), over which another dialog can be opened;
+    // null where there is no window system.
+    virtual void *native_handle() = 0;
 };
 
 // Message box styles and answers, as the system numbers them.

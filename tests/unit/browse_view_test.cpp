@@ -2,7 +2,7 @@
 
 #include "opc/browse_view.h"
 #include "opc/connect.h"
-#include "platform/sim/memory_tree.h"
+#include "platform/memory/memory_tree.h"
 #include "platform/sim/sim_platform.h"
 #include "test_support.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "dialogs/channel_setup_dialog.h"
-#include "platform/sim/memory_dialog.h"
+#include "memory_dialog.h"
 #include "platform/sim/sim_platform.h"
 #include "resource_ids.h"
 #include "tagcfg.h"

@@ -3,8 +3,8 @@
 #include <future>
 #include <thread>
 
-#include "dialogs/creation_list.h"
-#include "platform/sim/memory_dialog.h"
+#include "memory_dialog.h"
+#include "platform/creation_list.h"
 
 using namespace tagcfg;
 
@@ -78,27 +78,27 @@ TEST(CreationList, NestedDialogsOnOneThreadEachBindTheirOwnObject) {
 TEST(CreationList, RegistrationsAreMatchedByThread) {
     Recorder mine, theirs;
     std::promise<void> registered, newer_pushed;
-    DialogObject *taken_there = nullptr;
+    ui::EventTarget *taken_there = nullptr;
     std::thread other([&] {
-        push_creation(&theirs);
+        ui::push_creation(&theirs);
         registered.set_value();
         newer_pushed.get_future().wait();
-        taken_there = take_creation();  // the newest record belongs to the other thread
-        EXPECT_EQ(take_creation(), nullptr);
+        taken_there = ui::take_creation();  // the newest record belongs to the other thread
+        EXPECT_EQ(ui::take_creation(), nullptr);
     });
     registered.get_future().wait();
-    push_creation(&mine);
+    ui::push_creation(&mine);
     newer_pushed.set_value();
     other.join();
     EXPECT_EQ(taken_there, &theirs);
-    EXPECT_EQ(take_creation(), &mine);
-    EXPECT_EQ(take_creation(), nullptr);
+    EXPECT_EQ(ui::take_creation(), &mine);
+    EXPECT_EQ(ui::take_creation(), nullptr);
 }
 
 TEST(CreationList, AFailedCreationLeavesNothingForTheNextDialog) {
     Recorder failed, next;
     EXPECT_EQ(ui::MemoryDialogHost().run_failing(failed), -1);
-    EXPECT_EQ(take_creation(), nullptr);
+    EXPECT_EQ(ui::take_creation(), nullptr);
     EXPECT_EQ(ui::MemoryDialogHost().run(next, [](ui::MemoryDialog &d) { d.click(ui::kIdCancel); }), ui::kIdCancel);
     EXPECT_TRUE(failed.seen.empty());
 }

@@ -7,9 +7,9 @@
 
 #include "dialogs/channel_setup_dialog.h"
 #include "dialogs/item_selection_dialog.h"
+#include "memory_dialog.h"
 #include "opc/browse_view.h"
 #include "opc/connect.h"
-#include "platform/sim/memory_dialog.h"
 #include "platform/sim/sim_platform.h"
 #include "resource_ids.h"
 #include "test_support.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "dialogs/item_selection_dialog.h"
-#include "platform/sim/memory_dialog.h"
+#include "memory_dialog.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/text.h"
 #include "resource_ids.h"

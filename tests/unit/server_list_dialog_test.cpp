@@ -8,7 +8,7 @@
 #include "dialogs/server_picker_dialog.h"
 #include "frame/handles.h"
 #include "platform/network.h"
-#include "platform/sim/memory_dialog.h"
+#include "memory_dialog.h"
 #include "platform/sim/sim_platform.h"
 #include "resource_ids.h"
 #include "test_support.h"
@@ -61,11 +61,12 @@ protected:
     // Runs the dialog; every picker it opens follows `path`: the texts of tree texts from a top-level
     // item down to a server, or nothing to cancel.
     int open(int number, const std::function<void(ui::MemoryDialog &)> &user) {
-        ServerListDialog dialog(env, number);
-        int result = ui::MemoryDialogHost().run(dialog, [&](ui::MemoryDialog &d) {
-            d.on_child = [this](DialogObject &child) { ++pickers; return ui::MemoryDialogHost().run(child, picker); };
-            user(d);
+        ui::MemoryDialogHost picker_host([this](ui::MemoryDialog &d) {
+            ++pickers;
+            picker(d);
         });
+        ServerListDialog dialog(env, number, picker_host);
+        int result = ui::MemoryDialogHost().run(dialog, user);
         chosen = dialog.server_number();
         return result;
     }

@@ -6,7 +6,7 @@
 
 #include "dialogs/server_picker_dialog.h"
 #include "platform/network.h"
-#include "platform/sim/memory_dialog.h"
+#include "memory_dialog.h"
 #include "platform/sim/sim_platform.h"
 #include "resource_ids.h"
 

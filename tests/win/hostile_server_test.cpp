@@ -16,7 +16,7 @@
 #include "opc/browse_view.h"
 #include "opc/connect.h"
 #include "opcsim_fixture.h"
-#include "platform/sim/memory_tree.h"
+#include "platform/memory/memory_tree.h"
 #include "resource_ids.h"
 
 namespace wintest {

@@ -17,7 +17,7 @@
 #include "opc/opc_util.h"
 #include "opcsim_classes.h"
 #include "opcsim_fixture.h"
-#include "platform/sim/memory_tree.h"
+#include "platform/memory/memory_tree.h"
 #include "tagcfg_api.h"
 
 using namespace tagcfg;

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "frame/module_state.h"
+#include "platform/win32/module_resources.h"
 
 namespace tagcfg::ui {
 
@@ -12,7 +12,6 @@ namespace {
 
 HTREEITEM item(TreeNode node) { return reinterpret_cast<HTREEITEM>(node); }
 TreeNode node_of(HTREEITEM item) { return reinterpret_cast<TreeNode>(item); }
-HIMAGELIST shared_images() { return static_cast<HIMAGELIST>(module_state().image_list); }
 
 // Reads a text through a message that fills a buffer of a given size, growing the buffer until
 // the text fits, so that long names are never cut.

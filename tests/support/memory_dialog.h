@@ -1,5 +1,6 @@
-// Dialogs in memory, for native tests: the same dialog objects and message tables as on Windows,
+// Dialogs in memory, for native tests: the same dialog objects and event tables as on Windows,
 // with controls kept in memory so that a test can click, type, expand and answer message boxes.
+// What a user does raises the event the window system would raise for it.
 #pragma once
 
 #include <deque>
@@ -9,8 +10,9 @@
 #include <vector>
 
 #include "dialogs/dialog.h"
-#include "platform/sim/memory_list.h"
-#include "platform/sim/memory_tree.h"
+#include "dialogs/dialog_host.h"
+#include "platform/memory/memory_list.h"
+#include "platform/memory/memory_tree.h"
 
 namespace tagcfg::ui {
 
@@ -26,7 +28,7 @@ public:
         unsigned style;
     };
 
-    explicit MemoryDialog(DialogObject &dialog);
+    explicit MemoryDialog(EventTarget &target);
 
     // DialogWindow
     void set_text(int control, const std::string &text) override { controls_[control].text = text; }
@@ -42,10 +44,7 @@ public:
     void *show_wait_cursor() override;
     void restore_cursor(void *previous) override;
     void end(int result) override;
-    // A nested dialog runs through on_child, which tests set (for example to drive it through
-    // another MemoryDialogHost); without one it cannot be created.
-    int run_child(DialogObject &child) override { return on_child ? on_child(child) : -1; }
-    std::function<int(DialogObject &)> on_child;
+    void *native_handle() override { return nullptr; }
 
     // What a user does.
     void click(int control);
@@ -77,7 +76,7 @@ private:
     bool enabled_control(int control);
     void run_posted();
 
-    DialogObject &dialog_;
+    EventTarget &target_;
     std::map<int, Control> controls_;
     std::map<int, MemoryTree> trees_;
     std::map<int, MemoryList> lists_;
@@ -94,12 +93,24 @@ private:
 
 // Runs dialogs as the real host does: registered for the thread, bound at the first message,
 // initialised, the posted connect step taken, then the user's actions until the dialog ends.
-class MemoryDialogHost {
+class MemoryDialogHost : public DialogHost {
 public:
+    using User = std::function<void(MemoryDialog &)>;
+
+    MemoryDialogHost() = default;
+    // A host for the dialogs that another dialog opens: each of them runs with this user.
+    explicit MemoryDialogHost(User user) : user_(std::move(user)) {}
+
     // The user acts on the open dialog; returns what it ended with, or -1 when it did not end.
-    int run(DialogObject &dialog, const std::function<void(MemoryDialog &)> &user);
+    int run(DialogObject &dialog, const User &user);
+    // DialogHost: runs with the user given at construction; without one the dialog cannot be
+    // created.
+    int run(DialogObject &dialog, DialogWindow &owner) override;
     // As run, for a dialog whose window cannot be created.
     int run_failing(DialogObject &dialog);
+
+private:
+    User user_;
 };
 
 }  // namespace tagcfg::ui

@@ -1,4 +1,4 @@
-#include "platform/sim/memory_tree.h"
+#include "platform/memory/memory_tree.h"
 
 namespace tagcfg::ui {
 

@@ -1,13 +1,13 @@
-#include "dialogs/creation_list.h"
+#include "platform/creation_list.h"
 
 #include "platform/threads.h"
 
-namespace tagcfg {
+namespace tagcfg::ui {
 
 namespace {
 
 struct CreationRecord {
-    DialogObject *dialog;
+    EventTarget *target;
     uint32_t thread_id;
     CreationRecord *next;
 };
@@ -20,38 +20,38 @@ public:
     ~CreationLock() { platform::leave_creation_lock(); }
 };
 
-// Unlinks and frees the first record that satisfies the test; returns its dialog or null.
+// Unlinks and frees the first record that satisfies the test; returns its target or null.
 template <typename Test>
-DialogObject *unlink_first(Test test) {
+EventTarget *unlink_first(Test test) {
     for (CreationRecord **link = &g_head; *link; link = &(*link)->next) {
         CreationRecord *record = *link;
         if (!test(*record)) continue;
         *link = record->next;
-        DialogObject *dialog = record->dialog;
+        EventTarget *target = record->target;
         delete record;
-        return dialog;
+        return target;
     }
     return nullptr;
 }
 
 }  // namespace
 
-void push_creation(DialogObject *dialog) {
-    auto *record = new CreationRecord{dialog, platform::current_thread_id(), nullptr};
+void push_creation(EventTarget *target) {
+    auto *record = new CreationRecord{target, platform::current_thread_id(), nullptr};
     CreationLock lock;
     record->next = g_head;
     g_head = record;
 }
 
-DialogObject *take_creation() {
+EventTarget *take_creation() {
     const uint32_t thread = platform::current_thread_id();
     CreationLock lock;
     return unlink_first([&](const CreationRecord &r) { return r.thread_id == thread; });
 }
 
-void forget_creation(DialogObject *dialog) {
+void forget_creation(EventTarget *target) {
     CreationLock lock;
-    unlink_first([&](const CreationRecord &r) { return r.dialog == dialog; });
+    unlink_first([&](const CreationRecord &r) { return r.target == target; });
 }
 
-}  // namespace tagcfg
+}  // namespace tagcfg::ui

@@ -1,5 +1,5 @@
-// A tree control kept in memory, for native tests and for tests that drive browse logic without
-// a window.
+// A tree control kept in memory, for browse logic that runs without a window: the native tests,
+// and headless work on either system.
 #pragma once
 
 #include <functional>

@@ -1,9 +1,11 @@
-// Library load and unload: remember the module, make the creation lock, load the shared images.
+// Library load and unload: remember the module, make the creation lock, load the shared images,
+// and hand the module and the images to the platform's windows.
 #include <windows.h>
 #include <commctrl.h>
 
 #include "frame/module_state.h"
 #include "platform/threads.h"
+#include "platform/win32/module_resources.h"
 #include "resource_ids.h"
 
 namespace {
@@ -32,9 +34,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
         tagcfg::platform::create_creation_lock();
         DisableThreadLibraryCalls(instance);
         // Pure red marks the transparent pixels; without the images the dialogs still work.
-        state.image_list = ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_SHARED_IMAGES), 16, 0, RGB(255, 0, 0),
-                                                IMAGE_BITMAP, 0);
+        HIMAGELIST images = ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_SHARED_IMAGES), 16, 0, RGB(255, 0, 0),
+                                                 IMAGE_BITMAP, 0);
+        state.image_list = images;
+        tagcfg::ui::set_module_resources(instance, images);
     } else if (reason == DLL_PROCESS_DETACH) {
+        tagcfg::ui::set_module_resources(instance, nullptr);
         if (state.image_list) ImageList_Destroy(static_cast<HIMAGELIST>(state.image_list));
         state.image_list = nullptr;
         tagcfg::platform::delete_creation_lock();

@@ -1,8 +1,8 @@
-#include "platform/sim/memory_dialog.h"
+#include "memory_dialog.h"
 
 #include <map>
 
-#include "dialogs/creation_list.h"
+#include "platform/creation_list.h"
 #include "resource_ids.h"
 #include "texts_en.h"
 
@@ -33,7 +33,7 @@ std::string cut(const std::string &text, size_t capacity) {
 
 }  // namespace
 
-MemoryDialog::MemoryDialog(DialogObject &dialog) : dialog_(dialog) {}
+MemoryDialog::MemoryDialog(EventTarget &target) : target_(target) {}
 
 std::string MemoryDialog::text(int control, size_t capacity) { return cut(controls_[control].text, capacity); }
 
@@ -98,7 +98,7 @@ void MemoryDialog::end(int result) {
 }
 
 void MemoryDialog::raise(const Event &event) {
-    if (!ended_) dialog_.dispatch(*this, event);
+    if (!ended_) target_.dispatch(*this, event);
 }
 
 void MemoryDialog::click(int control) {
@@ -126,17 +126,19 @@ void MemoryDialog::run_posted() {
     }
 }
 
-int MemoryDialogHost::run(DialogObject &dialog, const std::function<void(MemoryDialog &)> &user) {
+int MemoryDialogHost::run(DialogObject &dialog, const User &user) {
     push_creation(&dialog);
-    MemoryDialog window(dialog);
     // The window's first message binds it to the newest object registered on this thread.
-    DialogObject *bound = take_creation();
+    EventTarget *bound = take_creation();
     if (bound != &dialog) return -1;
+    MemoryDialog window(*bound);
     window.raise({EventKind::init});
     window.run_posted();
     if (!window.ended()) user(window);
     return window.ended() ? window.result() : -1;
 }
+
+int MemoryDialogHost::run(DialogObject &dialog, DialogWindow &) { return user_ ? run(dialog, user_) : -1; }
 
 int MemoryDialogHost::run_failing(DialogObject &dialog) {
     push_creation(&dialog);

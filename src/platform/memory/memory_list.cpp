@@ -1,4 +1,4 @@
-#include "platform/sim/memory_list.h"
+#include "platform/memory/memory_list.h"
 
 #include <utility>
 

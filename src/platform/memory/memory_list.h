@@ -1,4 +1,4 @@
-// A list view kept in memory.
+// A list view kept in memory, for dialog logic that runs without a window.
 #pragma once
 
 #include <functional>

@@ -1,6 +1,7 @@
-// Modal dialogs from the library's own templates. A window is bound to its dialog object at its
-// first message, through the creation list; from then on the window's DWLP_USER slot leads every
-// message to the object (a binding that is the same on 32 and 64 bits).
+// Modal dialogs from the library's own templates. A window is bound to its event target (the
+// dialog object) at its first message, through the creation list; from then on the window's
+// DWLP_USER slot leads every message, translated into an event, to the target (a binding that is
+// the same on 32 and 64 bits).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -8,23 +9,21 @@
 #include <memory>
 #include <vector>
 
-#include "dialogs/creation_list.h"
-#include "dialogs/dialog_host.h"
-#include "frame/module_state.h"
+#include "platform/creation_list.h"
+#include "platform/modal_dialog.h"
 #include "platform/win32/controls.h"
+#include "platform/win32/module_resources.h"
 
-namespace tagcfg {
+namespace tagcfg::ui {
 
 namespace {
 
 constexpr UINT kConnectStep = WM_USER + 1;
 
-HINSTANCE module_instance() { return static_cast<HINSTANCE>(module_state().instance); }
-
-class Win32DialogWindow : public ui::DialogWindow {
+class Win32DialogWindow : public DialogWindow {
 public:
-    Win32DialogWindow(HWND window, DialogObject &dialog) : window_(window), dialog_(dialog) {}
-    DialogObject &dialog() { return dialog_; }
+    Win32DialogWindow(HWND window, EventTarget &target) : window_(window), target_(target) {}
+    EventTarget &target() { return target_; }
 
     void set_text(int control, const std::string &text) override { SetDlgItemTextA(window_, control, text.c_str()); }
     std::string text(int control, size_t capacity) override {
@@ -35,8 +34,8 @@ public:
     }
     void enable(int control, bool enabled) override { EnableWindow(GetDlgItem(window_, control), enabled); }
     void focus(int control) override { SetFocus(GetDlgItem(window_, control)); }
-    ui::Tree &tree(int control) override { return control_of(trees_, control); }
-    ui::ListView &list(int control) override { return control_of(lists_, control); }
+    Tree &tree(int control) override { return control_of(trees_, control); }
+    ListView &list(int control) override { return control_of(lists_, control); }
     std::string load_string(int id, size_t capacity) override {
         std::vector<char> buffer(capacity ? capacity : 1, 0);
         LoadStringA(module_instance(), static_cast<UINT>(id), buffer.data(), static_cast<int>(buffer.size()));
@@ -57,7 +56,7 @@ public:
     void *show_wait_cursor() override { return SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514))); }
     void restore_cursor(void *previous) override { SetCursor(static_cast<HCURSOR>(previous)); }
     void end(int result) override { EndDialog(window_, result); }
-    int run_child(DialogObject &child) override { return run_dialog(child, window_); }
+    void *native_handle() override { return window_; }
 
 private:
     template <typename Control>
@@ -68,24 +67,24 @@ private:
     }
 
     HWND window_;
-    DialogObject &dialog_;
-    std::map<int, std::unique_ptr<ui::Win32Tree>> trees_;
-    std::map<int, std::unique_ptr<ui::Win32List>> lists_;
+    EventTarget &target_;
+    std::map<int, std::unique_ptr<Win32Tree>> trees_;
+    std::map<int, std::unique_ptr<Win32List>> lists_;
 };
 
 // The dialogs' events in the window system's words: the notifications that the common controls
 // send to a dialog made with the ANSI functions. Every notification of a WM_COMMAND is a command.
-ui::Event translate(UINT message, WPARAM wparam, LPARAM lparam) {
-    ui::Event event;
+Event translate(UINT message, WPARAM wparam, LPARAM lparam) {
+    Event event;
     switch (message) {
     case WM_INITDIALOG:
-        event.kind = ui::EventKind::init;
+        event.kind = EventKind::init;
         break;
     case kConnectStep:
-        event.kind = ui::EventKind::connect_step;
+        event.kind = EventKind::connect_step;
         break;
     case WM_COMMAND:
-        event.kind = ui::EventKind::command;
+        event.kind = EventKind::command;
         event.control = LOWORD(wparam);
         break;
     case WM_NOTIFY: {
@@ -93,17 +92,17 @@ ui::Event translate(UINT message, WPARAM wparam, LPARAM lparam) {
         event.control = static_cast<int>(header->idFrom);
         switch (header->code) {
         case TVN_ITEMEXPANDINGA:
-            event.kind = ui::EventKind::node_expanding;
-            event.node = reinterpret_cast<ui::TreeNode>(reinterpret_cast<NMTREEVIEWA *>(lparam)->itemNew.hItem);
+            event.kind = EventKind::node_expanding;
+            event.node = reinterpret_cast<TreeNode>(reinterpret_cast<NMTREEVIEWA *>(lparam)->itemNew.hItem);
             break;
         case NM_DBLCLK:
-            event.kind = ui::EventKind::double_clicked;
+            event.kind = EventKind::double_clicked;
             break;
         case TVN_SELCHANGEDA:
-            event.kind = ui::EventKind::selection_changed;
+            event.kind = EventKind::selection_changed;
             break;
         case LVN_ITEMCHANGED:
-            event.kind = ui::EventKind::list_item_changed;
+            event.kind = EventKind::list_item_changed;
             break;
         default:
             break;
@@ -126,9 +125,9 @@ bool returns_directly(UINT message) {
 INT_PTR CALLBACK dialog_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     auto *bound = reinterpret_cast<Win32DialogWindow *>(GetWindowLongPtrA(window, DWLP_USER));
     if (!bound) {
-        DialogObject *dialog = take_creation();
-        if (!dialog) return FALSE;
-        bound = new Win32DialogWindow(window, *dialog);
+        EventTarget *target = take_creation();
+        if (!target) return FALSE;
+        bound = new Win32DialogWindow(window, *target);
         SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(bound));
     }
     if (message == WM_NCDESTROY) {
@@ -139,7 +138,7 @@ INT_PTR CALLBACK dialog_procedure(HWND window, UINT message, WPARAM wparam, LPAR
     // Nothing thrown may cross into the window system.
     bool handled = false;
     try {
-        handled = bound->dialog().dispatch(*bound, translate(message, wparam, lparam));
+        handled = bound->target().dispatch(*bound, translate(message, wparam, lparam));
     } catch (...) {
         handled = false;
     }
@@ -151,14 +150,14 @@ INT_PTR CALLBACK dialog_procedure(HWND window, UINT message, WPARAM wparam, LPAR
 
 }  // namespace
 
-int run_dialog(DialogObject &dialog, tagcfg_window parent) {
+int run_modal_dialog(int template_id, void *parent, EventTarget &target) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    push_creation(&dialog);
-    INT_PTR result = DialogBoxParamA(module_instance(), MAKEINTRESOURCEA(dialog.template_id()),
-                                     static_cast<HWND>(parent), dialog_procedure, 0);
-    forget_creation(&dialog);
+    push_creation(&target);
+    INT_PTR result = DialogBoxParamA(module_instance(), MAKEINTRESOURCEA(template_id), static_cast<HWND>(parent),
+                                     dialog_procedure, 0);
+    forget_creation(&target);
     return static_cast<int>(result);
 }
 
-}  // namespace tagcfg
+}  // namespace tagcfg::ui
