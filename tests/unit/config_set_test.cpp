@@ -89,6 +89,30 @@ TEST(ConfigSetNames, JoinPathAndEntryNumbers) {
     for (const auto &c : cases) EXPECT_EQ(number_of_entry(c.entry, c.base, c.ignore_case), c.number) << c.entry;
 }
 
+// The walk that the load and `tagcfg check` share: in listing order, the first entry of each
+// number from 0 to 255, however it spells the number, and of it the canonical file, with the line
+// and the reason of a rejection.
+TEST(ConfigSetWalk, TakesTheFirstEntryOfEachNumberAndReadsItsCanonicalFile) {
+    ProjectDir dir({{"base_opc2.cnf", server_file("Two")}, {"base_opc3.cnf", "%%OPC_SERVER_CONFIG\r\nBAD\r\n"}});
+    SetListing listing = list_set(dir.path(), "base");
+    EXPECT_EQ(listing.pattern, dir.file("base_opc*.cnf"));
+    EXPECT_EQ(listing.result, platform::Listing::listed);
+    listing.entries = {{"BASE_OPC02.CNF", false},  {"base_opc2.cnf", false},   {"base_opc3.cnf", true},
+                       {"base_opc3.cnf", false},   {"base_opc256.cnf", false}, {"base_opc9.cnf", false},
+                       {"other_opc1.cnf", false},  {"base_opc9.cnf", false}};
+    std::vector<std::string> seen;
+    read_set(listing, [&](SetFile &file) {
+        seen.push_back(file.entry + " " + std::to_string(file.number) + " " + file.path.substr(dir.file("").size()) +
+                       " " + (file.read ? file.config->progid : std::to_string(file.error.line) + " " + file.error.reason));
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "BASE_OPC02.CNF 2 base_opc2.cnf Two",
+                        "base_opc3.cnf 3 base_opc3.cnf 2 a server line must begin with PROGID:, CLSID:, HOSTNAME:, "
+                        "CHANNEL_FORMAT: or DESCRIPTION:",
+                        "base_opc9.cnf 9 base_opc9.cnf 0 the file cannot be opened",
+                    }));
+}
+
 TEST(ConfigSetLoad, TakesTheSetsNumbers0To255AndSaveOfAnEmptyTableDeletesOnlyThose) {
     const Names others = {"other_opc1.cnf", "base_opc1.txt", "xbase_opc2.cnf", "base_opc256.cnf", "base_opc-1.cnf",
                           "base_opc.cnf",   "base_opcx.cnf", "base_opc4294967296.cnf", "base_opc5.cnf"};

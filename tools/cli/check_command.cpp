@@ -9,11 +9,9 @@
 #include <vector>
 
 #include "command.h"
-#include "model/counted_record.h"
-#include "model/server_config.h"
+#include "model/environment.h"
 #include "platform/files.h"
-#include "storage/config_set.h"
-#include "storage/server_file.h"
+#include "storage/set_files.h"
 
 namespace tagcfg::cli {
 
@@ -73,41 +71,44 @@ int run_check(const Args &args) {
     const std::string &directory = args.positional[0];
     const std::string &base_name = args.positional[1];
 
-    const std::string pattern = join_path(directory, base_name + "_opc*.cnf");
-    Entries entries;
-    if (platform::list_matching(pattern, entries) == platform::Listing::failed) {
-        std::cout << pattern << ": cannot be listed; the load fails, and a save after it deletes no file\n";
+    const SetListing listing = list_set(directory, base_name);
+    if (listing.result == platform::Listing::failed) {
+        std::cout << listing.pattern << ": cannot be listed; the load fails, and a save after it deletes no file\n";
         return kFailure;
     }
-    const SetDirectory set(directory, base_name, entries);
+    const SetDirectory set(directory, base_name, listing.entries);
 
-    // As the load finds them: letter case ignored, and whatever way an entry spells its number,
-    // the file read is the one of the canonical name. Ordered by number for the reader.
-    std::map<int, std::string> first_entry_of;
-    std::vector<std::pair<int, std::string>> aliases, out_of_range;  // by number, for the reader too
-    for (const auto &entry : entries) {
+    // What the load reads, ordered by number for the reader.
+    struct Read {
+        SetFile file;
+        size_t channels;
+    };
+    std::map<int, Read> read_by_number;
+    read_set(listing, [&](SetFile &file) {
+        const size_t channels = file.read ? file.config->channels.size() : 0;
+        file.config.reset();  // only its count is shown; a set may hold many large files
+        read_by_number.emplace(file.number, Read{std::move(file), channels});
+    });
+
+    // Entries that load and save treat otherwise than their names suggest, by number too.
+    std::vector<std::pair<int, std::string>> aliases, out_of_range;
+    for (const auto &entry : listing.entries) {
         int32_t number = -1;
         if (entry.is_directory || !number_in_entry(entry.name, base_name, true, number)) continue;
         if (number > kHighestServerNumber) out_of_range.emplace_back(number, entry.name);
-        if (number < 0 || number > kHighestServerNumber) continue;
-        first_entry_of.emplace(number, entry.name);
-        if (entry.name != server_file_name(base_name, number)) aliases.emplace_back(number, entry.name);
+        else if (number >= 0 && entry.name != server_file_name(base_name, number)) aliases.emplace_back(number, entry.name);
     }
 
     int rejected = 0;
-    for (const auto &[number, entry_name] : first_entry_of) {
-        const std::string file_name = server_file_name(base_name, number);
-        const std::string path = join_path(directory, file_name);
-        RecordRef<ServerConfig> config(new ServerConfig);
-        ParseError error;
-        if (read_server_file(*config, path, &error)) {
-            const size_t channels = config->channels.size();
-            std::cout << path << ": ok, " << channels << (channels == 1 ? " channel" : " channels");
+    for (const auto &[number, read] : read_by_number) {
+        const SetFile &file = read.file;
+        if (file.read) {
+            std::cout << file.path << ": ok, " << read.channels << (read.channels == 1 ? " channel" : " channels");
         } else {
             ++rejected;
-            std::cout << path << ':' << error.line << ": " << error.reason;
+            std::cout << file.path << ':' << file.error.line << ": " << file.error.reason;
         }
-        if (entry_name != file_name) std::cout << " (found as " << entry_name << ')';
+        if (file.entry != server_file_name(base_name, number)) std::cout << " (found as " << file.entry << ')';
         std::cout << '\n';
     }
     std::sort(aliases.begin(), aliases.end());
@@ -119,7 +120,7 @@ int run_check(const Args &args) {
 
     // The bytes of unreadable files that a save wrote over.
     Entries kept;
-    platform::list_matching(join_path(directory, kept_aside_name(base_name + "_opc*.cnf")), kept);
+    platform::list_matching(kept_aside_name(listing.pattern), kept);
     const std::string suffix = kept_aside_name("");
     for (const auto &entry : kept) {
         const std::string file_name = entry.name.substr(0, entry.name.size() - suffix.size());
@@ -127,7 +128,7 @@ int run_check(const Args &args) {
             std::cout << join_path(directory, file_name) << ": kept aside as " << entry.name << '\n';
     }
 
-    std::cout << first_entry_of.size() << " files, " << rejected << " rejected\n";
+    std::cout << read_by_number.size() << " files, " << rejected << " rejected\n";
     return rejected == 0 ? kSuccess : kFailure;
 }
 

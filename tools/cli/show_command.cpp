@@ -11,7 +11,7 @@
 #include "model/counted_record.h"
 #include "model/server_config.h"
 #include "project.h"
-#include "storage/config_set.h"
+#include "storage/set_files.h"
 #include "storage/server_file.h"
 
 namespace tagcfg::cli {
@@ -61,7 +61,7 @@ void print_server(const Project &project, int server) {
     print_field("Host", or_placeholder(project.server_host(server), "(this computer)"));
 
     RecordRef<ServerConfig> config(new ServerConfig);
-    const std::string path = join_path(project.directory(), server_file_name(project.base_name(), server));
+    const std::string path = set_file_path(project.directory(), project.base_name(), server);
     const bool read = read_server_file(*config, path);
     print_field("Description", read ? or_placeholder(config->description, kNone) : "(file no longer readable)");
     print_field("Type", std::to_string(type));
