@@ -39,14 +39,14 @@ public:
 
 private:
     struct Level {
-        const AddressNode *node;  // whose children show here
+        const AddressNode *node;  // not owned: a node of the space, whose children show here
         std::string name;         // the name browsed down to reach it
         bool linked;              // reached through a link or a generated folder
     };
     const AddressNode *child(const std::string &name) const;
     std::string browsed_path(const std::string &name) const;
 
-    const AddressSpace &space_;
+    const AddressSpace &space_;  // not owned: the space, which its holder keeps alive for the browser's life
     std::vector<Level> path_;
 };
 

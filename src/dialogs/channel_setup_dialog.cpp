@@ -29,7 +29,7 @@ bool ChannelSetupDialog::dispatch(ui::DialogWindow &window, const ui::Event &eve
     static const Row table[] = {
         {EventKind::init, 0, &ChannelSetupDialog::initialise},
         {EventKind::connect_step, 0, &ChannelSetupDialog::connect_step},
-        {EventKind::command, ui::kIdOk, &ChannelSetupDialog::ok},
+        {EventKind::command, ui::kIdOk, &ChannelSetupDialog::confirm},
         {EventKind::command, ui::kIdCancel, &ChannelSetupDialog::cancel},
         {EventKind::node_expanding, IDC_BROWSE_TREE, &ChannelSetupDialog::expanding},
         {EventKind::double_clicked, IDC_BROWSE_TREE, &ChannelSetupDialog::double_click},
@@ -69,7 +69,7 @@ void ChannelSetupDialog::connect_step(ui::DialogWindow &window, const ui::Event 
     if (view_->can_browse()) view_->locate_item_id(channel_.item_id, root, false);
 }
 
-void ChannelSetupDialog::ok(ui::DialogWindow &window, const ui::Event &) {
+void ChannelSetupDialog::confirm(ui::DialogWindow &window, const ui::Event &) {
     channel_.item_id = window.text(IDC_ITEM_ID, kEditText);
     channel_.access_path = window.text(IDC_ACCESS_PATH, kEditText);
     store_channel(server_, channel_);

@@ -24,13 +24,13 @@ public:
 private:
     void initialise(ui::DialogWindow &window, const ui::Event &event);
     void connect_step(ui::DialogWindow &window, const ui::Event &event);
-    void ok(ui::DialogWindow &window, const ui::Event &event);
+    void confirm(ui::DialogWindow &window, const ui::Event &event);
     void cancel(ui::DialogWindow &window, const ui::Event &event);
     void expanding(ui::DialogWindow &window, const ui::Event &event);
     void double_click(ui::DialogWindow &window, const ui::Event &event);
 
     int server_number_;
-    ServerConfig &server_;
+    ServerConfig &server_;  // not owned: borrowed for the length of the dialog
     ChannelValue channel_;
     std::unique_ptr<BrowseView> view_;  // made with the window's tree at initialisation
 };

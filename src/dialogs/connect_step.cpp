@@ -1,5 +1,6 @@
 #include "dialogs/connect_step.h"
 
+#include "dialogs/wait_cursor.h"
 #include "opc/connect.h"
 #include "resource_ids.h"
 
@@ -11,9 +12,11 @@ constexpr size_t kCaptionText = 80;
 }  // namespace
 
 ui::TreeNode run_connect_step(ui::DialogWindow &window, ServerConfig &server, BrowseView &view) {
-    void *cursor = window.show_wait_cursor();
-    bool connected = connect_server(server);
-    window.restore_cursor(cursor);
+    bool connected;
+    {
+        WaitCursor wait(window);
+        connected = connect_server(server);
+    }
     ui::TreeNode root = view.insert_root_node(server);
     if (!connected)
         window.message_box(window.load_string(IDS_CONNECT_FAILED, kMessageText),

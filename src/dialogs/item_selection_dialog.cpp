@@ -24,7 +24,7 @@ public:
     RedrawOff &operator=(const RedrawOff &) = delete;
 
 private:
-    ui::ListView &list_;
+    ui::ListView &list_;  // not owned: the dialog's list view, which outlives this guard
 };
 
 }  // namespace
@@ -41,7 +41,7 @@ bool ItemSelectionDialog::dispatch(ui::DialogWindow &window, const ui::Event &ev
     static const TableRow table[] = {
         {EventKind::init, 0, &D::initialise},
         {EventKind::connect_step, 0, &D::connect_step},
-        {EventKind::command, ui::kIdOk, &D::finish},
+        {EventKind::command, ui::kIdOk, &D::confirm},
         {EventKind::command, ui::kIdCancel, &D::cancel},
         {EventKind::command, IDC_ADD_ITEMS, &D::add},
         {EventKind::command, IDC_REMOVE_ITEM, &D::remove},
@@ -74,7 +74,7 @@ void ItemSelectionDialog::connect_step(ui::DialogWindow &window, const ui::Event
     if (view_->can_browse()) tree_->expand(root);
 }
 
-void ItemSelectionDialog::finish(ui::DialogWindow &window, const ui::Event &) {
+void ItemSelectionDialog::confirm(ui::DialogWindow &window, const ui::Event &) {
     items_.clear();
     items_.reserve(rows_.size());
     for (const Row &row : rows_) items_.push_back(row.text);
@@ -88,7 +88,7 @@ void ItemSelectionDialog::add(ui::DialogWindow &window, const ui::Event &) {
     ui::ListView &list = window.list(IDC_SELECTED_ITEMS);
     ui::TreeNode node = tree_->selection();
     if (!node) return;
-    if (tree_->children(node) >= 1) {
+    if (tree_->child_count(node) >= 1) {
         add_branch(window, list, node);
         return;
     }
@@ -113,7 +113,7 @@ void ItemSelectionDialog::double_click(ui::DialogWindow &window, const ui::Event
     if (!view_) return;
     ui::TreeNode node = tree_->selection();
     if (!node || !tree_->parent(node)) return;
-    if (tree_->children(node) != 0) return;  // the tree opens or closes it by itself
+    if (tree_->child_count(node) != 0) return;  // the tree opens or closes it by itself
     add(window, event);
 }
 

@@ -32,7 +32,7 @@ private:
 
     void initialise(ui::DialogWindow &window, const ui::Event &event);
     void connect_step(ui::DialogWindow &window, const ui::Event &event);
-    void finish(ui::DialogWindow &window, const ui::Event &event);
+    void confirm(ui::DialogWindow &window, const ui::Event &event);
     void cancel(ui::DialogWindow &window, const ui::Event &event);
     void add(ui::DialogWindow &window, const ui::Event &event);
     void remove(ui::DialogWindow &window, const ui::Event &event);
@@ -50,10 +50,12 @@ private:
     void move_selected(ui::DialogWindow &window, int step);
     void update_buttons(ui::DialogWindow &window);
 
-    ServerConfig &server_;
-    std::vector<std::string> &items_;
+    ServerConfig &server_;             // not owned: borrowed for the length of the dialog
+    std::vector<std::string> &items_;  // not owned: the caller's list, filled by OK
     bool initialising_ = true;
-    ui::Tree *tree_ = nullptr;  // the window's tree, known from initialisation on
+    // Not owned: the window's tree, known from initialisation on; gone with the window at its
+    // WM_NCDESTROY, so used only from the window's events.
+    ui::Tree *tree_ = nullptr;
     std::unique_ptr<BrowseView> view_;        // made with the window's tree at initialisation
     std::vector<Row> rows_;
     std::unordered_map<std::string, size_t> row_of_key_;  // so adding many items stays linear

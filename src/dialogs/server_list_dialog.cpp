@@ -30,10 +30,10 @@ bool ServerListDialog::dispatch(ui::DialogWindow &window, const ui::Event &event
         {EventKind::command, IDC_ADD_SERVER, &D::add},
         {EventKind::command, IDC_CHANGE_SERVER, &D::change},
         {EventKind::command, IDC_REMOVE_SERVER, &D::remove},
-        {EventKind::command, ui::kIdOk, &D::select},
+        {EventKind::command, ui::kIdOk, &D::confirm},
         {EventKind::command, ui::kIdCancel, &D::exit},
         {EventKind::list_item_changed, IDC_SERVER_LIST, &D::item_changed},
-        {EventKind::double_clicked, IDC_SERVER_LIST, &D::select},
+        {EventKind::double_clicked, IDC_SERVER_LIST, &D::confirm},
     };
     return dispatch_table(table, *this, window, event);
 }
@@ -83,7 +83,7 @@ void ServerListDialog::update_buttons(ui::DialogWindow &window) {
 
 void ServerListDialog::item_changed(ui::DialogWindow &window, const ui::Event &) { update_buttons(window); }
 
-bool ServerListDialog::confirmed(ui::DialogWindow &window, unsigned default_button) {
+bool ServerListDialog::agreed_to_change(ui::DialogWindow &window, unsigned default_button) {
     return window.message_box(window.load_string(IDS_CONFIRM_SERVER_CHANGE, kMessageText),
                               window.load_string(IDS_WARNING_CAPTION, kRowText),
                               ui::kMbYesNo | ui::kMbIconExclamation | default_button) == ui::kIdYes;
@@ -107,7 +107,7 @@ void ServerListDialog::change(ui::DialogWindow &window, const ui::Event &) {
 void ServerListDialog::add_or_change(ui::DialogWindow &window, int index) {
     ServerPickerDialog picker;
     if (pickers_.run(picker, window) != ui::kIdOk || !picker.picked()) return;
-    if (configured(index) && !confirmed(window, 0)) return;
+    if (configured(index) && !agreed_to_change(window, 0)) return;
 
     const ServerNode &picked = *picker.picked();
     RecordRef<ServerConfig> config(new ServerConfig);
@@ -128,7 +128,7 @@ void ServerListDialog::add_or_change(ui::DialogWindow &window, int index) {
 void ServerListDialog::remove(ui::DialogWindow &window, const ui::Event &) {
     ui::ListView &list = window.list(IDC_SERVER_LIST);
     int row = list.selected();
-    if (!configured(row) || !confirmed(window, ui::kMbDefButton2)) return;
+    if (!configured(row) || !agreed_to_change(window, ui::kMbDefButton2)) return;
     remove_server(env_, row);
     if (row < slot_count()) {
         fill_row(window, row);
@@ -139,7 +139,7 @@ void ServerListDialog::remove(ui::DialogWindow &window, const ui::Event &) {
     update_buttons(window);
 }
 
-void ServerListDialog::select(ui::DialogWindow &window, const ui::Event &) {
+void ServerListDialog::confirm(ui::DialogWindow &window, const ui::Event &) {
     int row = window.list(IDC_SERVER_LIST).selected();
     if (!configured(row)) return;
     server_number_ = row;

@@ -27,7 +27,7 @@ private:
     void add(ui::DialogWindow &window, const ui::Event &event);
     void change(ui::DialogWindow &window, const ui::Event &event);
     void remove(ui::DialogWindow &window, const ui::Event &event);
-    void select(ui::DialogWindow &window, const ui::Event &event);
+    void confirm(ui::DialogWindow &window, const ui::Event &event);
     void exit(ui::DialogWindow &window, const ui::Event &event);
     void item_changed(ui::DialogWindow &window, const ui::Event &event);
 
@@ -39,11 +39,12 @@ private:
     int slot_count() const { return static_cast<int>(env_.servers.size()); }
     bool configured(int index) const { return server_at(&env_, index) != nullptr; }
     bool can_add() const { return slot_count() <= kHighestServerNumber; }
-    bool confirmed(ui::DialogWindow &window, unsigned default_button);
+    // Asks the warning before a configured slot changes; true when the user answers Yes.
+    bool agreed_to_change(ui::DialogWindow &window, unsigned default_button);
 
-    Environment &env_;
+    Environment &env_;  // not owned: borrowed for the length of the dialog
     int server_number_;
-    DialogHost &pickers_;
+    DialogHost &pickers_;  // not owned: outlives the dialog (the window system's host, or a test's)
 };
 
 }  // namespace tagcfg

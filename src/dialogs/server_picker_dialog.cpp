@@ -1,5 +1,6 @@
 #include "dialogs/server_picker_dialog.h"
 
+#include "dialogs/wait_cursor.h"
 #include "opc/connect.h"
 #include "opc/opc_util.h"
 #include "platform/registry.h"
@@ -12,7 +13,7 @@ namespace {
 constexpr size_t kCaptionText = 80;
 constexpr size_t kNameText = 260;   // key names, registry texts and computer names
 constexpr size_t kClsidText = 80;
-constexpr intptr_t kNoNode = -1;
+constexpr intptr_t kNoNetworkNode = -1;  // the item data of a tree item that no network node backs
 
 // How many names one walk reads before it gives up: a registry or a network that keeps
 // answering must not hold the dialog for ever. What was read by then stays in the tree.
@@ -21,19 +22,6 @@ constexpr size_t kMostNetworkEntries = 1000000;
 
 using ui::EventKind;
 using TableRow = EventRow<ServerPickerDialog>;
-
-// The wait cursor for as long as a walk runs, however it ends.
-class WaitCursor {
-public:
-    explicit WaitCursor(ui::DialogWindow &window) : window_(window), previous_(window.show_wait_cursor()) {}
-    ~WaitCursor() { window_.restore_cursor(previous_); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-
-private:
-    ui::DialogWindow &window_;
-    void *previous_;
-};
 
 // A key this walk opened, closed when the walk leaves it.
 class OpenKey {
@@ -69,10 +57,10 @@ bool ServerPickerDialog::dispatch(ui::DialogWindow &window, const ui::Event &eve
     using D = ServerPickerDialog;
     static const TableRow table[] = {
         {EventKind::init, 0, &D::initialise},
-        {EventKind::command, ui::kIdOk, &D::accept},
+        {EventKind::command, ui::kIdOk, &D::confirm},
         {EventKind::command, ui::kIdCancel, &D::cancel},
         {EventKind::selection_changed, IDC_PICKER_TREE, &D::selection_changed},
-        {EventKind::double_clicked, IDC_PICKER_TREE, &D::accept},
+        {EventKind::double_clicked, IDC_PICKER_TREE, &D::confirm},
         {EventKind::node_expanding, IDC_PICKER_TREE, &D::expanding},
     };
     return dispatch_table(table, *this, window, event);
@@ -84,9 +72,9 @@ void ServerPickerDialog::initialise(ui::DialogWindow &window, const ui::Event &e
     server_nodes_.clear();
     network_nodes_.clear();
     tree.clear();
-    tree.insert(nullptr, window.load_string(IDS_MY_COMPUTER, kCaptionText), IMAGE_MY_COMPUTER, 1, kNoNode);
+    tree.insert(nullptr, window.load_string(IDS_MY_COMPUTER, kCaptionText), IMAGE_MY_COMPUTER, 1, kNoNetworkNode);
     tree.insert(nullptr, window.load_string(IDS_NETWORK_NEIGHBOURHOOD, kCaptionText), IMAGE_NETWORK_NEIGHBOURHOOD, 1,
-                kNoNode);
+                kNoNetworkNode);
     selection_changed(window, event);
     window.focus(IDC_PICKER_TREE);
 }
@@ -99,7 +87,7 @@ ServerNode *ServerPickerDialog::caret_server(ui::Tree &tree) const {
     return server_nodes_[static_cast<size_t>(index)].get();
 }
 
-void ServerPickerDialog::accept(ui::DialogWindow &window, const ui::Event &) {
+void ServerPickerDialog::confirm(ui::DialogWindow &window, const ui::Event &) {
     ServerNode *server = caret_server(window.tree(IDC_PICKER_TREE));
     if (!server) return;
     selected_ = RecordRef<ServerNode>(server);
@@ -137,7 +125,7 @@ void ServerPickerDialog::expanding(ui::DialogWindow &window, const ui::Event &ev
 int ServerPickerDialog::registry_walk(ui::DialogWindow &window, ui::TreeNode parent, const std::string *computer) {
     bool local = !computer || is_local_host(*computer);
     WaitCursor wait(window);
-    OpenKey remote(local ? nullptr : platform::connect_local_machine(*computer));
+    OpenKey remote(local ? nullptr : platform::connect_remote_registry(*computer));
     if (!local && !remote.get()) return 0;
     OpenKey remote_classes(local ? nullptr : platform::open_key(remote.get(), "Software\\Classes"));
     if (!local && !remote_classes.get()) return 0;
@@ -195,7 +183,7 @@ int ServerPickerDialog::network_walk(ui::DialogWindow &window, ui::TreeNode pare
             default: continue;  // shares, files, groups and the like are not offered
             }
             bool computer = image == IMAGE_COMPUTER;
-            tree.insert(parent, text, image, 1, computer ? kNoNode : static_cast<intptr_t>(network_nodes_.size()));
+            tree.insert(parent, text, image, 1, computer ? kNoNetworkNode : static_cast<intptr_t>(network_nodes_.size()));
             if (!computer) network_nodes_.push_back(RecordRef<NetworkNode>(new NetworkNode(entry)));
             ++added;
         }

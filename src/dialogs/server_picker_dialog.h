@@ -43,7 +43,7 @@ public:
 
 private:
     void initialise(ui::DialogWindow &window, const ui::Event &event);
-    void accept(ui::DialogWindow &window, const ui::Event &event);
+    void confirm(ui::DialogWindow &window, const ui::Event &event);
     void cancel(ui::DialogWindow &window, const ui::Event &event);
     void selection_changed(ui::DialogWindow &window, const ui::Event &event);
     void expanding(ui::DialogWindow &window, const ui::Event &event);

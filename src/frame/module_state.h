@@ -4,8 +4,10 @@
 namespace tagcfg {
 
 struct ModuleState {
-    void *instance = nullptr;    // HINSTANCE: the module that holds every dialog, string and bitmap
-    void *image_list = nullptr;  // HIMAGELIST of the ten 16 x 16 images, or null when it failed to load
+    // HINSTANCE, not owned: the module that holds every dialog, string and bitmap.
+    void *instance = nullptr;
+    // HIMAGELIST, owned: the ten 16 x 16 images from load to unload, or null when they failed to load.
+    void *image_list = nullptr;
 };
 
 ModuleState &module_state();

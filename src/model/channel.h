@@ -19,8 +19,8 @@ struct Channel {
 
 private:
     friend class ChannelList;
-    Channel *prev_ = nullptr;
-    Channel *next_ = nullptr;
+    Channel *prev_ = nullptr;  // not owned: neighbours in the same list's blocks
+    Channel *next_ = nullptr;  // (or, once removed, the next free channel)
 
 public:
     Channel *next() const { return next_; }
@@ -45,6 +45,7 @@ public:
     size_t size() const { return count_; }
 
 private:
+    // head_, tail_ and free_ point into blocks_, which the list owns.
     Channel *head_ = nullptr;
     Channel *tail_ = nullptr;
     size_t count_ = 0;

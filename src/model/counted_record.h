@@ -51,7 +51,7 @@ public:
     explicit operator bool() const { return record_ != nullptr; }
 
 private:
-    T *record_ = nullptr;
+    T *record_ = nullptr;  // one counted reference, given back by reset()
 };
 
 }  // namespace tagcfg

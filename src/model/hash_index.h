@@ -34,7 +34,7 @@ struct IdKey {
 
 // Key of the name index: the channel's own name text, referred to, never copied.
 struct NameKey {
-    using Stored = const std::string *;
+    using Stored = const std::string *;  // not owned: the name of the entry's channel
     using Lookup = std::string_view;
     static uint32_t hash(Lookup key) { return text_hash(key); }
     static bool equal(Stored stored, Lookup key) { return *stored == key; }
@@ -117,9 +117,9 @@ private:
     // channel), so a search that hits the front touches one bucket and no separate entry.
     struct Entry {
         typename Key::Stored key{};
-        Channel *channel = nullptr;
+        Channel *channel = nullptr;  // not owned: a channel of the server's list, unindexed before it goes
         uint32_t hash = 0;
-        Entry *next = nullptr;
+        Entry *next = nullptr;  // owned by the chain
     };
 
     static uint32_t threshold_for(uint32_t buckets) { return static_cast<uint32_t>(uint64_t{buckets} * 75 / 100); }

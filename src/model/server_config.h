@@ -18,7 +18,7 @@ class ServerConfig : public CountedRecord {
 public:
     ServerConfig() = default;
 
-    platform::ServerObject *server_object = nullptr;
+    platform::ServerObject *server_object = nullptr;  // owned: one reference, given back by disconnect_server
     std::string clsid;           // braced registry form, or empty
     std::string progid;
     std::string hostname;        // empty: this computer

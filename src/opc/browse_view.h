@@ -83,8 +83,10 @@ private:
     bool next_name(platform::NameEnumerator &names, CollectRun &run, std::string &name);
     int depth_of(ui::TreeNode node);
 
+    // Not owned: the dialog window's tree control. It is gone once the window is destroyed
+    // (WM_NCDESTROY), before the view, so the view is used only from the window's events.
     ui::Tree &tree_;
-    ServerConfig *config_ = nullptr;  // borrowed from the dialog, set by open()
+    ServerConfig *config_ = nullptr;  // not owned: borrowed from the dialog, set by open()
     std::unique_ptr<platform::BrowseSource> browse_;
     int32_t namespace_type_ = platform::kOpcFlatSpace;
     ui::TreeNode root_node_ = nullptr;

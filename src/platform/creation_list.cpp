@@ -7,9 +7,9 @@ namespace tagcfg::ui {
 namespace {
 
 struct CreationRecord {
-    EventTarget *target;
+    EventTarget *target;  // not owned: the object of a dialog being run, which outlives its record
     uint32_t thread_id;
-    CreationRecord *next;
+    CreationRecord *next;  // owned by the list
 };
 
 CreationRecord *g_head = nullptr;

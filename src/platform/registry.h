@@ -16,8 +16,9 @@ using RegistryKey = RegistryKeyTag *;
 // HKEY_CLASSES_ROOT of this computer; predefined, so it is never closed.
 RegistryKey classes_root();
 
-// RegConnectRegistryA(computer, HKEY_LOCAL_MACHINE): null when the computer cannot be reached.
-RegistryKey connect_local_machine(const std::string &computer);
+// The local-machine root of another computer's registry (RegConnectRegistryA(computer,
+// HKEY_LOCAL_MACHINE)), to be closed with close_key: null when the computer cannot be reached.
+RegistryKey connect_remote_registry(const std::string &computer);
 
 // RegOpenKeyExA(key, path, KEY_READ): null on failure.
 RegistryKey open_key(RegistryKey key, const std::string &path);

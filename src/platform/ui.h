@@ -11,14 +11,15 @@ namespace tagcfg::ui {
 struct TreeNodeTag;
 using TreeNode = TreeNodeTag *;
 
-// A tree control. Nodes carry their text, their image, their children count and one number of
-// the caller's (the item's lParam).
+// A tree control. Nodes carry their text, their image, their child count and one number of the
+// caller's (the item's lParam).
 class Tree {
 public:
     virtual ~Tree() = default;
     // Appends a node as the last child of parent (null: at the top level), with the image as
-    // both normal and selected image. A children count of 1 shows an expand button.
-    virtual TreeNode insert(TreeNode parent, const std::string &text, int image, int children,
+    // both normal and selected image. A child count of 1 shows an expand button before anything
+    // is known of the node's children.
+    virtual TreeNode insert(TreeNode parent, const std::string &text, int image, int child_count,
                             intptr_t data = 0) = 0;
     // Deletes every node.
     virtual void clear() = 0;
@@ -33,12 +34,13 @@ public:
     virtual void ensure_visible(TreeNode node) = 0;
     virtual void select(TreeNode node) = 0;
     virtual TreeNode selection() = 0;
-    // The children count: 0 for a leaf, or for a branch found empty when it opened.
-    virtual int children(TreeNode node) = 0;
+    // The child count as last set (TVIF_CHILDREN), not the nodes below it: 0 for a leaf, or for a
+    // branch found empty when it opened.
+    virtual int child_count(TreeNode node) = 0;
     // The TVIS_EXPANDEDONCE state.
     virtual bool expanded_once(TreeNode node) = 0;
-    // Sets TVIS_EXPANDEDONCE and the children count in one update.
-    virtual void mark_expanded_once(TreeNode node, int children) = 0;
+    // Sets TVIS_EXPANDEDONCE and the child count in one update.
+    virtual void mark_expanded_once(TreeNode node, int child_count) = 0;
     virtual void enable(bool enabled) = 0;
     // Shows the library's shared images (as the normal image list).
     virtual void use_shared_images() = 0;

@@ -39,7 +39,7 @@ public:
     size_t number() const { return number_; }
 
 private:
-    const char *next_;
+    const char *next_;  // not owned: into the text being parsed, which outlives the reader
     const char *end_;
     size_t number_ = 0;
 };

@@ -76,7 +76,7 @@ private:
     bool enabled_control(int control);
     void run_posted();
 
-    EventTarget &target_;
+    EventTarget &target_;  // not owned: the dialog object, which outlives its window
     std::map<int, Control> controls_;
     std::map<int, MemoryTree> trees_;
     std::map<int, MemoryList> lists_;

@@ -91,7 +91,7 @@ TEST_F(BrowseTest, RootIsLabelledAndFilledOnceWithBranchesBeforeLeaves) {
     EXPECT_EQ(children(root), (std::vector<std::string>{"A", "AB", "Refused", "Empty", "Top"}));
     EXPECT_EQ(tree.node(child(root, "A")).image, kBranchImage);
     EXPECT_EQ(tree.node(child(root, "Top")).image, kLeafImage);
-    EXPECT_EQ(tree.node(child(root, "Top")).children, 0);
+    EXPECT_EQ(tree.node(child(root, "Top")).child_count, 0);
     int calls = sim::opc_calls().browse_item_ids;
     tree.click_expand_button(root);  // collapse
     tree.click_expand_button(root);  // and open again
@@ -104,9 +104,9 @@ TEST_F(BrowseTest, NodesWithoutChildrenLoseTheirExpandButton) {
     tree.expand(root);
     ui::TreeNode empty = child(root, "Empty"), refused = child(root, "Refused");
     tree.click_expand_button(empty);
-    EXPECT_EQ(tree.node(empty).children, 0);
+    EXPECT_EQ(tree.node(empty).child_count, 0);
     tree.click_expand_button(refused);  // cannot be entered: nothing inserted
-    EXPECT_EQ(tree.node(refused).children, 0);
+    EXPECT_EQ(tree.node(refused).child_count, 0);
     EXPECT_TRUE(children(refused).empty());
 }
 

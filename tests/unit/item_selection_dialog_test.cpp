@@ -199,7 +199,7 @@ TEST_F(ItemSelectionTest, DoubleClickAddsLeavesOnlyAndABranchFoundEmptyIsALeaf) 
         d.click(IDC_ADD_ITEMS);  // not opened yet: a branch with nothing below it
         EXPECT_EQ(list(d).count(), 2);
         tree(d).expand(empty);
-        EXPECT_EQ(tree(d).node(empty).children, 0);
+        EXPECT_EQ(tree(d).node(empty).child_count, 0);
         d.click(IDC_ADD_ITEMS);
         EXPECT_EQ(list(d).texts(), Rows({"Alarm", "Boiler.Pumps.P2", "Empty"}));
         d.click(ui::kIdCancel);

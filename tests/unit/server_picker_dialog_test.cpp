@@ -66,7 +66,7 @@ TEST_F(ServerPickerTest, OpensWithTwoUnreadRootsAndNothingToAccept) {
         EXPECT_EQ(d.focused(), IDC_PICKER_TREE);
         ASSERT_EQ(tree(d).top_level().size(), 2u);
         for (ui::TreeNode root : tree(d).top_level()) {
-            EXPECT_EQ(tree(d).children(root), 1);
+            EXPECT_EQ(tree(d).child_count(root), 1);
             EXPECT_EQ(tree(d).data(root), -1);
             EXPECT_TRUE(tree(d).node(root).kids.empty());
         }
@@ -99,7 +99,7 @@ TEST_F(ServerPickerTest, MyComputerListsOnlyOpcServersWithTheirRegistryTexts) {
                   (Texts{"Alpha:0", std::string(259, 'L') + ":0", "Sim.NoText.1:0", "Unterminated:0", "Zero:0"}));
         EXPECT_TRUE(d.wait_cursor_shown());
         ui::TreeNode alpha = child(d, my_computer(d), "Alpha");
-        EXPECT_EQ(tree(d).children(alpha), 0);
+        EXPECT_EQ(tree(d).child_count(alpha), 0);
         pick(d, alpha);
         EXPECT_TRUE(d.enabled(ui::kIdOk));
         pick(d, my_computer(d));
@@ -134,7 +134,7 @@ TEST_F(ServerPickerTest, AServerWithoutAUsableClsidKeepsTheNullGuid) {
 TEST_F(ServerPickerTest, EachItemIsReadOnceAndAnEmptyOneLosesItsButton) {
     open([&](ui::MemoryDialog &d) {
         tree(d).click_expand_button(my_computer(d));
-        EXPECT_EQ(tree(d).children(my_computer(d)), 0);
+        EXPECT_EQ(tree(d).child_count(my_computer(d)), 0);
         add_server("", "Sim.Late.1", "Late");
         tree(d).click_expand_button(my_computer(d));
         tree(d).click_expand_button(my_computer(d));
@@ -163,13 +163,13 @@ TEST_F(ServerPickerTest, TheNetworkOffersContainersAndComputersWithTheirRegistri
         EXPECT_EQ(children(d, everything), (Texts{"Sim Network:5"}));
         ui::TreeNode empty_network = child(d, everything, "Sim Network");
         EXPECT_EQ(children(d, empty_network), Texts{});
-        EXPECT_EQ(tree(d).children(empty_network), 0);
+        EXPECT_EQ(tree(d).child_count(empty_network), 0);
         ui::TreeNode group = child(d, neighbourhood(d), "WORKGROUP");
         EXPECT_EQ(children(d, group), (Texts{"simhost:6", "PLANT2:6", "DEAD:6"}));
         EXPECT_EQ(children(d, child(d, group, "simhost")), (Texts{"Local:0"}));
         ui::TreeNode dead = child(d, group, "DEAD");
         EXPECT_EQ(children(d, dead), Texts{});
-        EXPECT_EQ(tree(d).children(dead), 0);
+        EXPECT_EQ(tree(d).child_count(dead), 0);
         EXPECT_TRUE(d.messages().empty());
         ui::TreeNode local = child(d, child(d, group, "simhost"), "Local");
         pick(d, local);
@@ -201,7 +201,7 @@ TEST_F(ServerPickerTest, AFailingNetworkLosesItsButtonQuietly) {
     sim::set_network_failing(true);
     open([&](ui::MemoryDialog &d) {
         tree(d).expand(neighbourhood(d));
-        EXPECT_EQ(tree(d).children(neighbourhood(d)), 0);
+        EXPECT_EQ(tree(d).child_count(neighbourhood(d)), 0);
         EXPECT_TRUE(d.messages().empty());
         d.click(ui::kIdCancel);
     });

@@ -62,7 +62,7 @@ public:
 private:
     std::string directory_;
     std::string base_name_;
-    const Entries &entries_;
+    const Entries &entries_;  // not owned: the listing's entries, which outlive this object
 };
 
 }  // namespace

@@ -20,6 +20,7 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A row of the command table; its texts are literals.
 struct Command {
     const char *name;
     const char *operands;  // shown after the name in the usage text

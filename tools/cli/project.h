@@ -36,7 +36,7 @@ public:
 private:
     std::string directory_;
     std::string base_name_;
-    tagcfg_environment *env_;
+    tagcfg_environment *env_;  // owned: made by the constructor, freed by the destructor
 };
 
 }  // namespace tagcfg::cli

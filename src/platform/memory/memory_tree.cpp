@@ -2,12 +2,12 @@
 
 namespace tagcfg::ui {
 
-TreeNode MemoryTree::insert(TreeNode parent, const std::string &text, int image, int children, intptr_t data) {
+TreeNode MemoryTree::insert(TreeNode parent, const std::string &text, int image, int child_count, intptr_t data) {
     Node *owner = parent ? of(parent) : &root_;
     auto node = std::make_unique<Node>();
     node->text = text;
     node->image = image;
-    node->children = children;
+    node->child_count = child_count;
     node->data = data;
     node->parent = parent ? owner : nullptr;
     node->index = owner->kids.size();
@@ -35,22 +35,22 @@ TreeNode MemoryTree::next_sibling(TreeNode node) {
 // for by the program raises the event only until the node has been opened once.
 void MemoryTree::expand(TreeNode node) {
     Node *n = of(node);
-    if (n->children == 0 && n->kids.empty()) return;
+    if (n->child_count == 0 && n->kids.empty()) return;
     if (!n->expanded_once && on_expanding) on_expanding(node);
     n->expanded = n->expanded_once = true;
 }
 
 void MemoryTree::click_expand_button(TreeNode node) {
     Node *n = of(node);
-    if (n->children == 0 && n->kids.empty()) return;
+    if (n->child_count == 0 && n->kids.empty()) return;
     if (on_expanding) on_expanding(node);
     n->expanded = !n->expanded;
     n->expanded_once = true;
 }
 
-void MemoryTree::mark_expanded_once(TreeNode node, int children) {
+void MemoryTree::mark_expanded_once(TreeNode node, int child_count) {
     of(node)->expanded_once = true;
-    of(node)->children = children;
+    of(node)->child_count = child_count;
 }
 
 std::vector<TreeNode> MemoryTree::top_level() const {

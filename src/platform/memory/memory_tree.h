@@ -15,11 +15,11 @@ public:
     struct Node {
         std::string text;
         int image = 0;
-        int children = 0;
+        int child_count = 0;
         intptr_t data = 0;
         bool expanded = false;
         bool expanded_once = false;
-        Node *parent = nullptr;
+        Node *parent = nullptr;  // not owned: the node whose kids hold this one; null at the top
         size_t index = 0;  // among its siblings
         std::vector<std::unique_ptr<Node>> kids;
     };
@@ -27,7 +27,7 @@ public:
     // Raised by expand() before the node opens, as TVN_ITEMEXPANDING is.
     std::function<void(TreeNode)> on_expanding;
 
-    TreeNode insert(TreeNode parent, const std::string &text, int image, int children,
+    TreeNode insert(TreeNode parent, const std::string &text, int image, int child_count,
                     intptr_t data = 0) override;
     void clear() override;
     std::string text(TreeNode node) override { return of(node)->text; }
@@ -40,9 +40,9 @@ public:
     void ensure_visible(TreeNode node) override { visible_ = node; }
     void select(TreeNode node) override { selection_ = node; }
     TreeNode selection() override { return selection_; }
-    int children(TreeNode node) override { return of(node)->children; }
+    int child_count(TreeNode node) override { return of(node)->child_count; }
     bool expanded_once(TreeNode node) override { return of(node)->expanded_once; }
-    void mark_expanded_once(TreeNode node, int children) override;
+    void mark_expanded_once(TreeNode node, int child_count) override;
     void enable(bool enabled) override { enabled_ = enabled; }
     void use_shared_images() override { shared_images_ = true; }
 
@@ -62,6 +62,7 @@ private:
     static TreeNode as_handle(Node *node) { return reinterpret_cast<TreeNode>(node); }
 
     Node root_;  // holds the top-level nodes; never handed out
+    // Handles of nodes below root_, dropped by clear().
     TreeNode selection_ = nullptr;
     TreeNode visible_ = nullptr;
     bool enabled_ = true;

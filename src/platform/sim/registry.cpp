@@ -66,7 +66,7 @@ RegistryKey classes_root() {
     return &root;
 }
 
-RegistryKey connect_local_machine(const std::string &computer) {
+RegistryKey connect_remote_registry(const std::string &computer) {
     std::string name = upper(computer);
     if (sim::state().unreachable.count(name) || !sim::state().registries.count(name)) return nullptr;
     return new RegistryKeyTag{name, ""};

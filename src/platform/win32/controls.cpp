@@ -30,14 +30,14 @@ std::string read_whole(Read read) {
 
 }  // namespace
 
-TreeNode Win32Tree::insert(TreeNode parent, const std::string &text, int image, int children, intptr_t data) {
+TreeNode Win32Tree::insert(TreeNode parent, const std::string &text, int image, int child_count, intptr_t data) {
     TVINSERTSTRUCTA insert = {};
     insert.hParent = parent ? item(parent) : TVI_ROOT;
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_PARAM;
     insert.item.pszText = const_cast<char *>(text.c_str());
     insert.item.iImage = insert.item.iSelectedImage = image;
-    insert.item.cChildren = children;
+    insert.item.cChildren = child_count;
     insert.item.lParam = static_cast<LPARAM>(data);
     return node_of(reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert))));
 }
@@ -81,19 +81,19 @@ void Win32Tree::select(TreeNode node) {
     SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item(node)));
 }
 
-int Win32Tree::children(TreeNode node) { return read(node, TVIF_CHILDREN).cChildren; }
+int Win32Tree::child_count(TreeNode node) { return read(node, TVIF_CHILDREN).cChildren; }
 
 bool Win32Tree::expanded_once(TreeNode node) {
     return (SendMessageA(tree_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item(node)), TVIS_EXPANDEDONCE) &
             TVIS_EXPANDEDONCE) != 0;
 }
 
-void Win32Tree::mark_expanded_once(TreeNode node, int children) {
+void Win32Tree::mark_expanded_once(TreeNode node, int child_count) {
     TVITEMA tv = {};
     tv.mask = TVIF_STATE | TVIF_CHILDREN;
     tv.hItem = item(node);
     tv.state = tv.stateMask = TVIS_EXPANDEDONCE;
-    tv.cChildren = children;
+    tv.cChildren = child_count;
     SendMessageA(tree_, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
 }
 

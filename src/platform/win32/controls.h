@@ -12,7 +12,7 @@ namespace tagcfg::ui {
 class Win32Tree : public Tree {
 public:
     explicit Win32Tree(HWND tree) : tree_(tree) {}
-    TreeNode insert(TreeNode parent, const std::string &text, int image, int children,
+    TreeNode insert(TreeNode parent, const std::string &text, int image, int child_count,
                     intptr_t data = 0) override;
     void clear() override;
     std::string text(TreeNode node) override;
@@ -25,9 +25,9 @@ public:
     void ensure_visible(TreeNode node) override;
     void select(TreeNode node) override;
     TreeNode selection() override { return next(nullptr, TVGN_CARET); }
-    int children(TreeNode node) override;
+    int child_count(TreeNode node) override;
     bool expanded_once(TreeNode node) override;
-    void mark_expanded_once(TreeNode node, int children) override;
+    void mark_expanded_once(TreeNode node, int child_count) override;
     void enable(bool enabled) override { EnableWindow(tree_, enabled); }
     void use_shared_images() override;
 
@@ -35,7 +35,7 @@ private:
     TreeNode next(TreeNode node, UINT relation);
     // The item's fields named by the mask.
     TVITEMA read(TreeNode node, UINT mask);
-    HWND tree_;
+    HWND tree_;  // not owned: a control of the dialog window, which outlives this object
 };
 
 class Win32List : public ListView {
@@ -57,7 +57,7 @@ public:
     void use_shared_images() override;
 
 private:
-    HWND list_;
+    HWND list_;  // not owned: a control of the dialog window, which outlives this object
 };
 
 }  // namespace tagcfg::ui

@@ -23,7 +23,7 @@ public:
     HANDLE get() const { return handle_; }
 
 private:
-    HANDLE handle_;
+    HANDLE handle_;  // owned: closed by the destructor
 };
 
 }  // namespace

@@ -66,8 +66,8 @@ private:
         return *slot;
     }
 
-    HWND window_;
-    EventTarget &target_;
+    HWND window_;           // not owned: the window, which deletes this object at its WM_NCDESTROY
+    EventTarget &target_;   // not owned: the dialog object, which outlives its window
     std::map<int, std::unique_ptr<Win32Tree>> trees_;
     std::map<int, std::unique_ptr<Win32List>> lists_;
 };

@@ -3,7 +3,7 @@
 namespace tagcfg::ui {
 
 namespace {
-// Set at library load, before any dialog can run, and cleared at unload, after the last.
+// Not owned: set at library load, before any dialog can run, and cleared at unload, after the last.
 HINSTANCE g_instance = nullptr;
 HIMAGELIST g_shared_images = nullptr;
 }  // namespace

@@ -25,7 +25,7 @@ public:
     }
 
 private:
-    IEnumString *names_;
+    IEnumString *names_;  // owned: one reference
 };
 
 class ComBrowseSource : public BrowseSource {
@@ -56,7 +56,7 @@ public:
     }
 
 private:
-    opc::IOPCBrowseServerAddressSpace *browse_;
+    opc::IOPCBrowseServerAddressSpace *browse_;  // owned: one reference
 };
 
 }  // namespace

@@ -19,7 +19,7 @@ constexpr LONG kLongestValue = 1 << 20;
 
 RegistryKey classes_root() { return key_of(HKEY_CLASSES_ROOT); }
 
-RegistryKey connect_local_machine(const std::string &computer) {
+RegistryKey connect_remote_registry(const std::string &computer) {
     HKEY remote = nullptr;
     if (RegConnectRegistryA(computer.c_str(), HKEY_LOCAL_MACHINE, &remote) != ERROR_SUCCESS) return nullptr;
     return key_of(remote);

@@ -25,7 +25,7 @@ public:
     }
 
 private:
-    const ServerClass &class_;
+    const ServerClass &class_;  // not owned: a row of the constant class table
 };
 
 const ServerClass *class_of(REFCLSID clsid) {
