@@ -70,6 +70,8 @@ TEST_F(BrowseCallOrder, AddingABranchWalksItDepthFirst) {
         seen = sim::opc_calls().log;
         d.click(ui::kIdOk);
     });
+    // One step of the walk per line:
+    // clang-format off
     const Log expected = {
         "up", "down Boiler",  // positioning: the top first, then down the node's path
         "browse branch",
@@ -80,6 +82,7 @@ TEST_F(BrowseCallOrder, AddingABranchWalksItDepthFirst) {
         "next end",
         "browse leaf", "next Temp1", "item Temp1", "next Temp2", "item Temp2", "next end",
     };
+    // clang-format on
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(items, (std::vector<std::string>{"Boiler.Pumps.P1", "Boiler.Pumps.P2", "Boiler.Temp1", "Boiler.Temp2"}));
 }
@@ -94,6 +97,8 @@ TEST_F(BrowseCallOrder, OpeningTheTreeAlongAnItemIdFillsEachLevelOnItsPath) {
         if (tree.selection()) selected = tree.path(tree.selection());
         d.click(ui::kIdCancel);
     });
+    // One level of the tree per line:
+    // clang-format off
     const Log expected = {
         "organization",
         "up", "browse branch", "next Boiler", "next end", "browse leaf", "next Alarm", "next Odd", "next end",
@@ -102,6 +107,7 @@ TEST_F(BrowseCallOrder, OpeningTheTreeAlongAnItemIdFillsEachLevelOnItsPath) {
         "up", "up",  // from Boiler, then at the top
         "down Boiler", "down Pumps", "browse branch", "next end", "browse leaf", "next P1", "next P2", "next end",
     };
+    // clang-format on
     EXPECT_EQ(sim::opc_calls().log, expected);
     EXPECT_EQ(selected, "Sim.Order.1/Boiler/Pumps/P2");
 }

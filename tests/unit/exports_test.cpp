@@ -75,7 +75,10 @@ TEST(CopyOut, NeverSplitsADoubleByteCharacter) {
     EXPECT_EQ(copy_out(text, buffer, 5), 3);
     EXPECT_EQ(copy_out(text, buffer, 6), 5);
     // A trail byte that looks like a lead byte is still a trail byte.
+    // Two lead bytes, then a letter apart from the escape:
+    // clang-format off
     const char tricky[] = "\x81\x81" "b";
+    // clang-format on
     EXPECT_EQ(copy_out(tricky, buffer, 4), 3);
     EXPECT_EQ(copy_out(tricky, buffer, 3), 2);
     platform::sim::reset();

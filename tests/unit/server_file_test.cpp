@@ -172,6 +172,8 @@ TEST(ServerFileParse, RejectedLinesWithTheirLineNumbersAndOneReasonPerRule) {
 }
 
 TEST(ServerFileParse, ChannelNumbers) {
+    // Laid out as a table:
+    // clang-format off
     const std::pair<const char *, int32_t> cases[] = {
         {"12", 12},         {"014", 12},          {"0xC", 12},          {"0XC", 12},         {"12abc", 12},
         {"abc", 0},         {"", 0},              {"-5", -5},           {"4294967295", -1},  {"99999999999", -1},
@@ -179,6 +181,7 @@ TEST(ServerFileParse, ChannelNumbers) {
         {"2147483647", INT32_MAX}, {"2147483648", INT32_MIN}, {"-4294967295", 1}, {"08", 0}, {"0x", 0},
         {"0xG", 0},         {"-0", 0},            {"+-3", 0},           {"1 2", 1},
     };
+    // clang-format on
     for (const auto &[text, id] : cases) {
         SCOPED_TRACE(std::string("\"") + text + "\"");
         Parsed p = parse(kSignature + "\n%CHANID:" + text + "\nID:item\n");

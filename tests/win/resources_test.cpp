@@ -158,6 +158,8 @@ struct ExpectedDialog {
 // List views borrow the library's image list and must never destroy it.
 const uint32_t kListView = LVS_SHAREIMAGELISTS | LVS_REPORT | LVS_SINGLESEL, kType = BS_TYPEMASK;
 
+// One dialog per entry, its header on one line:
+// clang-format off
 const ExpectedDialog kDialogs[] = {
     {IDD_CHANNEL_SETUP, false, 329, 175, u"OPC channel setup", u"Настройка канала OPC",
      {
@@ -210,6 +212,7 @@ const ExpectedDialog kDialogs[] = {
          {IDCANCEL, u"button", u"Cancel", u"Отмена"},
      }},
 };
+// clang-format on
 
 // Translations change texts only: positions, sizes and styles are those of the US English template.
 TEST_F(ResourcesTest, EveryDialogHasItsTemplateTextsStylesAndOneLayoutInEveryLanguage) {
