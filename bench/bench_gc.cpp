@@ -44,12 +44,16 @@ void BM_CleanUpCycle(benchmark::State &state) {
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * count);
-    state.counters["per_channel"] = benchmark::Counter(
-        count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_channel"] =
+        benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-BENCHMARK(BM_CleanUpCycle)->ArgName("channels")->Arg(100000)->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_CleanUpCycle)
+    ->ArgName("channels")
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 }  // namespace tagcfg::bench

@@ -33,7 +33,8 @@ public:
 
         Environment env;
         env.servers.resize(kServers);
-        for (int s = 0; s < kServers; ++s) env.servers[static_cast<size_t>(s)] = RecordRef<ServerConfig>(make_server(s));
+        for (int s = 0; s < kServers; ++s)
+            env.servers[static_cast<size_t>(s)] = RecordRef<ServerConfig>(make_server(s));
         if (!save_set(env, directory_.c_str(), kBaseName, true)) std::abort();
 
         for (int s = 0; s < kServers; ++s) {

@@ -59,10 +59,20 @@ void BM_StoreReplaceItemId(benchmark::State &state) {
     state.SetItemsProcessed(state.iterations());
 }
 
-BENCHMARK(BM_StoreNewChannels)->ArgName("channels")->Arg(1000)->Arg(100000)->Arg(1000000)
-    ->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_StoreReplaceItemId)->ArgName("channels")->Arg(1000)->Arg(100000)->Arg(1000000)
-    ->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_StoreNewChannels)
+    ->ArgName("channels")
+    ->Arg(1000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_StoreReplaceItemId)
+    ->ArgName("channels")
+    ->Arg(1000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 }  // namespace tagcfg::bench

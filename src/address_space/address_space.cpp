@@ -72,7 +72,8 @@ bool parse_address_space(const std::string &text, AddressSpace &space, std::stri
         if (keyword == "namespace") {
             std::string kind;
             words >> kind;
-            if (kind != "flat" && kind != "hierarchical") return fail(error, number, "namespace is flat or hierarchical");
+            if (kind != "flat" && kind != "hierarchical")
+                return fail(error, number, "namespace is flat or hierarchical");
             space.flat = kind == "flat";
             continue;
         }

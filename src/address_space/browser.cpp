@@ -90,9 +90,7 @@ bool Browser::endless(int type) const {
     return space_.endless_leaves && (type == kLeaf || type == kFlat);
 }
 
-std::string Browser::generated_name(int type, size_t number) {
-    return generated_prefix(type) + std::to_string(number);
-}
+std::string Browser::generated_name(int type, size_t number) { return generated_prefix(type) + std::to_string(number); }
 
 int32_t Browser::item_id(const std::string &name, std::string &id) const {
     const AddressNode *node = child(name);

@@ -8,7 +8,9 @@ namespace {
 
 class WindowHost : public DialogHost {
 public:
-    int run(DialogObject &dialog, ui::DialogWindow &owner) override { return run_dialog(dialog, owner.native_handle()); }
+    int run(DialogObject &dialog, ui::DialogWindow &owner) override {
+        return run_dialog(dialog, owner.native_handle());
+    }
 };
 
 }  // namespace

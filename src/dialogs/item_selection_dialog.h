@@ -12,7 +12,6 @@
 
 namespace tagcfg {
 
-
 class ItemSelectionDialog : public DialogObject {
 public:
     // The server and the list are borrowed for the length of the dialog; OK fills the list.
@@ -56,7 +55,7 @@ private:
     // Not owned: the window's tree, known from initialisation on; gone with the window at its
     // WM_NCDESTROY, so used only from the window's events.
     ui::Tree *tree_ = nullptr;
-    std::unique_ptr<BrowseView> view_;        // made with the window's tree at initialisation
+    std::unique_ptr<BrowseView> view_;  // made with the window's tree at initialisation
     std::vector<Row> rows_;
     std::unordered_map<std::string, size_t> row_of_key_;  // so adding many items stays linear
 };

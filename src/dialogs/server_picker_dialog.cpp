@@ -11,7 +11,7 @@ namespace tagcfg {
 namespace {
 
 constexpr size_t kCaptionText = 80;
-constexpr size_t kNameText = 260;   // key names, registry texts and computer names
+constexpr size_t kNameText = 260;  // key names, registry texts and computer names
 constexpr size_t kClsidText = 80;
 constexpr intptr_t kNoNetworkNode = -1;  // the item data of a tree item that no network node backs
 
@@ -106,17 +106,13 @@ void ServerPickerDialog::expanding(ui::DialogWindow &window, const ui::Event &ev
     if (!item || tree.expanded_once(item)) return;
     int added;
     switch (tree.image(item)) {
-    case IMAGE_MY_COMPUTER:
-        added = registry_walk(window, item, nullptr);
-        break;
+    case IMAGE_MY_COMPUTER: added = registry_walk(window, item, nullptr); break;
     case IMAGE_COMPUTER: {
         std::string computer = tree.text(item).substr(0, kNameText - 1);
         added = registry_walk(window, item, &computer);
         break;
     }
-    default:
-        added = network_walk(window, item, tree.data(item));
-        break;
+    default: added = network_walk(window, item, tree.data(item)); break;
     }
     // A walk that found nothing takes the expand button away, and the item is not read again.
     tree.mark_expanded_once(item, added);
@@ -183,7 +179,8 @@ int ServerPickerDialog::network_walk(ui::DialogWindow &window, ui::TreeNode pare
             default: continue;  // shares, files, groups and the like are not offered
             }
             bool computer = image == IMAGE_COMPUTER;
-            tree.insert(parent, text, image, 1, computer ? kNoNetworkNode : static_cast<intptr_t>(network_nodes_.size()));
+            tree.insert(parent, text, image, 1,
+                        computer ? kNoNetworkNode : static_cast<intptr_t>(network_nodes_.size()));
             if (!computer) network_nodes_.push_back(RecordRef<NetworkNode>(new NetworkNode(entry)));
             ++added;
         }

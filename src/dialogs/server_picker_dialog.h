@@ -17,8 +17,8 @@ class ServerNode : public CountedRecord {
 public:
     std::string computer_name;  // as the user reached it; empty under "My Computer"
     std::string progid;
-    platform::Guid clsid;       // the null GUID when the registry gives none that converts
-    std::string description;    // empty when the ProgID key has no default value
+    platform::Guid clsid;     // the null GUID when the registry gives none that converts
+    std::string description;  // empty when the ProgID key has no default value
 };
 
 // A network container (network, domain or workgroup, entire network), kept so that it can be

@@ -34,8 +34,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
         tagcfg::platform::create_creation_lock();
         DisableThreadLibraryCalls(instance);
         // Pure red marks the transparent pixels; without the images the dialogs still work.
-        HIMAGELIST images = ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_SHARED_IMAGES), 16, 0, RGB(255, 0, 0),
-                                                 IMAGE_BITMAP, 0);
+        HIMAGELIST images =
+            ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_SHARED_IMAGES), 16, 0, RGB(255, 0, 0), IMAGE_BITMAP, 0);
         state.image_list = images;
         tagcfg::ui::set_module_resources(instance, images);
     } else if (reason == DLL_PROCESS_DETACH) {

@@ -60,8 +60,7 @@ int TAGCFG_CALL tagcfg_load(tagcfg_environment *env, const char *directory, cons
     return guarded(-1, [&] { return env && load_set(env->env, directory, base_name) ? 0 : -1; });
 }
 
-int TAGCFG_CALL tagcfg_save(tagcfg_environment *env, const char *directory, const char *base_name, int,
-                            int write_all) {
+int TAGCFG_CALL tagcfg_save(tagcfg_environment *env, const char *directory, const char *base_name, int, int write_all) {
     return guarded(-1, [&] { return env && save_set(env->env, directory, base_name, write_all != 0) ? 0 : -1; });
 }
 
@@ -169,7 +168,9 @@ void TAGCFG_CALL tagcfg_finish_gc(tagcfg_environment *env) {
         if (slot) sweep_unmarked(*slot);
 }
 
-int TAGCFG_CALL tagcfg_itemlist_size(tagcfg_itemlist *list) { return list ? static_cast<int>(list->item_ids.size()) : 0; }
+int TAGCFG_CALL tagcfg_itemlist_size(tagcfg_itemlist *list) {
+    return list ? static_cast<int>(list->item_ids.size()) : 0;
+}
 
 int TAGCFG_CALL tagcfg_itemlist_get_id(tagcfg_itemlist *list, int index, char *buffer, int size) {
     const std::string *text = list && index >= 0 && static_cast<size_t>(index) < list->item_ids.size()

@@ -1,6 +1,5 @@
 #include "model/channel_table.h"
 
-
 namespace tagcfg {
 
 namespace {

@@ -4,7 +4,9 @@ namespace tagcfg {
 
 uint32_t text_hash(std::string_view text) {
     const size_t length = text.size();
-    auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(text[i]))); };
+    auto byte = [&](size_t i) {
+        return static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(text[i])));
+    };
     uint32_t h = 0;
     if (length < 16) {
         for (size_t i = length; i-- > 0;) h = h * 37 + byte(i);
@@ -19,8 +21,7 @@ uint32_t text_hash(std::string_view text) {
 }
 
 uint32_t grown_bucket_count(uint32_t n) {
-    static const uint32_t kPrimes[] = {13,   31,   61,    127,   251,   509,   1021,
-                                       2039, 4093, 8191, 16381, 32749, 65521, 131071};
+    static const uint32_t kPrimes[] = {13, 31, 61, 127, 251, 509, 1021, 2039, 4093, 8191, 16381, 32749, 65521, 131071};
     const uint32_t target = n - n / 10;
     for (uint32_t prime : kPrimes)
         if (prime >= target) return prime;

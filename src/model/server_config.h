@@ -19,7 +19,7 @@ public:
     ServerConfig() = default;
 
     platform::ServerObject *server_object = nullptr;  // owned: one reference, given back by disconnect_server
-    std::string clsid;           // braced registry form, or empty
+    std::string clsid;                                // braced registry form, or empty
     std::string progid;
     std::string hostname;        // empty: this computer
     std::string channel_format;  // read from the file, never written back

@@ -78,8 +78,8 @@ void BrowseView::open(ServerConfig &config, bool connected) {
 
 ui::TreeNode BrowseView::insert_root_node(const ServerConfig &config) {
     const std::string &text = !config.description.empty() ? config.description
-                              : !config.progid.empty()     ? config.progid
-                                                           : config.clsid;
+                              : !config.progid.empty()    ? config.progid
+                                                          : config.clsid;
     root_node_ = tree_.insert(nullptr, text, kServerImage, 1);
     return root_node_;
 }

@@ -10,9 +10,9 @@ namespace {
 
 constexpr size_t kLongestHostName = 255;
 
-constexpr int32_t kDisconnected = static_cast<int32_t>(0x80010108);      // RPC_E_DISCONNECTED
-constexpr int32_t kServerDied = static_cast<int32_t>(0x80010007);        // RPC_E_SERVER_DIED
-constexpr int32_t kServerDiedDne = static_cast<int32_t>(0x80010012);     // RPC_E_SERVER_DIED_DNE
+constexpr int32_t kDisconnected = static_cast<int32_t>(0x80010108);       // RPC_E_DISCONNECTED
+constexpr int32_t kServerDied = static_cast<int32_t>(0x80010007);         // RPC_E_SERVER_DIED
+constexpr int32_t kServerDiedDne = static_cast<int32_t>(0x80010012);      // RPC_E_SERVER_DIED_DNE
 constexpr int32_t kServerUnavailable = static_cast<int32_t>(0x800706BA);  // RPC_S_SERVER_UNAVAILABLE
 
 }  // namespace

@@ -45,7 +45,8 @@ bool number_in_entry(const std::string &entry_name, const std::string &base_name
     if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
     // Read as a 32-bit unsigned number, as the home platform's scanner does; overflow saturates.
     uint64_t value = 0;
-    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p) value = std::min<uint64_t>(value * 10 + (*p - '0'), 0xFFFFFFFFu);
+    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p)
+        value = std::min<uint64_t>(value * 10 + (*p - '0'), 0xFFFFFFFFu);
     number = static_cast<int32_t>(negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value));
     return true;
 }

@@ -51,9 +51,9 @@ SetListing list_set(const std::string &directory, const std::string &base_name,
 
 // One file of the set as a load takes and reads it.
 struct SetFile {
-    std::string entry;  // the directory entry that named the number, as listed
-    int number = -1;    // from 0 to 255
-    std::string path;   // the number's canonical path: the file that was read, however the entry spells it
+    std::string entry;               // the directory entry that named the number, as listed
+    int number = -1;                 // from 0 to 255
+    std::string path;                // the number's canonical path: the file that was read, however the entry spells it
     RecordRef<ServerConfig> config;  // what was read; on a failure, what was read before the failing line
     bool read = false;
     ParseError error;  // the line and the reason, when the file was not read

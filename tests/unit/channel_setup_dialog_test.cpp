@@ -47,7 +47,8 @@ protected:
         std::vector<ui::TreeNode> level = tree.top_level();
         for (size_t i = 0; i < level.size(); ++i)
             if (tree.path(level[i]) == path) return level[i];
-            else for (ui::TreeNode c = tree.first_child(level[i]); c; c = tree.next_sibling(c)) level.push_back(c);
+            else
+                for (ui::TreeNode c = tree.first_child(level[i]); c; c = tree.next_sibling(c)) level.push_back(c);
         return nullptr;
     }
 

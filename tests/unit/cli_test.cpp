@@ -124,7 +124,8 @@ TEST_F(CliTest, ShowListsEveryServerSlotAndChannel) {
     const Strings lines = split(show.out, false);
     for (int n = 0; n <= servers_.back(); ++n) {
         const std::string label = "OPC" + std::to_string(n) + " ";
-        auto header = std::find_if(lines.begin(), lines.end(), [&](const std::string &l) { return l.rfind(label, 0) == 0; });
+        auto header =
+            std::find_if(lines.begin(), lines.end(), [&](const std::string &l) { return l.rfind(label, 0) == 0; });
         ASSERT_NE(header, lines.end()) << label << " missing in\n" << show.out;
         if (!fs::exists(file_of(n))) {
             EXPECT_TRUE(has(*header, "(empty slot)")) << *header;
@@ -162,7 +163,8 @@ TEST_F(CliTest, CheckNamesEveryRejectedFileAndLine) {
         // A rejected line is marked in the file; an entry without its canonical file is rejected at line 0.
         const fs::path canonical = kBrokenDir / server_file_name("broken", number);
         const Strings lines = split(fs::exists(canonical) ? contents(canonical) : "<-- rejected", false);
-        auto marked = std::find_if(lines.begin(), lines.end(), [](const std::string &l) { return has(l, "<-- rejected"); });
+        auto marked =
+            std::find_if(lines.begin(), lines.end(), [](const std::string &l) { return has(l, "<-- rejected"); });
         if (marked == lines.end()) {
             EXPECT_TRUE(has(check.out, canonical.string() + ": ok")) << check.out;
             continue;
@@ -205,8 +207,9 @@ TEST_F(CliTest, CheckExplainsOddEntriesAndKeptFiles) {
 
     fs::create_directory_symlink(dir_ / "loop", dir_ / "loop");
     check = tagcfg({"check", (dir_ / "loop").string(), "plant1"});
-    EXPECT_EQ(check.result(), std::make_tuple(1, (dir_ / "loop").string() + "/plant1_opc*.cnf: cannot be listed; the "
-                                                 "load fails, and a save after it deletes no file\n"));
+    EXPECT_EQ(check.result(),
+              std::make_tuple(1, (dir_ / "loop").string() + "/plant1_opc*.cnf: cannot be listed; the "
+                                                            "load fails, and a save after it deletes no file\n"));
 }
 
 TEST_F(CliTest, EditsAreSavedToTheChangedServerOnly) {
@@ -269,13 +272,21 @@ TEST_F(CliTest, GcKeepsOnlyTheListedChannels) {
 TEST_F(CliTest, RefusedCommandsTouchNothing) {
     const std::string d = dir_.string(), gap = std::to_string(servers_.back() + 1);
     const std::vector<std::pair<Strings, int>> refused = {
-        {{}, 2}, {{"frobnicate"}, 2}, {{"show", d}, 2}, {{"show", d, "plant1", "extra"}, 2},
-        {{"show", d, "plant1", "--write-all"}, 2}, {{"save", d, "plant1", "--all"}, 2},
-        {{"set-host", d, "plant1", "0x1", "H"}, 2}, {{"set-host", d, "plant1", " 1", "H"}, 2},
-        {{"set-host", d, "plant1", "", "H"}, 2}, {{"add-channel", d, "plant1", "0", "12abc", "Item"}, 2},
+        {{}, 2},
+        {{"frobnicate"}, 2},
+        {{"show", d}, 2},
+        {{"show", d, "plant1", "extra"}, 2},
+        {{"show", d, "plant1", "--write-all"}, 2},
+        {{"save", d, "plant1", "--all"}, 2},
+        {{"set-host", d, "plant1", "0x1", "H"}, 2},
+        {{"set-host", d, "plant1", " 1", "H"}, 2},
+        {{"set-host", d, "plant1", "", "H"}, 2},
+        {{"add-channel", d, "plant1", "0", "12abc", "Item"}, 2},
         {{"add-channel", d, "plant1", "0", "99999999999", "Item"}, 2},
-        {{"add-channel", d, "plant1", "0", "-3", "Item"}, 2}, {{"remove-channel", d, "plant1", "0", "-1"}, 2},
-        {{"set-host", d, "plant1", gap, "X"}, 1}, {{"add-channel", d, "plant1", gap, "1", "X"}, 1},
+        {{"add-channel", d, "plant1", "0", "-3", "Item"}, 2},
+        {{"remove-channel", d, "plant1", "0", "-1"}, 2},
+        {{"set-host", d, "plant1", gap, "X"}, 1},
+        {{"add-channel", d, "plant1", gap, "1", "X"}, 1},
     };
     const auto before = snapshot();
     for (const auto &[args, status] : refused) {

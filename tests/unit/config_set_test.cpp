@@ -20,7 +20,9 @@ using Names = std::set<std::string>;
 
 namespace {
 
-std::string server_file(const std::string &progid) { return "%%OPC_SERVER_CONFIG\r\n\r\nPROGID:" + progid + "\r\n\r\n"; }
+std::string server_file(const std::string &progid) {
+    return "%%OPC_SERVER_CONFIG\r\n\r\nPROGID:" + progid + "\r\n\r\n";
+}
 
 const std::string kGarbage = "not a server file\n";
 
@@ -80,10 +82,12 @@ TEST(ConfigSetNames, JoinPathAndEntryNumbers) {
         bool ignore_case;
         int number;
     } cases[] = {
-        {"b_opc3.cnf", "b", false, 3},     {"b_opc003x", "b", false, 3},          {"b_opc \t+9.cnf", "b", false, 9},
-        {"b_opc255.cnf", "b", false, 255}, {"b_opc256.cnf", "b", false, -1},      {"b_opc-1.cnf", "b", false, -1},
-        {"b_opc.cnf", "b", false, -1},     {"b_opc4294967297.cnf", "b", false, -1}, {"b_opcx1.cnf", "b", false, -1},
-        {"B_OPC4.CNF", "b", true, 4},      {"B_OPC4.CNF", "b", false, -1},        {"a_opc1.cnf", "%s", false, -1},
+        {"b_opc3.cnf", "b", false, 3},     {"b_opc003x", "b", false, 3},
+        {"b_opc \t+9.cnf", "b", false, 9}, {"b_opc255.cnf", "b", false, 255},
+        {"b_opc256.cnf", "b", false, -1},  {"b_opc-1.cnf", "b", false, -1},
+        {"b_opc.cnf", "b", false, -1},     {"b_opc4294967297.cnf", "b", false, -1},
+        {"b_opcx1.cnf", "b", false, -1},   {"B_OPC4.CNF", "b", true, 4},
+        {"B_OPC4.CNF", "b", false, -1},    {"a_opc1.cnf", "%s", false, -1},
         {"%s_opc1.cnf", "%s", false, 1},   {"ab_opc1.cnf", "a?", false, -1},
     };
     for (const auto &c : cases) EXPECT_EQ(number_of_entry(c.entry, c.base, c.ignore_case), c.number) << c.entry;
@@ -97,13 +101,14 @@ TEST(ConfigSetWalk, TakesTheFirstEntryOfEachNumberAndReadsItsCanonicalFile) {
     SetListing listing = list_set(dir.path(), "base");
     EXPECT_EQ(listing.pattern, dir.file("base_opc*.cnf"));
     EXPECT_EQ(listing.result, platform::Listing::listed);
-    listing.entries = {{"BASE_OPC02.CNF", false},  {"base_opc2.cnf", false},   {"base_opc3.cnf", true},
-                       {"base_opc3.cnf", false},   {"base_opc256.cnf", false}, {"base_opc9.cnf", false},
-                       {"other_opc1.cnf", false},  {"base_opc9.cnf", false}};
+    listing.entries = {{"BASE_OPC02.CNF", false}, {"base_opc2.cnf", false},   {"base_opc3.cnf", true},
+                       {"base_opc3.cnf", false},  {"base_opc256.cnf", false}, {"base_opc9.cnf", false},
+                       {"other_opc1.cnf", false}, {"base_opc9.cnf", false}};
     std::vector<std::string> seen;
     read_set(listing, [&](SetFile &file) {
         seen.push_back(file.entry + " " + std::to_string(file.number) + " " + file.path.substr(dir.file("").size()) +
-                       " " + (file.read ? file.config->progid : std::to_string(file.error.line) + " " + file.error.reason));
+                       " " +
+                       (file.read ? file.config->progid : std::to_string(file.error.line) + " " + file.error.reason));
     });
     EXPECT_EQ(seen, (std::vector<std::string>{
                         "BASE_OPC02.CNF 2 base_opc2.cnf Two",
@@ -114,8 +119,9 @@ TEST(ConfigSetWalk, TakesTheFirstEntryOfEachNumberAndReadsItsCanonicalFile) {
 }
 
 TEST(ConfigSetLoad, TakesTheSetsNumbers0To255AndSaveOfAnEmptyTableDeletesOnlyThose) {
-    const Names others = {"other_opc1.cnf", "base_opc1.txt", "xbase_opc2.cnf", "base_opc256.cnf", "base_opc-1.cnf",
-                          "base_opc.cnf",   "base_opcx.cnf", "base_opc4294967296.cnf", "base_opc5.cnf"};
+    const Names others = {"other_opc1.cnf",  "base_opc1.txt",          "xbase_opc2.cnf",
+                          "base_opc256.cnf", "base_opc-1.cnf",         "base_opc.cnf",
+                          "base_opcx.cnf",   "base_opc4294967296.cnf", "base_opc5.cnf"};
     ProjectDir dir({{"base_opc3.cnf", server_file("Three")}, {"base_opc7.cnf", server_file("Seven")}});
     for (const auto &name : others) dir.put(name, kGarbage);
     std::filesystem::remove(dir.file("base_opc5.cnf"));
@@ -139,8 +145,11 @@ TEST(ConfigSetLoad, TakesTheSetsNumbers0To255AndSaveOfAnEmptyTableDeletesOnlyTho
 }
 
 TEST(ConfigSetLoad, EntriesSpellingANumberOtherwiseReadTheCanonicalFile) {
-    ProjectDir dir({{"base_opc02.cnf", kGarbage}, {"base_opc2x.cnf", kGarbage}, {"BASE_OPC2.CNF", kGarbage},
-                    {"base_opc 2.cnf", kGarbage}, {"base_opc2.cnf", server_file("Two")}});
+    ProjectDir dir({{"base_opc02.cnf", kGarbage},
+                    {"base_opc2x.cnf", kGarbage},
+                    {"BASE_OPC2.CNF", kGarbage},
+                    {"base_opc 2.cnf", kGarbage},
+                    {"base_opc2.cnf", server_file("Two")}});
     Environment env;
     ASSERT_TRUE(load_set(env, dir.path(), "base"));
     ASSERT_EQ(env.servers.size(), 3u);
@@ -159,7 +168,8 @@ TEST(ConfigSetLoad, EntriesSpellingANumberOtherwiseReadTheCanonicalFile) {
 }
 
 TEST(ConfigSetLoad, NullTextsKeepTheStoredOnesAndEmptyOnesMeanTheCurrentDirectory) {
-    ProjectDir other, dir({{"_opc0.cnf", server_file("Bare")}, {"base_opc1.cnf", server_file("One")},
+    ProjectDir other, dir({{"_opc0.cnf", server_file("Bare")},
+                           {"base_opc1.cnf", server_file("One")},
                            {"next_opc2.cnf", server_file("Two")}});
     Environment env;
     const auto previous = std::filesystem::current_path();
@@ -185,7 +195,8 @@ TEST(ConfigSetLoad, NullTextsKeepTheStoredOnesAndEmptyOnesMeanTheCurrentDirector
 
 TEST(ConfigSetSave, WritesWhatChangedOrAllAndGoesOnAfterAFailedWrite) {
     const std::string lf_only = "%%OPC_SERVER_CONFIG\n;kept as written\nPROGID:A\n";
-    ProjectDir dir({{"base_opc0.cnf", lf_only}, {"base_opc2.cnf", server_file("B")}, {"base_opc5.cnf", server_file("Five")}});
+    ProjectDir dir(
+        {{"base_opc0.cnf", lf_only}, {"base_opc2.cnf", server_file("B")}, {"base_opc5.cnf", server_file("Five")}});
     ASSERT_EQ(::mkdir(dir.file("base_opc1.cnf.tmp").c_str(), 0755), 0);  // slot 1 cannot be written
     Environment env;
     ASSERT_TRUE(load_set(env, dir.path(), "base"));
@@ -208,15 +219,18 @@ TEST(ConfigSetSave, WritesWhatChangedOrAllAndGoesOnAfterAFailedWrite) {
 
 // Stale files go by their canonical name, with its letter case, unless they failed to read.
 TEST(ConfigSetSave, RemovesStaleFilesButNeverOneThatFailedToRead) {
-    ProjectDir dir({{"base_opc0.cnf", server_file("Zero")}, {"base_opc1.cnf", kGarbage},
-                    {"base_opc9.cnf", server_file("Nine")}, {"base_opc09.cnf", server_file("Alias")}});
+    ProjectDir dir({{"base_opc0.cnf", server_file("Zero")},
+                    {"base_opc1.cnf", kGarbage},
+                    {"base_opc9.cnf", server_file("Nine")},
+                    {"base_opc09.cnf", server_file("Alias")}});
     Environment env;
     EXPECT_FALSE(load_set(env, dir.path(), "base"));
     remove_server(env, 9);
     dir.put("BASE_OPC5.CNF", server_file("Five"));  // appears after the load
     dir.put("Base_opc6.cnf", server_file("Six"));
     EXPECT_TRUE(save_set(env, nullptr, nullptr, true));
-    EXPECT_EQ(dir.names(), (Names{"base_opc0.cnf", "base_opc1.cnf", "base_opc09.cnf", "BASE_OPC5.CNF", "Base_opc6.cnf"}));
+    EXPECT_EQ(dir.names(),
+              (Names{"base_opc0.cnf", "base_opc1.cnf", "base_opc09.cnf", "BASE_OPC5.CNF", "Base_opc6.cnf"}));
     EXPECT_EQ(dir.get("base_opc1.cnf"), kGarbage);
 
     // The next load protects only what it failed to read.
@@ -246,8 +260,8 @@ TEST(ConfigSetSave, OnlyTheFilesThatFailedAreProtected) {
 // A file that failed to read keeps its slot, empty, so nothing is appended onto it; a server put
 // there by hand is saved only after the file's bytes are kept aside.
 TEST(ConfigSetSave, AFileThatFailedIsKeptAsideBeforeAServerIsWrittenOverIt) {
-    ProjectDir dir({{"base_opc1.cnf", server_file("One")}, {"base_opc4.cnf", kGarbage},
-                    {"base_opc4.cnf.bad", "an older copy"}});
+    ProjectDir dir(
+        {{"base_opc1.cnf", server_file("One")}, {"base_opc4.cnf", kGarbage}, {"base_opc4.cnf.bad", "an older copy"}});
     Environment env;
     EXPECT_FALSE(load_set(env, dir.path(), "base"));
     EXPECT_EQ(env.servers.size(), 5u);
@@ -304,7 +318,8 @@ TEST(ConfigSetSave, NameLimits) {
 TEST(ConfigSetSave, BaseNamesAreLiteral) {
     for (const std::string base : {"50%_x%d", "a*b", "a?b"}) {
         SCOPED_TRACE(base);
-        ProjectDir dir({{base + "_opc1.cnf", server_file("Mine")}, {"aXb_opc2.cnf", kGarbage}, {"50%_x7_opc2.cnf", kGarbage}});
+        ProjectDir dir(
+            {{base + "_opc1.cnf", server_file("Mine")}, {"aXb_opc2.cnf", kGarbage}, {"50%_x7_opc2.cnf", kGarbage}});
         Environment env;
         ASSERT_TRUE(load_set(env, dir.path(), base.c_str()));
         EXPECT_EQ(env.servers.size(), 2u);
@@ -349,7 +364,8 @@ TEST(ConfigSetFaults, AFailedListingFailsTheLoadAndStopsDeletionsUntilTheNextLis
         files.listed_before_failing = read;
         EXPECT_FALSE(load_set(env, dir.path(), "base", files)) << read;
         // What was listed before the failure is loaded.
-        auto loaded = std::count_if(env.servers.begin(), env.servers.end(), [](const auto &slot) { return bool(slot); });
+        auto loaded =
+            std::count_if(env.servers.begin(), env.servers.end(), [](const auto &slot) { return bool(slot); });
         EXPECT_EQ(loaded, read);
     }
     files.listed_before_failing = -1;
@@ -379,7 +395,8 @@ TEST(ConfigSetFaults, ADirectoryThatCannotBeOpenedIsNotAnEmptyProject) {
 // A save whose stale files stay would bring their servers back at the next load: it fails, after
 // writing everything it had to.
 TEST(ConfigSetFaults, AStaleFileThatStaysFailsTheSave) {
-    ProjectDir dir({{"base_opc0.cnf", server_file("Zero")}, {"base_opc1.cnf", server_file("One")},
+    ProjectDir dir({{"base_opc0.cnf", server_file("Zero")},
+                    {"base_opc1.cnf", server_file("One")},
                     {"base_opc2.cnf", server_file("Two")}});
     FailingFiles files;
     Environment env;

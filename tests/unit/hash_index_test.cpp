@@ -27,8 +27,8 @@ TEST(TextHash, LongTextsSampleEveryStepFromTheEnd) {
 }
 
 TEST(GrowthTable, RunsThroughThePrimesThenSetsTheLowBit) {
-    const uint32_t expected[] = {31, 61, 127, 251, 509, 1021, 2039, 4093, 8191, 16381, 32749, 65521, 131071, 262143,
-                                 524287};
+    const uint32_t expected[] = {31,   61,    127,   251,   509,    1021,   2039,  4093,
+                                 8191, 16381, 32749, 65521, 131071, 262143, 524287};
     uint32_t count = kInitialBucketCount;
     for (uint32_t next : expected) {
         count = grown_bucket_count(2 * count);

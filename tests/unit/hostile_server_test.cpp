@@ -92,7 +92,8 @@ TEST(DeadObjectResult, OnlyTheAnswersOfAServerThatHasGoneCount) {
         {0x00000001, false},  // S_FALSE
         {0x00000000, false},
     };
-    for (const auto &c : cases) EXPECT_EQ(is_dead_object_result(static_cast<int32_t>(c.result)), c.dead) << std::hex << c.result;
+    for (const auto &c : cases)
+        EXPECT_EQ(is_dead_object_result(static_cast<int32_t>(c.result)), c.dead) << std::hex << c.result;
 }
 
 // The position never goes more than 64 levels below the top; leaves there are still taken.

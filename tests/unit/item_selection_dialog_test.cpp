@@ -163,7 +163,9 @@ TEST_F(ItemSelectionTest, PicksAddLeavesAndWholeBranchesOnceWithoutRegardToCase)
          kPlant,
          {{"Boiler/Temp2", 0}, {"Boiler", 3}, {"Boiler", 3}, {"Refused", -1}},
          {"Boiler.Temp2", "Boiler.Pumps.P1", "Boiler.Pumps.P2", "Boiler.Temp1"}},
-        {"root", kPlant, {{"", 6}},
+        {"root",
+         kPlant,
+         {{"", 6}},
          {"Boiler.Pumps.P1", "Boiler.Pumps.P2", "Boiler.Temp1", "Boiler.Temp2", "Alarm", "Plant.PUMP", kLongId}},
         {"flat root", kFlat, {{"", 2}}, {"A", "A.B", "Pump:Speed"}},
     };

@@ -33,8 +33,8 @@ struct Head {
 
 RecordRef<ServerConfig> server(const Head &head, const Rows &channels) {
     auto c = test::make_server();
-    std::tie(c->progid, c->clsid, c->hostname, c->description) = std::tie(head.progid, head.clsid, head.hostname,
-                                                                          head.description);
+    std::tie(c->progid, c->clsid, c->hostname, c->description) =
+        std::tie(head.progid, head.clsid, head.hostname, head.description);
     for (const auto &[id, name, item, path] : channels) test::add_parsed(*c, id, name, item, path);
     return c;
 }
@@ -80,10 +80,9 @@ struct TempDir {
 TEST(ServerFileFormat, WritesTheExampleFileByteForByte) {
     auto c = server({"Sample.Server.1", "", "PLANT2", "Boiler house server"},
                     {{12, "", "Boiler.Temp1", ""}, {-1, "PumpState", "Pumps.P1.Run", "Line1"}});
-    EXPECT_EQ(format_server_config(*c),
-              crlf({kSignature, "", "PROGID:Sample.Server.1", "HOSTNAME:PLANT2", "DESCRIPTION:Boiler house server", "",
-                    "%CHANID:12", "ID:Boiler.Temp1", "", "%CHANNEL:PumpState", "ID:Pumps.P1.Run", "ACCPATH:Line1",
-                    ""}));
+    EXPECT_EQ(format_server_config(*c), crlf({kSignature, "", "PROGID:Sample.Server.1", "HOSTNAME:PLANT2",
+                                              "DESCRIPTION:Boiler house server", "", "%CHANID:12", "ID:Boiler.Temp1",
+                                              "", "%CHANNEL:PumpState", "ID:Pumps.P1.Run", "ACCPATH:Line1", ""}));
 }
 
 TEST(ServerFileFormat, FieldOrderChannelShapesAndTextsCutAtTheirFirstLineBreak) {
@@ -92,7 +91,7 @@ TEST(ServerFileFormat, FieldOrderChannelShapesAndTextsCutAtTheirFirstLineBreak) 
     EXPECT_EQ(format_server_config(*c), kSignature + "\r\n\r\n\r\n");
 
     c = server({"Prog\rCLSID:{evil}", "{C}", "H", "\nstarts broken"},
-               {{7, "NameOfSeven", "", ""},        // header only, without its name
+               {{7, "NameOfSeven", "", ""},          // header only, without its name
                 {-1, "", "Lost.Item", "Lost.Path"},  // neither number nor name: nothing at all
                 {-4, "Named\r\n%CHANID:9", "Item\nID:other", "Acc\r"},
                 {0, "", "Zero", ""}});
@@ -102,8 +101,9 @@ TEST(ServerFileFormat, FieldOrderChannelShapesAndTextsCutAtTheirFirstLineBreak) 
 }
 
 TEST(ServerFileFormat, RoundTripKeepsEveryTextTheFormatHolds) {
-    auto c = server({" Lead.Blank", "{11111111-2222-3333-4444-555555555555}", "\xC4\xE5\xEC", "Desc; with % and : in"},
-                    {{3, "", "A.B", "P"}, {-1, "%CHANID:1", "Odd;Name", ""}, {3, "", "Dup", ""}, {INT32_MAX, "", "M", ""}});
+    auto c =
+        server({" Lead.Blank", "{11111111-2222-3333-4444-555555555555}", "\xC4\xE5\xEC", "Desc; with % and : in"},
+               {{3, "", "A.B", "P"}, {-1, "%CHANID:1", "Odd;Name", ""}, {3, "", "Dup", ""}, {INT32_MAX, "", "M", ""}});
     Parsed back = parse(format_server_config(*c));
     ASSERT_TRUE(back.ok) << back.error.reason;
     EXPECT_EQ(std::tie(back.config->progid, back.config->clsid, back.config->hostname, back.config->description),
@@ -112,8 +112,8 @@ TEST(ServerFileFormat, RoundTripKeepsEveryTextTheFormatHolds) {
 }
 
 TEST(ServerFileParse, SignatureLine) {
-    for (const char *good : {"%%OPC_SERVER_CONFIG", "%%OPC_SERVER_CONFIG\n", "%%OPC_SERVER_CONFIG \t\r",
-                             "%%OPC_SERVER_CONFIG\r\n\r\n"}) {
+    for (const char *good :
+         {"%%OPC_SERVER_CONFIG", "%%OPC_SERVER_CONFIG\n", "%%OPC_SERVER_CONFIG \t\r", "%%OPC_SERVER_CONFIG\r\n\r\n"}) {
         Parsed p = parse(good);
         EXPECT_TRUE(p.ok && rows(*p.config).empty() && p.config->progid.empty()) << good;
     }
@@ -129,30 +129,32 @@ TEST(ServerFileParse, SignatureLine) {
 TEST(ServerFileParse, AcceptedLines) {
     // Trailing 0x09..0x0D and blanks go, bytes from 0x80 stay, a CR alone does not end a line, the
     // last repeat wins, comments and blank lines stand anywhere after the signature.
-    Parsed p = parse(kSignature + "\n;head\n\n  \nPROGID: Spaced.Prog \t\v\f \r\r\nCLSID:x\xA0\nHOSTNAME:First\n"
-                                  "HOSTNAME:a\rDESCRIPTION:b\nCHANNEL_FORMAT:%d\nDESCRIPTION:Kept\nDESCRIPTION:\n"
-                                  ";%CHANID:99\n%CHANNEL:Pump\n;ID:hidden\n\t\nID:old\nID:new\nACCPATH:a\nACCPATH:\n"
-                                  "%CHANNEL:\n%CHANID:5\r\nID:I\n;\nACCPATH:A\n%CHANNEL:Tail\n;last");
+    Parsed p = parse(kSignature +
+                     "\n;head\n\n  \nPROGID: Spaced.Prog \t\v\f \r\r\nCLSID:x\xA0\nHOSTNAME:First\n"
+                     "HOSTNAME:a\rDESCRIPTION:b\nCHANNEL_FORMAT:%d\nDESCRIPTION:Kept\nDESCRIPTION:\n"
+                     ";%CHANID:99\n%CHANNEL:Pump\n;ID:hidden\n\t\nID:old\nID:new\nACCPATH:a\nACCPATH:\n"
+                     "%CHANNEL:\n%CHANID:5\r\nID:I\n;\nACCPATH:A\n%CHANNEL:Tail\n;last");
     ASSERT_TRUE(p.ok) << p.error.reason;
     EXPECT_EQ(p.config->progid, " Spaced.Prog");
     EXPECT_EQ(p.config->clsid, "x\xA0");
     EXPECT_EQ(p.config->hostname, "a\rDESCRIPTION:b");
     EXPECT_EQ(p.config->channel_format, "%d");
     EXPECT_EQ(p.config->description, "");
-    EXPECT_EQ(rows(*p.config), (Rows{{-1, "Pump", "new", ""}, {-1, "", "", ""}, {5, "", "I", "A"}, {-1, "Tail", "", ""}}));
+    EXPECT_EQ(rows(*p.config),
+              (Rows{{-1, "Pump", "new", ""}, {-1, "", "", ""}, {5, "", "I", "A"}, {-1, "Tail", "", ""}}));
 }
 
 TEST(ServerFileParse, RejectedLinesWithTheirLineNumbersAndOneReasonPerRule) {
     const std::pair<std::string, size_t> cases[] = {
-        {"\nPROGID:P\n progid:x\n", 3},                  // blank before a keyword
-        {"\nPROGID:P\n ;c\n", 3},                        // a blank makes ";" an ordinary line
+        {"\nPROGID:P\n progid:x\n", 3},  // blank before a keyword
+        {"\nPROGID:P\n ;c\n", 3},        // a blank makes ";" an ordinary line
         {"\n%CHANID:1\n\tID:x\n", 3},
         {"\nprogid:x\n", 2},
         {"\nPROGID\n", 2},
-        {"\n\n;c\nPROGIDX:x\n", 4},                      // blank and comment lines counted
-        {"\nID:early\n%CHANID:1\n", 2},                  // item before any block
+        {"\n\n;c\nPROGIDX:x\n", 4},      // blank and comment lines counted
+        {"\nID:early\n%CHANID:1\n", 2},  // item before any block
         {"\nACCPATH:early\n", 2},
-        {"\n%CHANID:1\nID:x\nDESCRIPTION:late\n", 4},    // head keyword after a block
+        {"\n%CHANID:1\nID:x\nDESCRIPTION:late\n", 4},  // head keyword after a block
         {"\n%CHANID:1\nitem:x\n", 3},
         {"\n%CHANNELS:x\n", 2},
         {"\n%CHANID:1\n%FOO:x\n", 3},
@@ -195,8 +197,9 @@ TEST(ServerFileIo, ReadResetsRebuildsIndexesAndKeepsPartialContentOnFailure) {
     auto c = server({"", "{stale}", "", ""}, {{77, "", "stale", ""}});
     rebuild_indexes(*c);
     c->modified = true;
-    ASSERT_TRUE(read_server_file(*c, dir.put("s.cnf", kSignature + "\r\n%CHANID:5\r\nID:first\r\n%CHANNEL:N\r\n"
-                                                      "ID:named\r\n%CHANID:-5\r\nID:hidden\r\n%CHANID:5\r\nID:second\r\n")));
+    ASSERT_TRUE(read_server_file(
+        *c, dir.put("s.cnf", kSignature + "\r\n%CHANID:5\r\nID:first\r\n%CHANNEL:N\r\n"
+                                          "ID:named\r\n%CHANID:-5\r\nID:hidden\r\n%CHANID:5\r\nID:second\r\n")));
     EXPECT_FALSE(c->modified);
     EXPECT_EQ(c->clsid, "");
     EXPECT_EQ(c->channels.size(), 4u);
@@ -207,8 +210,10 @@ TEST(ServerFileIo, ReadResetsRebuildsIndexesAndKeepsPartialContentOnFailure) {
     EXPECT_EQ(lookup_channel(*c, -1, "N")->item_id, "named");
 
     ParseError error;
-    EXPECT_FALSE(read_server_file(*c, dir.put("bad.cnf", kSignature + "\nPROGID:P\n%CHANID:1\nID:one\n%CHANNEL:Two\n"
-                                                          "ID:two\nHOSTNAME:late\n%CHANID:3\nID:three\n"), &error));
+    EXPECT_FALSE(read_server_file(*c,
+                                  dir.put("bad.cnf", kSignature + "\nPROGID:P\n%CHANID:1\nID:one\n%CHANNEL:Two\n"
+                                                                  "ID:two\nHOSTNAME:late\n%CHANID:3\nID:three\n"),
+                                  &error));
     EXPECT_EQ(error.line, 7u);
     EXPECT_EQ(std::tie(c->progid, c->hostname), std::make_tuple("P", ""));
     EXPECT_EQ(rows(*c), (Rows{{1, "", "one", ""}}));
@@ -249,7 +254,9 @@ TEST(ServerFileIo, WriteChangesOnlyTheBytes) {
     ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
     const struct {
         const char *link, *points_to;
-    } links[] = {{"relative.cnf", "real/target.cnf"}, {"absolute.cnf", nullptr}, {"chain.cnf", "relative.cnf"},
+    } links[] = {{"relative.cnf", "real/target.cnf"},
+                 {"absolute.cnf", nullptr},
+                 {"chain.cnf", "relative.cnf"},
                  {"dangling.cnf", "real/new.cnf"}};
     for (const auto &l : links) {
         SCOPED_TRACE(l.link);

@@ -222,10 +222,8 @@ TEST_F(ServerListTest, ChangeAsksOnlyOverAConfiguredSlotAndReplacesItsRecord) {
         bool replaced;
     };
     const Case cases[] = {
-        {1, kLocalAlpha, ui::kIdNo, false, true},
-        {0, kLocalAlpha, ui::kIdNo, true, false},
-        {0, kLocalAlpha, ui::kIdYes, true, true},
-        {0, {}, ui::kIdYes, false, false},
+        {1, kLocalAlpha, ui::kIdNo, false, true}, {0, kLocalAlpha, ui::kIdNo, true, false},
+        {0, kLocalAlpha, ui::kIdYes, true, true}, {0, {}, ui::kIdYes, false, false},
         {1, {}, ui::kIdYes, false, false},
     };
     for (const Case &c : cases) {
@@ -238,8 +236,8 @@ TEST_F(ServerListTest, ChangeAsksOnlyOverAConfiguredSlotAndReplacesItsRecord) {
             d.click(IDC_CHANGE_SERVER);
             EXPECT_EQ(d.messages().size(), c.asked ? 1u : 0u);
             for (const auto &shown : d.messages()) EXPECT_EQ(shown.style, kAskChange);
-            Texts expected = before ? Texts{"OPC0", "Sim.X.1", "", "Sim.X.1 text", "0"}
-                                    : Texts{"OPC1", kNotConfigured, "", "", "9"};
+            Texts expected =
+                before ? Texts{"OPC0", "Sim.X.1", "", "Sim.X.1 text", "0"} : Texts{"OPC1", kNotConfigured, "", "", "9"};
             if (c.replaced) expected = {"OPC" + std::to_string(c.row), "Sim.A.1", "", "Alpha", "0"};
             EXPECT_EQ(row(d, c.row), expected);
             EXPECT_EQ(list(d).selected(), c.row);

@@ -44,8 +44,9 @@ struct Outcome {
 class ChannelSetup : public OpcProject {
 protected:
     void SetUp() override {
-        load({{kHierarchical, "PROGID:OpcSim.Hierarchical.1\r\nHOSTNAME:" + host_ +
-                                  "\r\nDESCRIPTION:Boiler house\r\n\r\n%CHANID:17\r\nID:Tanks.T2.Level\r\nACCPATH:Line1\r\n"},
+        load({{kHierarchical,
+               "PROGID:OpcSim.Hierarchical.1\r\nHOSTNAME:" + host_ +
+                   "\r\nDESCRIPTION:Boiler house\r\n\r\n%CHANID:17\r\nID:Tanks.T2.Level\r\nACCPATH:Line1\r\n"},
               {kUnregistered, "PROGID:OpcSim.NotRegistered.1\r\n\r\n"},
               {kFlat, "PROGID:OpcSim.Flat.1\r\nDESCRIPTION:A\r\n\r\n"}});
         ASSERT_TRUE(select_channel_);
@@ -84,8 +85,8 @@ TEST_F(ChannelSetup, OpensAlongTheChannelsItemIdAndDoubleClickingALeafTakesTheSe
         EXPECT_EQ(control_text(dialog, IDC_ACCESS_PATH), "Line1");
         HWND tree = tree_of(dialog);
         EXPECT_TRUE(IsWindowEnabled(tree));
-        EXPECT_EQ(tree_lines(tree), Lines({"Boiler house", "  A", "  AB", "  Refused", "  Tanks", "    T1", "    Locked",
-                                           "    T2", "      Level", "  Alarm"}));
+        EXPECT_EQ(tree_lines(tree), Lines({"Boiler house", "  A", "  AB", "  Refused", "  Tanks", "    T1",
+                                           "    Locked", "    T2", "      Level", "  Alarm"}));
         EXPECT_EQ(selected_tree_path(tree), "Boiler house/Tanks/T2/Level");
         save_screenshot(dialog, "channel_setup.png");
 
@@ -145,7 +146,8 @@ TEST_F(ChannelSetup, OkStoresWhatWasTypedAndHandsBackAsMuchAsTheBufferTakes) {
 TEST_F(ChannelSetup, CancelEscapeAndTheCloseBoxStoreNothing) {
     const std::pair<const char *, std::function<void(HWND)>> ways[] = {
         {"Cancel", [](HWND dialog) { EXPECT_TRUE(click(dialog, IDCANCEL)); }},
-        {"Escape", [](HWND dialog) {  // the dialog manager turns Escape in an edit into IDCANCEL
+        {"Escape",
+         [](HWND dialog) {  // the dialog manager turns Escape in an edit into IDCANCEL
              PostMessageA(GetDlgItem(dialog, IDC_ITEM_ID), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
              PostMessageA(GetDlgItem(dialog, IDC_ITEM_ID), WM_KEYUP, VK_ESCAPE, 0xC0010001);
          }},
@@ -198,7 +200,8 @@ TEST_F(ChannelSetup, AServerThatCannotBeCreatedIsReportedOnceAndTypingStillWorks
 }
 
 TEST_F(ChannelSetup, NoServerAtTheNumberMeansNoDialog) {
-    DialogScript script(kCaption, [](HWND dialog) { click(dialog, IDCANCEL); }, 2000);
+    DialogScript script(
+        kCaption, [](HWND dialog) { click(dialog, IDCANCEL); }, 2000);
     for (int server : {static_cast<int>(kEmptySlot), -1, 256}) {
         Outcome outcome = select(server, 17, "Level2");
         EXPECT_EQ(outcome.result, -1) << server;
@@ -227,7 +230,8 @@ TEST_F(ChannelSetup, TheHostProgramBindsAChannelOrPrintsPickedItems) {
         ASSERT_TRUE(program.started());
         HWND dialog = program.wait_for_dialog(kCaption, IDC_BROWSE_TREE);
         ASSERT_NE(dialog, nullptr) << "the program showed no channel setup dialog";
-        if (confirm) SendMessageA(GetDlgItem(dialog, IDC_ITEM_ID), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("From.Host"));
+        if (confirm)
+            SendMessageA(GetDlgItem(dialog, IDC_ITEM_ID), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("From.Host"));
         press(dialog, confirm ? IDOK : IDCANCEL);
         std::string printed, after;
         DWORD status = program.finish(printed);

@@ -47,7 +47,8 @@ protected:
     }
     std::vector<std::string> names(bool lowered = false) const {
         std::vector<std::string> names = file_names(folder.path());
-        if (lowered) for (std::string &name : names) CharLowerA(&name[0]);
+        if (lowered)
+            for (std::string &name : names) CharLowerA(&name[0]);
         std::sort(names.begin(), names.end());
         return names;
     }

@@ -259,7 +259,9 @@ bool capture_window(HWND window, Screenshot &shot) {
     return ok;
 }
 
-bool save_png(const Screenshot &shot, const std::string &path) { return write_png(path, shot.width, shot.height, shot.rgb); }
+bool save_png(const Screenshot &shot, const std::string &path) {
+    return write_png(path, shot.width, shot.height, shot.rgb);
+}
 
 std::string screenshot_path(const char *name) {
     std::string directory = executable_directory() + "\\..\\screenshots";

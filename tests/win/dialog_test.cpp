@@ -42,8 +42,8 @@ HTREEITEM add_tree_item(HWND tree, HTREEITEM parent, const char *text, int image
 void fill(HWND dialog, const DialogCase &c) {
     if (HWND tree = c.tree ? GetDlgItem(dialog, c.tree) : nullptr) {
         TreeView_SetImageList(tree, g_images, TVSIL_NORMAL);
-        HTREEITEM boiler = add_tree_item(tree, add_tree_item(tree, TVI_ROOT, "Server", IMAGE_OPC_SERVER), "Boiler",
-                                         IMAGE_BRANCH);
+        HTREEITEM boiler =
+            add_tree_item(tree, add_tree_item(tree, TVI_ROOT, "Server", IMAGE_OPC_SERVER), "Boiler", IMAGE_BRANCH);
         add_tree_item(tree, boiler, "Temp1", IMAGE_LEAF);
         add_tree_item(tree, boiler, "Temp2", IMAGE_LEAF);
         add_tree_item(tree, TVI_ROOT, "Pumps", IMAGE_BRANCH);
@@ -68,7 +68,8 @@ void fill(HWND dialog, const DialogCase &c) {
 
 INT_PTR CALLBACK test_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_INITDIALOG) fill(dialog, *reinterpret_cast<const DialogCase *>(lparam));
-    if (message == WM_COMMAND && (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL)) EndDialog(dialog, LOWORD(wparam));
+    if (message == WM_COMMAND && (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL))
+        EndDialog(dialog, LOWORD(wparam));
     return message == WM_INITDIALOG || message == WM_COMMAND;
 }
 
@@ -113,8 +114,8 @@ TEST_P(DialogTemplate, OpensTakesTextShowsRowsAndEndsWithCancel) {
         EXPECT_TRUE(save_png(shot, folder + "\\dialog_" + std::to_string(c.id) + ".png"));
         EXPECT_TRUE(click(dialog, IDCANCEL));
     });
-    const INT_PTR result = DialogBoxParamA(library.get(), MAKEINTRESOURCEA(c.id), nullptr, test_dialog_proc,
-                                           reinterpret_cast<LPARAM>(&c));
+    const INT_PTR result =
+        DialogBoxParamA(library.get(), MAKEINTRESOURCEA(c.id), nullptr, test_dialog_proc, reinterpret_cast<LPARAM>(&c));
     EXPECT_TRUE(script.ran()) << "no dialog captioned \"" << c.caption << "\" came up";
     EXPECT_FALSE(script.timed_out());
     EXPECT_EQ(result, IDCANCEL);

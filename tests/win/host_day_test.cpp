@@ -80,14 +80,20 @@ TEST_F(HostDay, LoadAddBindBuildCleanUpSaveAndTheFilesOnDisk) {
     // A new server from this computer's OPC servers; Add appends it after the last slot, 3.
     const opcsim::ServerClass &picked = *opcsim::server_class("OpcSim.Hierarchical.1");
     bool picker_ran = false;
-    DialogScript list("OPC server selection", [&](HWND dialog) {
-        picker_ran = act_on_dialog("Select OPC server", [&](HWND picker) {
-            HWND tree = GetDlgItem(picker, IDC_PICKER_TREE);
-            TreeView_SelectItem(tree, open_path(tree, picked.description));
-            EXPECT_TRUE(click(picker, IDOK));
-        }, [&] { EXPECT_TRUE(click(dialog, IDC_ADD_SERVER)); });
-        EXPECT_TRUE(click(dialog, IDOK));  // the new row is the selected one
-    }, 60000);
+    DialogScript list(
+        "OPC server selection",
+        [&](HWND dialog) {
+            picker_ran = act_on_dialog(
+                "Select OPC server",
+                [&](HWND picker) {
+                    HWND tree = GetDlgItem(picker, IDC_PICKER_TREE);
+                    TreeView_SelectItem(tree, open_path(tree, picked.description));
+                    EXPECT_TRUE(click(picker, IDOK));
+                },
+                [&] { EXPECT_TRUE(click(dialog, IDC_ADD_SERVER)); });
+            EXPECT_TRUE(click(dialog, IDOK));  // the new row is the selected one
+        },
+        60000);
     const int server = tagcfg_select_server_(env_, 0, nullptr);
     EXPECT_TRUE(picker_ran);
     EXPECT_FALSE(list.timed_out());
@@ -95,21 +101,27 @@ TEST_F(HostDay, LoadAddBindBuildCleanUpSaveAndTheFilesOnDisk) {
 
     // Channel 7 bound by browsing: the server names this leaf's item ID itself.
     const std::string bound = "Custom/D.Id";
-    DialogScript setup("OPC channel setup", [&](HWND dialog) {
-        double_click_tree(dialog, IDC_BROWSE_TREE, open_path(GetDlgItem(dialog, IDC_BROWSE_TREE), "A/B/D"));
-        EXPECT_TRUE(click(dialog, IDOK));
-    }, 30000);
+    DialogScript setup(
+        "OPC channel setup",
+        [&](HWND dialog) {
+            double_click_tree(dialog, IDC_BROWSE_TREE, open_path(GetDlgItem(dialog, IDC_BROWSE_TREE), "A/B/D"));
+            EXPECT_TRUE(click(dialog, IDOK));
+        },
+        30000);
     char text[256] = "";
     EXPECT_EQ(tagcfg_select_channel_(env_, server, 7, "FeedValve", text, sizeof text, nullptr), int(bound.size()));
     EXPECT_EQ(text, bound);
 
     // Automatic building: every item below a branch, made channels 300 on.
-    DialogScript items("Select OPC items for autobuilding", [&](HWND dialog) {
-        HWND tree = GetDlgItem(dialog, IDC_BROWSE_TREE);
-        TreeView_SelectItem(tree, open_path(tree, "Tanks"));
-        EXPECT_TRUE(click(dialog, IDC_ADD_ITEMS));
-        EXPECT_TRUE(click(dialog, IDOK));
-    }, 30000);
+    DialogScript items(
+        "Select OPC items for autobuilding",
+        [&](HWND dialog) {
+            HWND tree = GetDlgItem(dialog, IDC_BROWSE_TREE);
+            TreeView_SelectItem(tree, open_path(tree, "Tanks"));
+            EXPECT_TRUE(click(dialog, IDC_ADD_ITEMS));
+            EXPECT_TRUE(click(dialog, IDOK));
+        },
+        30000);
     tagcfg_itemlist *picked_items = tagcfg_select_items_(env_, server, nullptr);
     ASSERT_NE(picked_items, nullptr);
     Lines built;
@@ -130,9 +142,10 @@ TEST_F(HostDay, LoadAddBindBuildCleanUpSaveAndTheFilesOnDisk) {
         int server, id;
         const char *name;
     };
-    const InUse in_use[] = {{0, 12, nullptr},     {0, 20, nullptr},  {0, -1, "BurnerFlame"}, {1, 100, nullptr},
-                            {1, 101, nullptr},    {1, -1, "ChlorineDose"}, {3, 200, nullptr}, {3, 201, "Tank2Level"},
-                            {server, 7, nullptr}, {server, 300, nullptr}};
+    const InUse in_use[] = {{0, 12, nullptr},      {0, 20, nullptr},       {0, -1, "BurnerFlame"},
+                            {1, 100, nullptr},     {1, 101, nullptr},      {1, -1, "ChlorineDose"},
+                            {3, 200, nullptr},     {3, 201, "Tank2Level"}, {server, 7, nullptr},
+                            {server, 300, nullptr}};
     api_.tagcfg_start_gc(env_);
     for (const InUse &use : in_use)
         EXPECT_NE(api_.tagcfg_mark_channel(env_, use.server, use.id, use.name), 0) << use.server << " " << use.id;
@@ -149,13 +162,13 @@ TEST_F(HostDay, LoadAddBindBuildCleanUpSaveAndTheFilesOnDisk) {
     std::string expected0 = original[0];
     ASSERT_NE(expected0.find(channel13), std::string::npos);
     expected0.erase(expected0.find(channel13), channel13.size());
-    const std::string expected3 = crlf_lines({"%%OPC_SERVER_CONFIG", "", "PROGID:Meridian.Historian.2",
-                                              "DESCRIPTION:Tank farm levels", "", "%CHANID:200", "ID:Tanks.T1.Level",
-                                              "", "%CHANID:201", "ID:Tanks.T2.Level", "ACCPATH:Farm", ""});
-    const std::string expected4 = crlf_lines(
-        {"%%OPC_SERVER_CONFIG", "", std::string("PROGID:") + picked.progid, std::string("CLSID:") + picked.clsid,
-         std::string("DESCRIPTION:") + picked.description, "", "%CHANID:7", "ID:" + bound, "", "%CHANID:300",
-         "ID:" + built[0], ""});
+    const std::string expected3 =
+        crlf_lines({"%%OPC_SERVER_CONFIG", "", "PROGID:Meridian.Historian.2", "DESCRIPTION:Tank farm levels", "",
+                    "%CHANID:200", "ID:Tanks.T1.Level", "", "%CHANID:201", "ID:Tanks.T2.Level", "ACCPATH:Farm", ""});
+    const std::string expected4 =
+        crlf_lines({"%%OPC_SERVER_CONFIG", "", std::string("PROGID:") + picked.progid,
+                    std::string("CLSID:") + picked.clsid, std::string("DESCRIPTION:") + picked.description, "",
+                    "%CHANID:7", "ID:" + bound, "", "%CHANID:300", "ID:" + built[0], ""});
     Lines names = file_names(dir_.path());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, Lines({"plant1_opc0.cnf", "plant1_opc1.cnf", "plant1_opc3.cnf", "plant1_opc4.cnf"}));

@@ -61,8 +61,8 @@ void report(const char *what, double seconds) {
 class HostileServers : public OpcProject {
 protected:
     void SetUp() override {
-        load({{kCyclic, "PROGID:OpcSim.Cyclic.1\r\nDESCRIPTION:Cyclic\r\n\r\n%CHANID:1\r\nID:" + loops(100, "Value") +
-                            "\r\n"},
+        load({{kCyclic,
+               "PROGID:OpcSim.Cyclic.1\r\nDESCRIPTION:Cyclic\r\n\r\n%CHANID:1\r\nID:" + loops(100, "Value") + "\r\n"},
               {kEndless, "PROGID:OpcSim.Endless.1\r\nDESCRIPTION:Endless\r\n\r\n"},
               {kMortal, "PROGID:OpcSim.Hierarchical.1\r\nDESCRIPTION:Mortal\r\n\r\n"},
               {kLarge, "PROGID:OpcSim.Large.1\r\n\r\n"}});
@@ -190,18 +190,21 @@ TEST_F(HostileServers, AnEndlessEnumerationIsReadAMillionNamesFar) {
 TEST_F(HostileServers, DISABLED_AnEndlessServerOpensTheDialogAndEscapeStopsAddingItsRoot) {
     double opening = 0;
     Stopwatch since_call;
-    DialogScript script(kItemsCaption, [&](HWND dialog) {
-        opening = since_call.seconds();
-        HWND tree = tree_of(dialog);
-        EXPECT_EQ(TreeView_GetCount(tree), 1u + 1u + 1000000u);  // the root, Tanks, the leaves
-        TreeView_SelectItem(tree, TreeView_GetRoot(tree));
-        PostMessageA(tree, WM_KEYDOWN, VK_ESCAPE, 0);
-        Stopwatch adding;
-        EXPECT_TRUE(click(dialog, IDC_ADD_ITEMS));
-        report("\">>\" stopped by Escape on the endless root", adding.seconds());
-        EXPECT_EQ(rows(dialog), 4095);  // 4,096 names: Tanks, Level, Value1 to Value4094
-        EXPECT_TRUE(click(dialog, IDOK));
-    }, 600000);
+    DialogScript script(
+        kItemsCaption,
+        [&](HWND dialog) {
+            opening = since_call.seconds();
+            HWND tree = tree_of(dialog);
+            EXPECT_EQ(TreeView_GetCount(tree), 1u + 1u + 1000000u);  // the root, Tanks, the leaves
+            TreeView_SelectItem(tree, TreeView_GetRoot(tree));
+            PostMessageA(tree, WM_KEYDOWN, VK_ESCAPE, 0);
+            Stopwatch adding;
+            EXPECT_TRUE(click(dialog, IDC_ADD_ITEMS));
+            report("\">>\" stopped by Escape on the endless root", adding.seconds());
+            EXPECT_EQ(rows(dialog), 4095);  // 4,096 names: Tanks, Level, Value1 to Value4094
+            EXPECT_TRUE(click(dialog, IDOK));
+        },
+        600000);
     std::optional<Lines> items = select_items(kEndless);
     report("the item selection dialog opened over a million leaves", opening);
     report("... and closed", since_call.seconds() - opening);

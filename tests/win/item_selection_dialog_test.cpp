@@ -89,9 +89,10 @@ protected:
 
 // The key the dialog's duplicate test hashes must agree with the system's own comparison.
 TEST(FoldCase, EqualKeysExactlyForTextsTheSystemComparesEqual) {
-    const Lines texts = {"",   "a",    "A",    "Tanks.T1.Level", "TANKS.t1.LEVEL", "Tanks.T1.Leve1", "\xe9",
-                         "\xc9", "\xc6", "AE", "ae", "ss", "\xdf", "co-op", "coop", "a b", "ab", "[", "{",
-                         "Pump:1", "pump:1"};
+    const Lines texts = {
+        "",   "a",      "A",     "Tanks.T1.Level", "TANKS.t1.LEVEL", "Tanks.T1.Leve1", "\xe9", "\xc9", "\xc6",
+        "AE", "ae",     "ss",    "\xdf",           "co-op",          "coop",           "a b",  "ab",   "[",
+        "{",  "Pump:1", "pump:1"};
     for (const std::string &a : texts)
         for (const std::string &b : texts)
             EXPECT_EQ(lstrcmpiA(a.c_str(), b.c_str()) == 0,
@@ -102,7 +103,8 @@ TEST(FoldCase, EqualKeysExactlyForTextsTheSystemComparesEqual) {
 TEST_F(ItemSelection, BranchesLeavesMovesAndRemovalsAsAUserWorksThem) {
     DialogScript script(kCaption, [&](HWND dialog) {
         EXPECT_TRUE(IsWindowEnabled(tree_of(dialog)));
-        EXPECT_EQ(tree_lines(tree_of(dialog)), Lines({"Boiler house", "  A", "  AB", "  Refused", "  Tanks", "  Alarm"}));
+        EXPECT_EQ(tree_lines(tree_of(dialog)),
+                  Lines({"Boiler house", "  A", "  AB", "  Refused", "  Tanks", "  Alarm"}));
         EXPECT_EQ(rows(dialog), Lines{});
         EXPECT_EQ(buttons(dialog), Buttons({false, false, false}));
 
@@ -151,16 +153,19 @@ TEST_F(ItemSelection, BranchesLeavesMovesAndRemovalsAsAUserWorksThem) {
 // view; it asserts only that every item arrives, never how fast.
 TEST_F(ItemSelection, AddingAHundredThousandItemsIsReported) {
     double seconds = 0;
-    DialogScript script(kCaption, [&](HWND dialog) {
-        LARGE_INTEGER start, stop, frequency;
-        QueryPerformanceFrequency(&frequency);
-        QueryPerformanceCounter(&start);
-        add(dialog, "");
-        QueryPerformanceCounter(&stop);
-        seconds = static_cast<double>(stop.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-        EXPECT_EQ(ListView_GetItemCount(list_of(dialog)), 100000);
-        EXPECT_TRUE(click(dialog, IDCANCEL));
-    }, 120000);
+    DialogScript script(
+        kCaption,
+        [&](HWND dialog) {
+            LARGE_INTEGER start, stop, frequency;
+            QueryPerformanceFrequency(&frequency);
+            QueryPerformanceCounter(&start);
+            add(dialog, "");
+            QueryPerformanceCounter(&stop);
+            seconds = static_cast<double>(stop.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+            EXPECT_EQ(ListView_GetItemCount(list_of(dialog)), 100000);
+            EXPECT_TRUE(click(dialog, IDCANCEL));
+        },
+        120000);
     EXPECT_FALSE(select(kLarge).has_value());
     EXPECT_TRUE(script.ran());
     std::printf("[ report   ] 100000 items added with the real list view in %.2f s\n", seconds);
@@ -176,7 +181,8 @@ TEST_F(ItemSelection, OkWithNoRowsIsAnEmptyList) {
 }
 
 TEST_F(ItemSelection, NoServerAtTheNumberMeansNoDialog) {
-    DialogScript script(kCaption, [](HWND dialog) { click(dialog, IDOK); }, 2000);
+    DialogScript script(
+        kCaption, [](HWND dialog) { click(dialog, IDOK); }, 2000);
     for (int server : {static_cast<int>(kEmptySlot), -1, 256}) EXPECT_FALSE(select(server).has_value()) << server;
     EXPECT_EQ(select_items_(nullptr, kHierarchical, nullptr), nullptr);
     EXPECT_FALSE(script.ran());

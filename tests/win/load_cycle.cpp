@@ -58,8 +58,10 @@ Usage usage_now() { return {committed_private_bytes(), handles_in_use()}; }
     if (!module) return ::testing::AssertionFailure() << "LoadLibraryA failed with " << GetLastError();
     auto init = reinterpret_cast<decltype(&tagcfg_init_environment)>(
         reinterpret_cast<void *>(GetProcAddress(module, "tagcfg_init_environment")));
-    auto load = reinterpret_cast<decltype(&tagcfg_load)>(reinterpret_cast<void *>(GetProcAddress(module, "tagcfg_load")));
-    auto save = reinterpret_cast<decltype(&tagcfg_save)>(reinterpret_cast<void *>(GetProcAddress(module, "tagcfg_save")));
+    auto load =
+        reinterpret_cast<decltype(&tagcfg_load)>(reinterpret_cast<void *>(GetProcAddress(module, "tagcfg_load")));
+    auto save =
+        reinterpret_cast<decltype(&tagcfg_save)>(reinterpret_cast<void *>(GetProcAddress(module, "tagcfg_save")));
     auto release = reinterpret_cast<decltype(&tagcfg_free_environment)>(
         reinterpret_cast<void *>(GetProcAddress(module, "tagcfg_free_environment")));
     ::testing::AssertionResult result = ::testing::AssertionSuccess();

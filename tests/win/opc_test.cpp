@@ -80,7 +80,8 @@ TEST_F(OpcAccess, RegistrationDescribesEveryClassAsServerBrowsersReadIt) {
         EXPECT_EQ(registry_text(progid), c.description ? c.description : "(absent)") << progid;
         EXPECT_EQ(registry_text(progid + "\\OPC") != "(no key)", c.opc) << progid;
         EXPECT_EQ(registry_text(clsid_key + "\\ProgID"), progid);
-        EXPECT_EQ(lstrcmpiA(registry_text(clsid_key + "\\InprocServer32").c_str(), library_path("opcsim.dll").c_str()), 0)
+        EXPECT_EQ(lstrcmpiA(registry_text(clsid_key + "\\InprocServer32").c_str(), library_path("opcsim.dll").c_str()),
+                  0)
             << progid;
         EXPECT_EQ(registry_text(clsid_key + "\\InprocServer32", "ThreadingModel"), "Both") << progid;
     }

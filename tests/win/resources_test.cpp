@@ -128,7 +128,8 @@ bool parse_dialog(const std::vector<uint8_t> &data, Dialog &dialog) {
         if (dialog.extended) in.at += 8;  // help ID, extended style
         control.style = in.dword();
         if (!dialog.extended) in.at += 4;  // extended style
-        for (int16_t *field : {&control.x, &control.y, &control.cx, &control.cy}) *field = static_cast<int16_t>(in.word());
+        for (int16_t *field : {&control.x, &control.y, &control.cx, &control.cy})
+            *field = static_cast<int16_t>(in.word());
         control.id = dialog.extended ? static_cast<int32_t>(in.dword()) : static_cast<int16_t>(in.word());
         control.window_class = in.name_or_ordinal();
         std::transform(control.window_class.begin(), control.window_class.end(), control.window_class.begin(),
@@ -143,7 +144,7 @@ bool parse_dialog(const std::vector<uint8_t> &data, Dialog &dialog) {
 struct ExpectedControl {
     int32_t id;
     const char16_t *window_class, *english;
-    const char16_t *russian;            // nullptr: same as English
+    const char16_t *russian;             // nullptr: same as English
     uint32_t style_mask = 0, style = 0;  // the behaviour-bearing bits the dialog code relies on
 };
 
@@ -226,7 +227,8 @@ TEST_F(ResourcesTest, EveryDialogHasItsTemplateTextsStylesAndOneLayoutInEveryLan
             const bool russian = language == kRussian;
             Dialog dialog{};
             ASSERT_TRUE(parse_dialog(bytes(RT_DIALOG, expected.id, language), dialog)) << "missing or truncated";
-            EXPECT_EQ(std::tie(dialog.extended, dialog.cx, dialog.cy), std::tie(expected.extended, expected.cx, expected.cy));
+            EXPECT_EQ(std::tie(dialog.extended, dialog.cx, dialog.cy),
+                      std::tie(expected.extended, expected.cx, expected.cy));
             EXPECT_EQ(dialog.caption, russian ? expected.russian_caption : expected.english_caption);
             EXPECT_EQ(dialog.font, u"MS Sans Serif");
             EXPECT_EQ(dialog.font_size, 8);

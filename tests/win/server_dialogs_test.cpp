@@ -77,23 +77,29 @@ int children_flag(HWND tree, HTREEITEM item) {
 // Presses Yes or No in the confirmation that pressing `button` of the list asks; true when it asked.
 // The confirmation's default button is checked against the one the action should default to.
 bool confirm(HWND list, int button, int answer, int default_answer) {
-    return act_on_dialog(kWarning, [&](HWND box) {
-        EXPECT_NE(control_text(box, kMessageBoxText).find("Do you want to continue ?"), std::string::npos);
-        EXPECT_EQ(GetWindowLongA(GetDlgItem(box, default_answer), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
-        EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
-        EXPECT_TRUE(answer_message_box(kWarning, answer));
-    }, [&] { EXPECT_TRUE(click(list, button)); });
+    return act_on_dialog(
+        kWarning,
+        [&](HWND box) {
+            EXPECT_NE(control_text(box, kMessageBoxText).find("Do you want to continue ?"), std::string::npos);
+            EXPECT_EQ(GetWindowLongA(GetDlgItem(box, default_answer), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+            EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
+            EXPECT_TRUE(answer_message_box(kWarning, answer));
+        },
+        [&] { EXPECT_TRUE(click(list, button)); });
 }
 
 // Add or Change, picking the server shown under "My Computer" by that text; answer: the reply to
 // the confirmation, which is to be asked exactly when it is given.
 void pick(HWND list, int button, const std::string &text, int answer = 0) {
     bool asked = false;
-    bool picked = act_on_dialog(kPicker, [&](HWND picker) {
-        HWND tree = GetDlgItem(picker, IDC_PICKER_TREE);
-        TreeView_SelectItem(tree, open_path(tree, text));
-        EXPECT_TRUE(click(picker, IDOK)) << text;
-    }, [&] { asked = confirm(list, button, answer ? answer : IDNO, IDYES); });
+    bool picked = act_on_dialog(
+        kPicker,
+        [&](HWND picker) {
+            HWND tree = GetDlgItem(picker, IDC_PICKER_TREE);
+            TreeView_SelectItem(tree, open_path(tree, text));
+            EXPECT_TRUE(click(picker, IDOK)) << text;
+        },
+        [&] { asked = confirm(list, button, answer ? answer : IDNO, IDYES); });
     EXPECT_TRUE(picked);
     EXPECT_EQ(asked, answer != 0);
 }
@@ -121,35 +127,41 @@ TEST_F(ServerDialogs, ThePickerOffersThisComputersOpcServersAndNoNetwork) {
         if (server.opc) expected.push_back(server.description ? server.description : server.progid);
     std::sort(expected.begin(), expected.end());
     bool picker_ran = false;
-    DialogScript list(kList, [&](HWND dialog) {
-        const Lines before = rows(dialog);
-        picker_ran = act_on_dialog(kPicker, [&](HWND picker) {
-            HWND tree = GetDlgItem(picker, IDC_PICKER_TREE);
-            EXPECT_EQ(tree_lines(tree), Lines({"My Computer", "Network Neighbourhood"}));
-            EXPECT_FALSE(enabled(picker, IDOK));
-            HTREEITEM mine = TreeView_GetRoot(tree), network = TreeView_GetNextSibling(tree, mine);
-            TreeView_Expand(tree, mine, TVE_EXPAND);
-            Lines found = children(tree, mine);
-            std::sort(found.begin(), found.end());
-            EXPECT_EQ(found, expected);  // only keys with an "OPC" subkey: OpcSim.NotOpc.1 is not offered
-            TreeView_Expand(tree, mine, TVE_COLLAPSE);
-            TreeView_Expand(tree, mine, TVE_EXPAND);  // read once: nothing comes twice
-            EXPECT_EQ(children(tree, mine).size(), expected.size());
-            // No network here: the root loses its button. A message would have blocked this call
-            // until the script's deadline, which would end every dialog.
-            TreeView_Expand(tree, network, TVE_EXPAND);
-            EXPECT_EQ(children(tree, network), Lines{});
-            EXPECT_EQ(children_flag(tree, network), 0);
-            TreeView_SelectItem(tree, network);
-            EXPECT_FALSE(enabled(picker, IDOK));
-            TreeView_SelectItem(tree, open_path(tree, "OpcSim.NoDescription.1"));
-            EXPECT_TRUE(enabled(picker, IDOK));
-            save_screenshot(picker, "server_picker.png");
-            EXPECT_TRUE(click(picker, IDCANCEL));
-        }, [&] { EXPECT_TRUE(click(dialog, IDC_ADD_SERVER)); });
-        EXPECT_EQ(rows(dialog), before);  // a cancelled Add changes nothing
-        EXPECT_TRUE(click(dialog, IDCANCEL));
-    }, 60000);
+    DialogScript list(
+        kList,
+        [&](HWND dialog) {
+            const Lines before = rows(dialog);
+            picker_ran = act_on_dialog(
+                kPicker,
+                [&](HWND picker) {
+                    HWND tree = GetDlgItem(picker, IDC_PICKER_TREE);
+                    EXPECT_EQ(tree_lines(tree), Lines({"My Computer", "Network Neighbourhood"}));
+                    EXPECT_FALSE(enabled(picker, IDOK));
+                    HTREEITEM mine = TreeView_GetRoot(tree), network = TreeView_GetNextSibling(tree, mine);
+                    TreeView_Expand(tree, mine, TVE_EXPAND);
+                    Lines found = children(tree, mine);
+                    std::sort(found.begin(), found.end());
+                    EXPECT_EQ(found, expected);  // only keys with an "OPC" subkey: OpcSim.NotOpc.1 is not offered
+                    TreeView_Expand(tree, mine, TVE_COLLAPSE);
+                    TreeView_Expand(tree, mine, TVE_EXPAND);  // read once: nothing comes twice
+                    EXPECT_EQ(children(tree, mine).size(), expected.size());
+                    // No network here: the root loses its button. A message would have blocked this call
+                    // until the script's deadline, which would end every dialog.
+                    TreeView_Expand(tree, network, TVE_EXPAND);
+                    EXPECT_EQ(children(tree, network), Lines{});
+                    EXPECT_EQ(children_flag(tree, network), 0);
+                    TreeView_SelectItem(tree, network);
+                    EXPECT_FALSE(enabled(picker, IDOK));
+                    TreeView_SelectItem(tree, open_path(tree, "OpcSim.NoDescription.1"));
+                    EXPECT_TRUE(enabled(picker, IDOK));
+                    save_screenshot(picker, "server_picker.png");
+                    EXPECT_TRUE(click(picker, IDCANCEL));
+                },
+                [&] { EXPECT_TRUE(click(dialog, IDC_ADD_SERVER)); });
+            EXPECT_EQ(rows(dialog), before);  // a cancelled Add changes nothing
+            EXPECT_TRUE(click(dialog, IDCANCEL));
+        },
+        60000);
     EXPECT_EQ(select_server_(env_, 0, nullptr), -1);
     EXPECT_TRUE(list.ran());
     EXPECT_FALSE(list.timed_out());
@@ -160,41 +172,47 @@ TEST_F(ServerDialogs, AddChangeRemoveSelectAndExitThenTheNewServersAreSaved) {
     const std::string mixing = "OPC0|OpcSim.Flat.1||Mixing";
     const std::string added = std::string("OPC1|") + hierarchical.progid + "||" + hierarchical.description;
     const std::string changed = std::string("OPC1|") + flat.progid + "||" + flat.description;
-    DialogScript first(kList, [&](HWND dialog) {
-        EXPECT_EQ(rows(dialog), Lines{mixing});
-        EXPECT_EQ(selected_row(dialog), 0);
-        pick(dialog, IDC_ADD_SERVER, hierarchical.description);
-        EXPECT_EQ(rows(dialog), Lines({mixing, added}));
-        EXPECT_EQ(selected_row(dialog), 1);
-        pick(dialog, IDC_CHANGE_SERVER, flat.description, IDNO);
-        EXPECT_EQ(rows(dialog), Lines({mixing, added}));
-        pick(dialog, IDC_CHANGE_SERVER, flat.description, IDYES);
-        EXPECT_EQ(rows(dialog), Lines({mixing, changed}));
-        save_screenshot(dialog, "server_list.png");
+    DialogScript first(
+        kList,
+        [&](HWND dialog) {
+            EXPECT_EQ(rows(dialog), Lines{mixing});
+            EXPECT_EQ(selected_row(dialog), 0);
+            pick(dialog, IDC_ADD_SERVER, hierarchical.description);
+            EXPECT_EQ(rows(dialog), Lines({mixing, added}));
+            EXPECT_EQ(selected_row(dialog), 1);
+            pick(dialog, IDC_CHANGE_SERVER, flat.description, IDNO);
+            EXPECT_EQ(rows(dialog), Lines({mixing, added}));
+            pick(dialog, IDC_CHANGE_SERVER, flat.description, IDYES);
+            EXPECT_EQ(rows(dialog), Lines({mixing, changed}));
+            save_screenshot(dialog, "server_list.png");
 
-        select_row(dialog, 0);
-        EXPECT_TRUE(confirm(dialog, IDC_REMOVE_SERVER, IDNO, IDNO));
-        EXPECT_EQ(rows(dialog), Lines({mixing, changed}));
-        EXPECT_TRUE(confirm(dialog, IDC_REMOVE_SERVER, IDYES, IDNO));
-        EXPECT_EQ(rows(dialog), Lines({"OPC0|<not configured>||", changed}));
-        EXPECT_EQ(row_image(dialog, 0), IMAGE_EMPTY_SERVER_SLOT);
-        EXPECT_EQ(buttons(dialog), Buttons({true, false, true, true}));
-        EXPECT_TRUE(click(dialog, IDOK));  // an empty slot cannot be selected: the dialog stays
-        EXPECT_EQ(find_thread_dialog(kList), dialog);
-        select_row(dialog, 1);
-        EXPECT_TRUE(click(dialog, IDOK));
-    }, 60000);
+            select_row(dialog, 0);
+            EXPECT_TRUE(confirm(dialog, IDC_REMOVE_SERVER, IDNO, IDNO));
+            EXPECT_EQ(rows(dialog), Lines({mixing, changed}));
+            EXPECT_TRUE(confirm(dialog, IDC_REMOVE_SERVER, IDYES, IDNO));
+            EXPECT_EQ(rows(dialog), Lines({"OPC0|<not configured>||", changed}));
+            EXPECT_EQ(row_image(dialog, 0), IMAGE_EMPTY_SERVER_SLOT);
+            EXPECT_EQ(buttons(dialog), Buttons({true, false, true, true}));
+            EXPECT_TRUE(click(dialog, IDOK));  // an empty slot cannot be selected: the dialog stays
+            EXPECT_EQ(find_thread_dialog(kList), dialog);
+            select_row(dialog, 1);
+            EXPECT_TRUE(click(dialog, IDOK));
+        },
+        60000);
     EXPECT_EQ(select_server_(env_, 0, nullptr), 1);
     EXPECT_TRUE(first.ran());
     EXPECT_FALSE(first.timed_out());
 
-    DialogScript second(kList, [&](HWND dialog) {
-        EXPECT_EQ(selected_row(dialog), -1);  // one past the last slot preselects nothing
-        EXPECT_EQ(buttons(dialog), Buttons({true, false, false, false}));
-        pick(dialog, IDC_ADD_SERVER, hierarchical.description);
-        EXPECT_EQ(selected_row(dialog), 2);
-        EXPECT_TRUE(click(dialog, IDCANCEL));
-    }, 60000);
+    DialogScript second(
+        kList,
+        [&](HWND dialog) {
+            EXPECT_EQ(selected_row(dialog), -1);  // one past the last slot preselects nothing
+            EXPECT_EQ(buttons(dialog), Buttons({true, false, false, false}));
+            pick(dialog, IDC_ADD_SERVER, hierarchical.description);
+            EXPECT_EQ(selected_row(dialog), 2);
+            EXPECT_TRUE(click(dialog, IDCANCEL));
+        },
+        60000);
     EXPECT_EQ(select_server_(env_, 2, nullptr), -1);
     EXPECT_TRUE(second.ran());
     EXPECT_FALSE(second.timed_out());
@@ -223,14 +241,17 @@ TEST_F(ServerDialogs, TheSlotOfAFileThatFailedIsKeptAndItsBytesAreKeptAsideAndAd
     const std::string unreadable = "%%OPC_SERVER_CONFIG\r\nBOGUS:1\r\n";
     ASSERT_TRUE(write_bytes(file(2), unreadable));
     ASSERT_EQ(api_.tagcfg_load(env_, nullptr, nullptr), -1);
-    DialogScript list(kList, [&](HWND dialog) {
-        EXPECT_EQ(rows(dialog).size(), 3u);
-        pick(dialog, IDC_ADD_SERVER, hierarchical.description);
-        EXPECT_EQ(selected_row(dialog), 3);
-        select_row(dialog, 2);
-        pick(dialog, IDC_CHANGE_SERVER, flat.description);  // an empty slot: nothing to confirm
-        EXPECT_TRUE(click(dialog, IDCANCEL));
-    }, 60000);
+    DialogScript list(
+        kList,
+        [&](HWND dialog) {
+            EXPECT_EQ(rows(dialog).size(), 3u);
+            pick(dialog, IDC_ADD_SERVER, hierarchical.description);
+            EXPECT_EQ(selected_row(dialog), 3);
+            select_row(dialog, 2);
+            pick(dialog, IDC_CHANGE_SERVER, flat.description);  // an empty slot: nothing to confirm
+            EXPECT_TRUE(click(dialog, IDCANCEL));
+        },
+        60000);
     EXPECT_EQ(select_server_(env_, 0, nullptr), -1);
     EXPECT_TRUE(list.ran());
     ASSERT_EQ(api_.tagcfg_save(env_, nullptr, nullptr, 0, 0), 0);
@@ -244,14 +265,17 @@ TEST_F(ServerDialogs, TheSlotOfAFileThatFailedIsKeptAndItsBytesAreKeptAsideAndAd
 
     ASSERT_TRUE(write_bytes(file(255), "%%OPC_SERVER_CONFIG\r\n"));
     ASSERT_EQ(api_.tagcfg_load(env_, nullptr, nullptr), 0);
-    DialogScript full(kList, [&](HWND dialog) {
-        EXPECT_EQ(rows(dialog).size(), 256u);
-        EXPECT_EQ(buttons(dialog), Buttons({false, true, true, true}));
-        EXPECT_TRUE(confirm(dialog, IDC_REMOVE_SERVER, IDYES, IDNO));
-        EXPECT_EQ(rows(dialog).size(), 4u);
-        EXPECT_TRUE(enabled(dialog, IDC_ADD_SERVER));
-        EXPECT_TRUE(click(dialog, IDCANCEL));
-    }, 60000);
+    DialogScript full(
+        kList,
+        [&](HWND dialog) {
+            EXPECT_EQ(rows(dialog).size(), 256u);
+            EXPECT_EQ(buttons(dialog), Buttons({false, true, true, true}));
+            EXPECT_TRUE(confirm(dialog, IDC_REMOVE_SERVER, IDYES, IDNO));
+            EXPECT_EQ(rows(dialog).size(), 4u);
+            EXPECT_TRUE(enabled(dialog, IDC_ADD_SERVER));
+            EXPECT_TRUE(click(dialog, IDCANCEL));
+        },
+        60000);
     EXPECT_EQ(select_server_(env_, 255, nullptr), -1);
     EXPECT_TRUE(full.ran());
     EXPECT_FALSE(full.timed_out());

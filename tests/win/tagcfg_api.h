@@ -11,14 +11,29 @@ namespace wintest {
 
 // Every name the library exports, and nothing else.
 inline constexpr const char *kExportNames[] = {
-    "tagcfg_init_environment", "tagcfg_free_environment",  "tagcfg_clear",
-    "tagcfg_load",             "tagcfg_save",              "tagcfg_select_server",
-    "tagcfg_get_server_name",  "tagcfg_get_server_host",   "tagcfg_get_server_type",
-    "tagcfg_set_server_host",  "tagcfg_select_channel",    "tagcfg_get_channel_id",
-    "tagcfg_get_channel_access_path", "tagcfg_remove_channel", "tagcfg_add_channel",
-    "tagcfg_find_channel",     "tagcfg_start_gc",          "tagcfg_mark_channel",
-    "tagcfg_finish_gc",        "tagcfg_select_items",      "tagcfg_itemlist_size",
-    "tagcfg_itemlist_get_id",  "tagcfg_itemlist_free",
+    "tagcfg_init_environment",
+    "tagcfg_free_environment",
+    "tagcfg_clear",
+    "tagcfg_load",
+    "tagcfg_save",
+    "tagcfg_select_server",
+    "tagcfg_get_server_name",
+    "tagcfg_get_server_host",
+    "tagcfg_get_server_type",
+    "tagcfg_set_server_host",
+    "tagcfg_select_channel",
+    "tagcfg_get_channel_id",
+    "tagcfg_get_channel_access_path",
+    "tagcfg_remove_channel",
+    "tagcfg_add_channel",
+    "tagcfg_find_channel",
+    "tagcfg_start_gc",
+    "tagcfg_mark_channel",
+    "tagcfg_finish_gc",
+    "tagcfg_select_items",
+    "tagcfg_itemlist_size",
+    "tagcfg_itemlist_get_id",
+    "tagcfg_itemlist_free",
 };
 
 inline std::string library_path(const char *file = "tagcfg.dll") { return executable_directory() + "\\" + file; }
@@ -48,8 +63,8 @@ struct TagcfgApi {
     bool complete() const {
         return tagcfg_init_environment && tagcfg_free_environment && tagcfg_clear && tagcfg_load && tagcfg_save &&
                tagcfg_get_server_name && tagcfg_get_server_host && tagcfg_set_server_host && tagcfg_get_channel_id &&
-               tagcfg_get_channel_access_path && tagcfg_remove_channel && tagcfg_add_channel &&
-               tagcfg_find_channel && tagcfg_start_gc && tagcfg_mark_channel && tagcfg_finish_gc;
+               tagcfg_get_channel_access_path && tagcfg_remove_channel && tagcfg_add_channel && tagcfg_find_channel &&
+               tagcfg_start_gc && tagcfg_mark_channel && tagcfg_finish_gc;
     }
 };
 

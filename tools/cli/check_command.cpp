@@ -96,7 +96,8 @@ int run_check(const Args &args) {
         int32_t number = -1;
         if (entry.is_directory || !number_in_entry(entry.name, base_name, true, number)) continue;
         if (number > kHighestServerNumber) out_of_range.emplace_back(number, entry.name);
-        else if (number >= 0 && entry.name != server_file_name(base_name, number)) aliases.emplace_back(number, entry.name);
+        else if (number >= 0 && entry.name != server_file_name(base_name, number))
+            aliases.emplace_back(number, entry.name);
     }
 
     int rejected = 0;

@@ -12,7 +12,7 @@ enum ExitStatus { kSuccess = 0, kFailure = 1, kUsageError = 2 };
 
 struct Args {
     std::vector<std::string> positional;  // after the command name
-    bool write_all = false;                // "--write-all" was given
+    bool write_all = false;               // "--write-all" was given
 };
 
 // Thrown for a malformed command line; main() prints the command's synopsis and exits 2.

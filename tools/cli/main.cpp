@@ -25,15 +25,15 @@ const Command kCommands[] = {
      "remove a channel (CHANNEL-ID -1 and NAME for a channel known by name)", 4, 5, true, run_remove_channel},
     {"find", "DIR BASE ITEM-ID", "print the number of a channel bound to the item (exit 1: none)", 3, 3, false,
      run_find},
-    {"gc", "DIR BASE KEEP-FILE", "remove every channel not listed as \"SERVER CHANNEL-ID [NAME]\" in KEEP-FILE", 3,
-     3, true, run_gc},
+    {"gc", "DIR BASE KEEP-FILE", "remove every channel not listed as \"SERVER CHANNEL-ID [NAME]\" in KEEP-FILE", 3, 3,
+     true, run_gc},
     {"save", "DIR BASE", "load and save the set (--write-all rewrites every file)", 2, 2, true, run_save},
     {"channel", "DIR BASE SERVER CHANNEL-ID NAME",
      "bind a channel in the channel setup dialog, print its item ID and save (Windows)", 5, 5, true, run_channel},
     {"items", "DIR BASE SERVER", "pick items in the item selection dialog and print one per line (Windows)", 3, 3,
      false, run_items},
-    {"servers", "DIR BASE", "edit the servers in the server list dialog, print the chosen number and save (Windows)",
-     2, 2, true, run_servers},
+    {"servers", "DIR BASE", "edit the servers in the server list dialog, print the chosen number and save (Windows)", 2,
+     2, true, run_servers},
 };
 
 constexpr const char *kWriteAll = "--write-all";

@@ -20,15 +20,14 @@ public:
         bool expanded = false;
         bool expanded_once = false;
         Node *parent = nullptr;  // not owned: the node whose kids hold this one; null at the top
-        size_t index = 0;  // among its siblings
+        size_t index = 0;        // among its siblings
         std::vector<std::unique_ptr<Node>> kids;
     };
 
     // Raised by expand() before the node opens, as TVN_ITEMEXPANDING is.
     std::function<void(TreeNode)> on_expanding;
 
-    TreeNode insert(TreeNode parent, const std::string &text, int image, int child_count,
-                    intptr_t data = 0) override;
+    TreeNode insert(TreeNode parent, const std::string &text, int image, int child_count, intptr_t data = 0) override;
     void clear() override;
     std::string text(TreeNode node) override { return of(node)->text; }
     int image(TreeNode node) override { return of(node)->image; }

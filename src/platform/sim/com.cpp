@@ -34,8 +34,7 @@ bool read_hex(const char16_t *text, size_t pos, int digits, uint32_t &value) {
 
 bool parse_braced(const char16_t *text, Guid &out) {
     std::u16string s(text);
-    if (s.size() != 38 || s[0] != '{' || s[37] != '}' || s[9] != '-' || s[14] != '-' || s[19] != '-' ||
-        s[24] != '-')
+    if (s.size() != 38 || s[0] != '{' || s[37] != '}' || s[9] != '-' || s[14] != '-' || s[19] != '-' || s[24] != '-')
         return false;
     uint32_t v;
     Guid g;

@@ -65,7 +65,8 @@ void set_network_endless(bool endless) { state().network_endless = endless; }
 std::unique_ptr<NetworkEnumeration> open_network_enumeration(const NetworkResource *container) {
     if (sim::state().network_failing) return nullptr;
     std::string name;
-    if (container) name = container->remote_name ? container->remote_name : container->provider ? container->provider : "";
+    if (container)
+        name = container->remote_name ? container->remote_name : container->provider ? container->provider : "";
     std::vector<SimNetworkEntry> entries;
     for (const SimNetworkEntry &e : sim::state().network)
         if (e.container == name) entries.push_back(e);

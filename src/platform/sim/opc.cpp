@@ -43,7 +43,10 @@ void log_call(const std::string &call) {
 bool dead(uint64_t born) { return born != state().kill_epoch; }
 
 const char *browse_type_name(int32_t type) {
-    return type == opcsim::kBranch ? "branch" : type == opcsim::kLeaf ? "leaf" : type == opcsim::kFlat ? "flat" : "other";
+    return type == opcsim::kBranch ? "branch"
+           : type == opcsim::kLeaf ? "leaf"
+           : type == opcsim::kFlat ? "flat"
+                                   : "other";
 }
 
 char16_t *task_string(const std::string &text) {
@@ -118,8 +121,7 @@ public:
         }
         std::vector<std::string> names = browser_.browse(type);
         *result = names.empty() && !browser_.endless(type) ? opcsim::kFalse : opcsim::kOk;
-        return std::make_unique<SimEnumerator>(std::move(names), space_->null_name,
-                                               browser_.endless(type) ? type : 0);
+        return std::make_unique<SimEnumerator>(std::move(names), space_->null_name, browser_.endless(type) ? type : 0);
     }
     int32_t get_item_id(const char16_t *name, char16_t **item_id) override {
         ++state().calls.get_item_id;

@@ -60,7 +60,7 @@ void set_com_initialised(bool initialised);
 
 // What the platform saw, for tests that check which calls were made.
 struct OpcCalls {
-    int creations = 0;           // create_local_server + create_remote_server
+    int creations = 0;  // create_local_server + create_remote_server
     int local_creations = 0;
     int remote_creations = 0;
     std::string last_remote_host;
@@ -69,8 +69,8 @@ struct OpcCalls {
     int browse_item_ids = 0;
     int get_item_id = 0;
     int enumerator_next = 0;
-    int live_task_strings = 0;    // handed out and not yet released
-    int enum_keys = 0;            // registry key names asked for
+    int live_task_strings = 0;  // handed out and not yet released
+    int enum_keys = 0;          // registry key names asked for
     // While logging is on, every call on a browse interface or one of its enumerators, in order:
     // "organization", "up", "down NAME", "browse branch|leaf|flat", "next NAME" ("next end" when
     // the enumeration is over, "next null" for a success without a name, "next dead" on an

@@ -40,7 +40,7 @@ struct SimState {
     std::string computer_name = "SIMHOST";
     bool com_initialised = true;
     OpcCalls calls;
-    uint64_t kill_epoch = 0;  // bumped by kill_server_objects
+    uint64_t kill_epoch = 0;                                                  // bumped by kill_server_objects
     std::map<std::string, std::map<std::string, SimRegistryKey>> registries;  // "" or upper-case computer
     std::set<std::string> unreachable;                                        // upper case
     std::set<std::string> endless_keys;                                       // upper case

@@ -18,9 +18,7 @@ void set_lead_byte_ranges(std::vector<std::pair<unsigned char, unsigned char>> r
     state().lead_ranges = std::move(ranges);
 }
 
-std::vector<std::pair<unsigned char, unsigned char>> code_page_932_lead_bytes() {
-    return {{0x81, 0x9F}, {0xE0, 0xFC}};
-}
+std::vector<std::pair<unsigned char, unsigned char>> code_page_932_lead_bytes() { return {{0x81, 0x9F}, {0xE0, 0xFC}}; }
 
 void reset() { state() = SimState{}; }
 

@@ -39,7 +39,8 @@ TreeNode Win32Tree::insert(TreeNode parent, const std::string &text, int image, 
     insert.item.iImage = insert.item.iSelectedImage = image;
     insert.item.cChildren = child_count;
     insert.item.lParam = static_cast<LPARAM>(data);
-    return node_of(reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert))));
+    return node_of(
+        reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert))));
 }
 
 std::string Win32Tree::text(TreeNode node) {
@@ -68,10 +69,13 @@ TVITEMA Win32Tree::read(TreeNode node, UINT mask) {
 }
 
 TreeNode Win32Tree::next(TreeNode node, UINT relation) {
-    return node_of(reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item(node)))));
+    return node_of(reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree_, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item(node)))));
 }
 
-void Win32Tree::expand(TreeNode node) { SendMessageA(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item(node))); }
+void Win32Tree::expand(TreeNode node) {
+    SendMessageA(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item(node)));
+}
 
 void Win32Tree::ensure_visible(TreeNode node) {
     SendMessageA(tree_, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item(node)));
@@ -177,7 +181,9 @@ int Win32List::image(int row) {
 
 void Win32List::erase(int row) { SendMessageA(list_, LVM_DELETEITEM, row, 0); }
 
-int Win32List::selected() { return static_cast<int>(SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)); }
+int Win32List::selected() {
+    return static_cast<int>(SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
 
 void Win32List::select(int row) {
     LVITEMA item = {};

@@ -12,8 +12,7 @@ namespace tagcfg::ui {
 class Win32Tree : public Tree {
 public:
     explicit Win32Tree(HWND tree) : tree_(tree) {}
-    TreeNode insert(TreeNode parent, const std::string &text, int image, int child_count,
-                    intptr_t data = 0) override;
+    TreeNode insert(TreeNode parent, const std::string &text, int image, int child_count, intptr_t data = 0) override;
     void clear() override;
     std::string text(TreeNode node) override;
     int image(TreeNode node) override;

@@ -60,8 +60,8 @@ bool replace_file(const std::string &path, const std::string &bytes) {
     // Read before the replacement: ReplaceFileA is to keep them, but not every implementation does.
     const DWORD attributes = GetFileAttributesA(path.c_str());
     std::string temporary = path + ".tmp";
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    HANDLE file =
+        CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool ok = true;
     for (size_t done = 0; ok && done < bytes.size();) {

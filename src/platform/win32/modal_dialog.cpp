@@ -66,8 +66,8 @@ private:
         return *slot;
     }
 
-    HWND window_;           // not owned: the window, which deletes this object at its WM_NCDESTROY
-    EventTarget &target_;   // not owned: the dialog object, which outlives its window
+    HWND window_;          // not owned: the window, which deletes this object at its WM_NCDESTROY
+    EventTarget &target_;  // not owned: the dialog object, which outlives its window
     std::map<int, std::unique_ptr<Win32Tree>> trees_;
     std::map<int, std::unique_ptr<Win32List>> lists_;
 };
@@ -77,12 +77,8 @@ private:
 Event translate(UINT message, WPARAM wparam, LPARAM lparam) {
     Event event;
     switch (message) {
-    case WM_INITDIALOG:
-        event.kind = EventKind::init;
-        break;
-    case kConnectStep:
-        event.kind = EventKind::connect_step;
-        break;
+    case WM_INITDIALOG: event.kind = EventKind::init; break;
+    case kConnectStep: event.kind = EventKind::connect_step; break;
     case WM_COMMAND:
         event.kind = EventKind::command;
         event.control = LOWORD(wparam);
@@ -95,22 +91,14 @@ Event translate(UINT message, WPARAM wparam, LPARAM lparam) {
             event.kind = EventKind::node_expanding;
             event.node = reinterpret_cast<TreeNode>(reinterpret_cast<NMTREEVIEWA *>(lparam)->itemNew.hItem);
             break;
-        case NM_DBLCLK:
-            event.kind = EventKind::double_clicked;
-            break;
-        case TVN_SELCHANGEDA:
-            event.kind = EventKind::selection_changed;
-            break;
-        case LVN_ITEMCHANGED:
-            event.kind = EventKind::list_item_changed;
-            break;
-        default:
-            break;
+        case NM_DBLCLK: event.kind = EventKind::double_clicked; break;
+        case TVN_SELCHANGEDA: event.kind = EventKind::selection_changed; break;
+        case LVN_ITEMCHANGED: event.kind = EventKind::list_item_changed; break;
+        default: break;
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return event;
 }

@@ -33,7 +33,7 @@ public:
     }
 
 private:
-    HANDLE handle_;  // owned: closed by the destructor
+    HANDLE handle_;                     // owned: closed by the destructor
     std::vector<NETRESOURCEA> buffer_;  // aligned for the entries at its start
 };
 

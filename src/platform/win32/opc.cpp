@@ -90,8 +90,8 @@ int32_t create_remote_server(const Guid &clsid, const char16_t *host, ServerObje
     COSERVERINFO info = {};
     info.pwszName = const_cast<LPWSTR>(reinterpret_cast<LPCWSTR>(host));
     MULTI_QI query = {&opc::kIidOpcServer, nullptr, 0};
-    HRESULT result = CoCreateInstanceEx(reinterpret_cast<const GUID &>(clsid), nullptr, CLSCTX_REMOTE_SERVER, &info, 1,
-                                        &query);
+    HRESULT result =
+        CoCreateInstanceEx(reinterpret_cast<const GUID &>(clsid), nullptr, CLSCTX_REMOTE_SERVER, &info, 1, &query);
     *server = reinterpret_cast<ServerObject *>(query.pItf);
     return result;
 }

@@ -12,8 +12,8 @@ using OPCHANDLE = DWORD;
 // {39C13A4D-011E-11D0-9675-0020AFD8ADB3}
 constexpr GUID kIidOpcServer = {0x39C13A4D, 0x011E, 0x11D0, {0x96, 0x75, 0x00, 0x20, 0xAF, 0xD8, 0xAD, 0xB3}};
 // {39C13A4F-011E-11D0-9675-0020AFD8ADB3}
-constexpr GUID kIidOpcBrowseServerAddressSpace = {0x39C13A4F, 0x011E, 0x11D0,
-                                                  {0x96, 0x75, 0x00, 0x20, 0xAF, 0xD8, 0xAD, 0xB3}};
+constexpr GUID kIidOpcBrowseServerAddressSpace = {
+    0x39C13A4F, 0x011E, 0x11D0, {0x96, 0x75, 0x00, 0x20, 0xAF, 0xD8, 0xAD, 0xB3}};
 
 enum OpcNamespaceType { kOpcNsHierarchial = 1, kOpcNsFlat = 2 };
 enum OpcBrowseDirection { kOpcBrowseUp = 1, kOpcBrowseDown = 2, kOpcBrowseTo = 3 };
