@@ -76,7 +76,8 @@ bool fail(ParseError *error, size_t line, const char *reason) {
 
 }  // namespace
 
-uint32_t parse_unsigned_base0(const char *p) {
+uint32_t parse_unsigned_base0(const char *text) {
+    const char *p = text;
     while (is_space(static_cast<unsigned char>(*p))) ++p;
     bool negative = *p == '-';
     if (*p == '+' || *p == '-') ++p;

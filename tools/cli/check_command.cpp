@@ -87,7 +87,8 @@ int run_check(const Args &args) {
     read_set(listing, [&](SetFile &file) {
         const size_t channels = file.read ? file.config->channels.size() : 0;
         file.config.reset();  // only its count is shown; a set may hold many large files
-        read_by_number.emplace(file.number, Read{std::move(file), channels});
+        const int number = file.number;
+        read_by_number.emplace(number, Read{std::move(file), channels});
     });
 
     // Entries that load and save treat otherwise than their names suggest, by number too.

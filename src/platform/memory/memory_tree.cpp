@@ -59,9 +59,12 @@ std::vector<TreeNode> MemoryTree::top_level() const {
     return nodes;
 }
 
-std::string MemoryTree::path(TreeNode handle) const {
+std::string MemoryTree::path(TreeNode node) const {
     std::string path;
-    for (Node *n = of(handle); n; n = n->parent) path = n->text + (path.empty() ? "" : "/" + path);
+    for (Node *n = of(node); n; n = n->parent) {
+        if (!path.empty()) path.insert(0, "/");
+        path.insert(0, n->text);
+    }
     return path;
 }
 

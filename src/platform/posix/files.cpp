@@ -62,7 +62,8 @@ bool final_target(std::string path, std::string &target) {
         if (length <= 0 || static_cast<size_t>(length) >= link.size()) return false;
         link.resize(static_cast<size_t>(length));
         auto slash = path.find_last_of('/');
-        path = link[0] == '/' || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
+        if (link[0] == '/' || slash == std::string::npos) path = link;
+        else path.replace(slash + 1, std::string::npos, link);
     }
     return false;
 }

@@ -79,11 +79,11 @@ int32_t clsid_from_string(const char16_t *text, Guid &clsid) {
     return clsid_from_progid(text, clsid);
 }
 
-int string_from_guid(const Guid &g, char16_t *buffer, int capacity) {
+int string_from_guid(const Guid &clsid, char16_t *buffer, int capacity) {
     char text[40];
     std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                  static_cast<unsigned>(g.data1), g.data2, g.data3, g.data4[0], g.data4[1], g.data4[2], g.data4[3],
-                  g.data4[4], g.data4[5], g.data4[6], g.data4[7]);
+                  static_cast<unsigned>(clsid.data1), clsid.data2, clsid.data3, clsid.data4[0], clsid.data4[1],
+                  clsid.data4[2], clsid.data4[3], clsid.data4[4], clsid.data4[5], clsid.data4[6], clsid.data4[7]);
     if (capacity < 39) return 0;
     for (int i = 0; i < 39; ++i) buffer[i] = static_cast<char16_t>(text[i]);
     return 39;

@@ -172,10 +172,10 @@ void kill_server_objects() { ++state().kill_epoch; }
 
 }  // namespace sim
 
-void release_server_object(ServerObject *server) {
-    if (!server) return;
+void release_server_object(ServerObject *object) {
+    if (!object) return;
     --state().calls.live_server_objects;
-    delete server;
+    delete object;
 }
 
 void free_task_memory(void *memory) {

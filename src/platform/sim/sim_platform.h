@@ -23,7 +23,7 @@ void register_progid(const std::string &progid, const Guid &clsid);
 // Registers a fake OPC server: its ProgID resolves to the CLSID, and creating the CLSID (on this
 // computer, or remotely on a host listed with add_remote_host) serves the address space described
 // in the text (see address_space/address_space.h). False when the description is not understood.
-bool register_server(const std::string &progid, const Guid &clsid, const std::string &address_space);
+bool register_server(const std::string &progid, const Guid &clsid, const std::string &description);
 
 // Computers other than this one on which registered servers can be created.
 void add_remote_host(const std::string &host);

@@ -39,7 +39,7 @@ unsigned next_char(const unsigned char *&p) {
     return c;
 }
 
-unsigned fold(unsigned c) { return c < 0x80 ? static_cast<unsigned>(std::toupper(c)) : c; }
+unsigned fold(unsigned c) { return c < 0x80 ? static_cast<unsigned>(std::toupper(static_cast<int>(c))) : c; }
 
 }  // namespace
 
