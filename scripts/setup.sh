@@ -8,7 +8,7 @@ SUDO=""
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine32:i386 xvfb x11-utils
-          lld llvm zip pkg-config)
+          lld llvm zip pkg-config clang-format clang-tidy)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 # Whether apt knows where to get a package (an index that failed to download leaves it unknown).

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Every test: native and native-asan unit tests, a consumer of the native install, a bounded fuzz
-# run, both Windows builds and the Windows suite under Wine, and the release packages with an
-# integrator's host built against each.
+# Every test: the layout and clang-tidy checks, native and native-asan unit tests, a consumer of
+# the native install, a bounded fuzz run, both Windows builds and the Windows suite under Wine, and
+# the release packages with an integrator's host built against each.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+
+echo "== lint"
+scripts/lint.sh
 
 for preset in native native-asan; do
   echo "== $preset"
