@@ -287,6 +287,9 @@ TEST_F(CliTest, RefusedCommandsTouchNothing) {
         {{"remove-channel", d, "plant1", "0", "-1"}, 2},
         {{"set-host", d, "plant1", gap, "X"}, 1},
         {{"add-channel", d, "plant1", gap, "1", "X"}, 1},
+        {{"import", d, "plant1", "--dry-run"}, 2},
+        {{"export", d, "plant1", "--replace"}, 2},
+        {{"import", d, "plant1", d + "/missing.csv"}, 1},
     };
     const auto before = snapshot();
     for (const auto &[args, status] : refused) {
@@ -297,17 +300,178 @@ TEST_F(CliTest, RefusedCommandsTouchNothing) {
     EXPECT_EQ(snapshot(), before);
 
     fs::copy_file(kBrokenDir / "broken_opc1.cnf", file_of(servers_.back() + 1));
+    std::ofstream(dir_ / "bindings.csv") << "server,channel,name,item_id,access_path\n";
     const auto broken = snapshot();
     Outcome run = on_set("set-host", {std::to_string(servers_.front()), "X"});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(has(run.err, "tagcfg check")) << run.err;
     EXPECT_EQ(on_set("save", {"--write-all"}).status, 1);
+    for (const char *command : {"export", "import"}) {
+        run = on_set(command, {(dir_ / "bindings.csv").string()});
+        EXPECT_EQ(run.result(), std::make_tuple(1, "")) << command;
+        EXPECT_TRUE(has(run.err, "plant1_opc" + gap + ".cnf:4: ")) << run.err;
+    }
     EXPECT_EQ(snapshot(), broken);
 
     const Outcome help = tagcfg({"help"});
     EXPECT_EQ(help.status, 0);
-    for (const char *command : {"show", "check", "set-host", "add-channel", "remove-channel", "find", "gc", "save"})
+    for (const char *command :
+         {"show", "check", "set-host", "add-channel", "remove-channel", "find", "gc", "save", "export", "import"})
         EXPECT_TRUE(has(help.out, std::string("tagcfg ") + command + " ")) << command;
+}
+
+
+// --- Bindings as CSV -----------------------------------------------------------------------------
+
+const std::string kHeader = "server,channel,name,item_id,access_path\r\n";
+const std::string kServer1Rows =
+    "1,100,,Filters.F1.Flow,PLC1\r\n1,101,,Filters.F2.Flow,PLC1\r\n1,,ChlorineDose,Dosing.Cl2.Setpoint,PLC2\r\n";
+const std::string kSampleCsv = kHeader +
+    "0,12,,Boiler.Drum.Level,\r\n0,13,,Boiler.Drum.Pressure,\r\n0,20,,Pumps.Feed1.Run,Line1\r\n"
+    "0,,BurnerFlame,Boiler.Burner.Flame,\r\n" + kServer1Rows +
+    "3,200,,Tanks.T1.Level,\r\n3,,Tank2Level,Tanks.T2.Level,Farm\r\n";
+
+std::string joined(const Strings &lines, const std::string &end) {
+    std::string text;
+    for (const auto &line : lines) text += line + end;
+    return text;
+}
+
+TEST_F(CliTest, ExportThenImportChangesNoByte) {
+    const std::string csv = (dir_ / "bindings.csv").string();
+    EXPECT_EQ(on_set("export").result(), std::make_tuple(0, kSampleCsv));
+    ASSERT_EQ(on_set("export", {csv}).status, 0);
+    EXPECT_EQ(contents(csv), kSampleCsv);
+    const auto before = snapshot();
+    for (const Strings &options : {Strings{csv}, Strings{csv, "--replace"}})
+        EXPECT_EQ(on_set("import", options).result(), std::make_tuple(0, "0 added, 0 changed, 0 removed\n"));
+    EXPECT_EQ(snapshot(), before);
+
+    // 100,000 channels in four files with LF line ends, which any rewrite would turn into CR LF.
+    for (int server : {0, 1, 2, 4}) {
+        std::ofstream file(dir_ / server_file_name("big", server), std::ios::binary);
+        file << "%%OPC_SERVER_CONFIG\n\nPROGID:Big." << server << "\n\n";
+        for (int i = 0; i < 25000; ++i) {
+            if (i % 10 == 9) file << "%CHANNEL:Name " << i << ", \"quoted\"\nID:Big," << i << "\n";
+            else file << "%CHANID:" << i << "\nID:Big." << server << '.' << i << "\nACCPATH: Path" << i % 7 << "\n";
+        }
+    }
+    const auto big = snapshot();
+    ASSERT_EQ(tagcfg({"export", dir_.string(), "big", csv}).status, 0);
+    const std::string exported = contents(csv);
+    EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 100001);
+    EXPECT_EQ(exported.rfind(kHeader + "0,0,,Big.0.0,\" Path0\"\r\n", 0), 0u) << exported.substr(0, 200);
+    EXPECT_TRUE(has(exported, "\r\n4,,\"Name 24999, \"\"quoted\"\"\",\"Big,24999\",\r\n"));
+    EXPECT_EQ(tagcfg({"import", dir_.string(), "big", csv}).result(),
+              std::make_tuple(0, "0 added, 0 changed, 0 removed\n"));
+    const auto after = snapshot();
+    for (const auto &[name, bytes] : big)
+        if (name.rfind("big_", 0) == 0) {
+            EXPECT_EQ(after.at(name), bytes) << name;
+        }
+}
+
+// Fields as spreadsheets write them, in any column order, with CR LF or LF line ends: the server
+// file gets the fields' own bytes, and the export quotes a field where it must.
+TEST_F(CliTest, ImportTakesQuotedFieldsAsTheyStand) {
+    const Strings lines = {"access_path,item_id,channel,name,server",
+                           ",\"Tag,with,commas\",500,,0",
+                           "\"\",\"say \"\"hi\"\"\",501,,0",
+                           "\"  both\",\" lead\",502,,0",
+                           "Line 2, unquoted lead,503,,0",
+                           ",Main.Flow,,\"Flow, main\",0",
+                           ",,13,,0",
+                           ",Dosing.Cl2.Setpoint,,ChlorineDose,1"};
+    const std::string csv = (dir_ / "edit.csv").string();
+    std::ofstream(csv, std::ios::binary) << joined(lines, "\r\n");
+    EXPECT_EQ(on_set("import", {csv}).result(), std::make_tuple(0, "5 added, 1 changed, 1 removed\n"));
+    const std::string server0 = contents(file_of(0));
+    EXPECT_TRUE(has(server0, "%CHANID:500\r\nID:Tag,with,commas\r\n\r\n%CHANID:501\r\nID:say \"hi\"\r\n\r\n"
+                             "%CHANID:502\r\nID: lead\r\nACCPATH:  both\r\n\r\n%CHANID:503\r\nID: unquoted lead\r\n"
+                             "ACCPATH:Line 2\r\n\r\n%CHANNEL:Flow, main\r\nID:Main.Flow\r\n\r\n"))
+        << server0;
+    EXPECT_FALSE(has(server0, "%CHANID:13\r\n"));
+
+    // The same rows with LF, the last without one, are the same rows.
+    std::ofstream(csv, std::ios::binary) << joined(lines, "\n").substr(0, joined(lines, "\n").size() - 1);
+    const auto before = snapshot();
+    EXPECT_EQ(on_set("import", {csv}).result(), std::make_tuple(0, "0 added, 0 changed, 0 removed\n"));
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_TRUE(has(on_set("export").out, "0,,BurnerFlame,Boiler.Burner.Flame,\r\n0,500,,\"Tag,with,commas\",\r\n"
+                                          "0,501,,\"say \"\"hi\"\"\",\r\n0,502,,\" lead\",\"  both\"\r\n"
+                                          "0,503,,\" unquoted lead\",Line 2\r\n0,,\"Flow, main\",Main.Flow,\r\n1,"));
+    EXPECT_TRUE(has(contents(file_of(1)), "%CHANNEL:ChlorineDose\r\nID:Dosing.Cl2.Setpoint\r\n\r\n"));
+}
+
+// Each line that cannot be taken is named with its reason, and then nothing changes at all.
+TEST_F(CliTest, ImportRefusesEveryBadLineAndChangesNothing) {
+    const std::string csv = (dir_ / "edit.csv").string();
+    const std::string no_header =
+        ":1: no header: the first line must name the columns server,channel,name,item_id,access_path\n";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", no_header},
+        {"0,12,,X,\r\n", no_header},
+        {"server,channel,name,item_id\r\n", ":1: column access_path is missing\n"},
+        {"server,channel,name,item_id,access_path,note\r\n", ":1: unknown column \"note\"\n"},
+        {"server,channel,name,item_id,name,access_path\r\n", ":1: column name is named twice\n"},
+        {kHeader + "0,12,,A,\r\n0,12,,B,\r\n0,,BurnerFlame,C,\n0,,BurnerFlame,D,\r\n2,1,,X,\r\n4,1,,X,\r\n,1,,X,\r\n"
+                   "0,-3,,X,\r\n0,x,,X,\r\n0,,,X,\r\n0,5,,X\r\n0,6,,\"a\"b,\r\n0,7,,a\"b,\r\n0,8,,\"two\r\nlines\",\r\n"
+                   "0,9,,X ,\r\n0,10,Name\t,X,\r\n0,11,,\"open\r\n",
+         ":3: server 0 channel 12 is on line 2 already\n"
+         ":5: server 0 name \"BurnerFlame\" is on line 4 already\n"
+         ":6: server slot 2 is empty\n:7: there is no server slot 4\n:8: server \"\" is not a number\n"
+         ":9: channel number -3 is negative\n:10: channel \"x\" is not a number\n"
+         ":11: a row needs a channel number or a name\n:12: 4 fields where the header has 5\n"
+         ":13: text after the closing quote of a field\n:14: a quote in a field that does not begin with one\n"
+         ":15: the item_id holds a line break\n"
+         ":17: the item_id ends in a blank, which the server file does not keep\n"
+         ":18: the name ends in a blank, which the server file does not keep\n:19: a quoted field is not closed\n"
+         "tagcfg import: 15 of 17 rows refused; nothing changed\n"},
+    };
+    for (const auto &[text, reasons] : cases) {
+        std::ofstream(csv, std::ios::binary) << text;
+        const auto before = snapshot();
+        Outcome run = on_set("import", {csv});
+        EXPECT_EQ(run.result(), std::make_tuple(1, "")) << text;
+        std::string expected;
+        for (const std::string &line : split(reasons, false)) expected += (line[0] == ':' ? csv : "") + line + "\n";
+        EXPECT_EQ(run.err, expected);
+        EXPECT_EQ(snapshot(), before);
+    }
+
+    // One bad row among a thousand.
+    Strings rows = {"server,channel,name,item_id,access_path"};
+    for (int i = 2; i <= 1000; ++i) rows.push_back(i == 500 ? "2,1,,X," : "0," + std::to_string(i) + ",,New,");
+    std::ofstream(csv, std::ios::binary) << joined(rows, "\n");
+    const auto before = snapshot();
+    EXPECT_EQ(on_set("import", {csv}).err,
+              csv + ":500: server slot 2 is empty\ntagcfg import: 1 of 999 rows refused; nothing changed\n");
+    EXPECT_EQ(snapshot(), before);
+}
+
+// A dry run prints each change and saves nothing; --replace also removes what the file's servers
+// have beyond its rows, and leaves the servers it does not name alone.
+TEST_F(CliTest, DryRunAndReplace) {
+    const std::string csv = (dir_ / "edit.csv").string();
+    std::ofstream(csv, std::ios::binary) << kHeader + "0,13,,Boiler.Drum.Pressure2,\r\n0,,BurnerFlame,,\r\n"
+                                                      "0,21,,Pumps.Feed2.Run,Line2\r\n"
+                                                      "3,,Tank2Level,Tanks.T2.Level2,Farm\r\n";
+    const std::string changes = "changed 0,13,,Boiler.Drum.Pressure2, (was Boiler.Drum.Pressure,)\n"
+                                "removed 0,,BurnerFlame,Boiler.Burner.Flame,\nadded 0,21,,Pumps.Feed2.Run,Line2\n"
+                                "changed 3,,Tank2Level,Tanks.T2.Level2,Farm (was Tanks.T2.Level,Farm)\n";
+    const std::string swept = "removed 0,12,,Boiler.Drum.Level,\nremoved 0,20,,Pumps.Feed1.Run,Line1\n"
+                              "removed 3,200,,Tanks.T1.Level,\n";
+    const auto before = snapshot();
+    EXPECT_EQ(on_set("import", {csv, "--dry-run"}).result(),
+              std::make_tuple(0, changes + "1 added, 2 changed, 1 removed; dry run, nothing saved\n"));
+    EXPECT_EQ(on_set("import", {csv, "--dry-run", "--replace"}).result(),
+              std::make_tuple(0, changes + swept + "1 added, 2 changed, 4 removed; dry run, nothing saved\n"));
+    EXPECT_EQ(snapshot(), before);
+
+    EXPECT_EQ(on_set("import", {csv, "--replace"}).result(), std::make_tuple(0, "1 added, 2 changed, 4 removed\n"));
+    EXPECT_EQ(on_set("export").out, kHeader + "0,13,,Boiler.Drum.Pressure2,\r\n0,21,,Pumps.Feed2.Run,Line2\r\n" +
+                                        kServer1Rows + "3,,Tank2Level,Tanks.T2.Level2,Farm\r\n");
+    EXPECT_EQ(contents(file_of(1)), before.at("plant1_opc1.cnf"));
 }
 
 }  // namespace

@@ -43,18 +43,18 @@ public:
     }
 
     // What load and save do with an entry that spells a number otherwise than its canonical name.
-    void explain_alias(const std::string &name, int number) const {
+    void explain_alias(std::ostream &out, const std::string &name, int number) const {
         const std::string canonical = server_file_name(base_name_, number);
-        std::cout << name << ": not the canonical name of number " << number << "; ";
+        out << name << ": not the canonical name of number " << number << "; ";
         if (!same_file(name, canonical)) {
-            std::cout << "the load reads " << canonical << " instead"
+            out << "the load reads " << canonical << " instead"
                       << (has_file(canonical) ? "" : ", which does not exist, so the load fails")
                       << "; a save never deletes this entry\n";
         } else if (save_deletes(name, number)) {
-            std::cout << "the load reads it as " << canonical << "; a save deletes it when server " << number
+            out << "the load reads it as " << canonical << "; a save deletes it when server " << number
                       << " is removed\n";
         } else {
-            std::cout << "the load reads it as " << canonical << "; a save never deletes it, so server " << number
+            out << "the load reads it as " << canonical << "; a save never deletes it, so server " << number
                       << " comes back after it is removed\n";
         }
     }
@@ -67,14 +67,11 @@ private:
 
 }  // namespace
 
-int run_check(const Args &args) {
-    const std::string &directory = args.positional[0];
-    const std::string &base_name = args.positional[1];
-
+bool report_check(const std::string &directory, const std::string &base_name, std::ostream &out) {
     const SetListing listing = list_set(directory, base_name);
     if (listing.result == platform::Listing::failed) {
-        std::cout << listing.pattern << ": cannot be listed; the load fails, and a save after it deletes no file\n";
-        return kFailure;
+        out << listing.pattern << ": cannot be listed; the load fails, and a save after it deletes no file\n";
+        return false;
     }
     const SetDirectory set(directory, base_name, listing.entries);
 
@@ -105,19 +102,19 @@ int run_check(const Args &args) {
     for (const auto &[number, read] : read_by_number) {
         const SetFile &file = read.file;
         if (file.read) {
-            std::cout << file.path << ": ok, " << read.channels << (read.channels == 1 ? " channel" : " channels");
+            out << file.path << ": ok, " << read.channels << (read.channels == 1 ? " channel" : " channels");
         } else {
             ++rejected;
-            std::cout << file.path << ':' << file.error.line << ": " << file.error.reason;
+            out << file.path << ':' << file.error.line << ": " << file.error.reason;
         }
-        if (file.entry != server_file_name(base_name, number)) std::cout << " (found as " << file.entry << ')';
-        std::cout << '\n';
+        if (file.entry != server_file_name(base_name, number)) out << " (found as " << file.entry << ')';
+        out << '\n';
     }
     std::sort(aliases.begin(), aliases.end());
     std::sort(out_of_range.begin(), out_of_range.end());
-    for (const auto &[number, name] : aliases) set.explain_alias(name, number);
+    for (const auto &[number, name] : aliases) set.explain_alias(out, name, number);
     for (const auto &[number, name] : out_of_range)
-        std::cout << name << ": number " << number << " is above " << kHighestServerNumber
+        out << name << ": number " << number << " is above " << kHighestServerNumber
                   << "; load and save ignore it\n";
 
     // The bytes of unreadable files that a save wrote over.
@@ -127,11 +124,15 @@ int run_check(const Args &args) {
     for (const auto &entry : kept) {
         const std::string file_name = entry.name.substr(0, entry.name.size() - suffix.size());
         if (!entry.is_directory && number_of_entry(file_name, base_name, true) >= 0)
-            std::cout << join_path(directory, file_name) << ": kept aside as " << entry.name << '\n';
+            out << join_path(directory, file_name) << ": kept aside as " << entry.name << '\n';
     }
 
-    std::cout << read_by_number.size() << " files, " << rejected << " rejected\n";
-    return rejected == 0 ? kSuccess : kFailure;
+    out << read_by_number.size() << " files, " << rejected << " rejected\n";
+    return rejected == 0;
+}
+
+int run_check(const Args &args) {
+    return report_check(args.positional[0], args.positional[1], std::cout) ? kSuccess : kFailure;
 }
 
 }  // namespace tagcfg::cli

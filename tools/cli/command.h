@@ -2,6 +2,7 @@
 // table entry through which main() finds it.
 #pragma once
 
+#include <iosfwd>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -12,7 +13,9 @@ enum ExitStatus { kSuccess = 0, kFailure = 1, kUsageError = 2 };
 
 struct Args {
     std::vector<std::string> positional;  // after the command name
-    bool write_all = false;               // "--write-all" was given
+    bool write_all = false;                // "--write-all" was given
+    bool replace = false;                  // "--replace"
+    bool dry_run = false;                  // "--dry-run"
 };
 
 // Thrown for a malformed command line; main() prints the command's synopsis and exits 2.
@@ -27,7 +30,7 @@ struct Command {
     const char *summary;
     size_t min_args;
     size_t max_args;
-    bool accepts_write_all;
+    const char *options;  // the options it takes, blank-separated ("--write-all"), or ""
     int (*run)(const Args &args);
 };
 
@@ -35,8 +38,13 @@ struct Command {
 // UsageError naming what the text should have been.
 int parse_number(const std::string &text, const char *what);
 
+// What "check" prints about a set, to out; true when every file the load takes reads cleanly.
+bool report_check(const std::string &directory, const std::string &base_name, std::ostream &out);
+
 int run_show(const Args &args);
 int run_check(const Args &args);
+int run_export(const Args &args);
+int run_import(const Args &args);
 int run_set_host(const Args &args);
 int run_add_channel(const Args &args);
 int run_remove_channel(const Args &args);

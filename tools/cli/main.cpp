@@ -3,6 +3,7 @@
 #include <cstring>
 #include <iostream>
 #include <new>
+#include <sstream>
 #include <string>
 
 #include "command.h"
@@ -12,35 +13,54 @@ namespace {
 
 // One row per command; a new command needs only its row and its run function.
 const Command kCommands[] = {
-    {"show", "DIR BASE", "list the servers and channels of the set", 2, 2, false, run_show},
+    {"show", "DIR BASE", "list the servers and channels of the set", 2, 2, "", run_show},
     {"check", "DIR BASE",
      "read every file of the set, give the reason for each rejected one and say what load and save do with odd "
      "names",
-     2, 2, false, run_check},
-    {"set-host", "DIR BASE SERVER HOST", "set the computer a server runs on (\"\" for this one)", 4, 4, true,
+     2, 2, "", run_check},
+    {"set-host", "DIR BASE SERVER HOST", "set the computer a server runs on (\"\" for this one)", 4, 4, "--write-all",
      run_set_host},
-    {"add-channel", "DIR BASE SERVER CHANNEL-ID ITEM-ID", "bind a numbered channel to an item", 5, 5, true,
+    {"add-channel", "DIR BASE SERVER CHANNEL-ID ITEM-ID", "bind a numbered channel to an item", 5, 5, "--write-all",
      run_add_channel},
     {"remove-channel", "DIR BASE SERVER CHANNEL-ID [NAME]",
-     "remove a channel (CHANNEL-ID -1 and NAME for a channel known by name)", 4, 5, true, run_remove_channel},
-    {"find", "DIR BASE ITEM-ID", "print the number of a channel bound to the item (exit 1: none)", 3, 3, false,
-     run_find},
-    {"gc", "DIR BASE KEEP-FILE", "remove every channel not listed as \"SERVER CHANNEL-ID [NAME]\" in KEEP-FILE", 3, 3,
-     true, run_gc},
-    {"save", "DIR BASE", "load and save the set (--write-all rewrites every file)", 2, 2, true, run_save},
+     "remove a channel (CHANNEL-ID -1 and NAME for a channel known by name)", 4, 5, "--write-all", run_remove_channel},
+    {"find", "DIR BASE ITEM-ID", "print the number of a channel bound to the item (exit 1: none)", 3, 3, "", run_find},
+    {"gc", "DIR BASE KEEP-FILE", "remove every channel not listed as \"SERVER CHANNEL-ID [NAME]\" in KEEP-FILE", 3,
+     3, "--write-all", run_gc},
+    {"save", "DIR BASE", "load and save the set (--write-all rewrites every file)", 2, 2, "--write-all", run_save},
+    {"export", "DIR BASE [FILE]", "write every binding of the set as CSV to FILE or to standard output", 2, 3, "",
+     run_export},
+    {"import", "DIR BASE FILE",
+     "bind, change and remove channels as the rows of a CSV file say, all or nothing (--replace: each server in "
+     "the file keeps exactly its rows; --dry-run: print the changes, save nothing)",
+     3, 3, "--replace --dry-run", run_import},
     {"channel", "DIR BASE SERVER CHANNEL-ID NAME",
-     "bind a channel in the channel setup dialog, print its item ID and save (Windows)", 5, 5, true, run_channel},
-    {"items", "DIR BASE SERVER", "pick items in the item selection dialog and print one per line (Windows)", 3, 3,
-     false, run_items},
-    {"servers", "DIR BASE", "edit the servers in the server list dialog, print the chosen number and save (Windows)", 2,
-     2, true, run_servers},
+     "bind a channel in the channel setup dialog, print its item ID and save (Windows)", 5, 5, "--write-all",
+     run_channel},
+    {"items", "DIR BASE SERVER", "pick items in the item selection dialog and print one per line (Windows)", 3, 3, "",
+     run_items},
+    {"servers", "DIR BASE", "edit the servers in the server list dialog, print the chosen number and save (Windows)",
+     2, 2, "--write-all", run_servers},
 };
 
-constexpr const char *kWriteAll = "--write-all";
+// Every option of any command, and the flag it sets.
+const struct {
+    const char *name;
+    bool Args::*flag;
+} kOptions[] = {{"--write-all", &Args::write_all}, {"--replace", &Args::replace}, {"--dry-run", &Args::dry_run}};
+
+bool takes_option(const Command &command, const std::string &name) {
+    std::istringstream options(command.options);
+    for (std::string option; options >> option;)
+        if (option == name) return true;
+    return false;
+}
 
 void print_synopsis(std::ostream &out, const Command &command) {
-    out << "  tagcfg " << command.name << ' ' << command.operands << (command.accepts_write_all ? " [--write-all]" : "")
-        << '\n';
+    out << "  tagcfg " << command.name << ' ' << command.operands;
+    for (const auto &option : kOptions)
+        if (takes_option(command, option.name)) out << " [" << option.name << ']';
+    out << '\n';
 }
 
 void print_usage(std::ostream &out) {
@@ -65,11 +85,11 @@ Args parse_args(const Command &command, int argc, char **argv) {
     for (int i = 2; i < argc; ++i) {
         if (std::strncmp(argv[i], "--", 2) != 0) {
             args.positional.emplace_back(argv[i]);
-        } else if (command.accepts_write_all && std::strcmp(argv[i], kWriteAll) == 0) {
-            args.write_all = true;
-        } else {
-            throw UsageError(std::string("unknown option ") + argv[i]);
+            continue;
         }
+        if (!takes_option(command, argv[i])) throw UsageError(std::string("unknown option ") + argv[i]);
+        for (const auto &option : kOptions)
+            if (std::strcmp(argv[i], option.name) == 0) args.*option.flag = true;
     }
     if (args.positional.size() < command.min_args) throw UsageError("too few arguments");
     if (args.positional.size() > command.max_args) throw UsageError("too many arguments");

@@ -1,0 +1,354 @@
+// "export" and "import": every binding of a set as one CSV file, so that hundreds of bindings can
+// be edited at once in a spreadsheet. An import is all or nothing: every row is checked against
+// the loaded set before the first change, and then only the servers a row changed are saved, so
+// the import of an unchanged export writes no file at all.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "command.h"
+#include "csv_format.h"
+#include "model/channel_table.h"
+#include "model/environment.h"
+#include "platform/files.h"
+#include "storage/config_set.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace tagcfg::cli {
+
+namespace {
+
+enum Column { kServer, kChannel, kName, kItemId, kAccessPath, kColumns };
+const char *const kColumnNames[kColumns] = {"server", "channel", "name", "item_id", "access_path"};
+
+// An export without the server of a file that did not load would look complete, and an import
+// could not tell its rows from rows of a server that does not exist: both refuse such a set.
+bool load_cleanly(Environment &env, const Args &args, const char *command) {
+    const std::string &directory = args.positional[0], &base_name = args.positional[1];
+    if (load_set(env, directory.c_str(), base_name.c_str())) return true;
+    std::cerr << "tagcfg " << command << ": the set does not load cleanly, so nothing is done:\n";
+    report_check(directory, base_name, std::cerr);
+    return false;
+}
+
+// A channel with neither a number nor a name is no binding: no lookup reaches it, no save writes it.
+bool is_binding(const Channel &channel) { return channel.channel_id >= 0 || !channel.channel_name.empty(); }
+
+std::string row_of(int server, const Channel &channel) {
+    const bool numbered = channel.channel_id >= 0;
+    return csv_record({std::to_string(server), numbered ? std::to_string(channel.channel_id) : "",
+                       numbered ? "" : channel.channel_name, channel.item_id, channel.access_path});
+}
+
+bool write_standard_output(const std::string &bytes) {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);  // the rows end in CR LF already
+#endif
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
+}
+
+// --- Reading the rows --------------------------------------------------------------------------
+
+struct Row {
+    size_t line = 0;
+    int server = 0;
+    int32_t channel_id = -1;  // -1: a channel known by its name only
+    std::string name, item_id, access_path;
+};
+
+const char kNoHeader[] = "no header: the first line must name the columns server,channel,name,item_id,access_path";
+
+// Where each column is in a record, or why the header is not exactly the five names.
+std::string find_columns(const std::vector<std::string> &header, size_t (&at)[kColumns]) {
+    if (header[0].compare(0, 3, "\xEF\xBB\xBF") == 0)
+        return "a byte order mark before the header: the texts are bytes of the ANSI code page, so save the file "
+               "without one";
+    std::fill(std::begin(at), std::end(at), header.size());
+    std::string problem;
+    bool any_known = false;
+    for (size_t i = 0; i < header.size(); ++i) {
+        const auto name = std::find(std::begin(kColumnNames), std::end(kColumnNames), header[i]);
+        if (name == std::end(kColumnNames)) {
+            if (problem.empty()) problem = "unknown column \"" + header[i] + "\"";
+            continue;
+        }
+        any_known = true;
+        size_t &column = at[name - std::begin(kColumnNames)];
+        if (column != header.size() && problem.empty()) problem = "column " + header[i] + " is named twice";
+        column = i;
+    }
+    if (!any_known) return kNoHeader;
+    for (size_t c = 0; c < kColumns && problem.empty(); ++c)
+        if (at[c] == header.size()) problem = std::string("column ") + kColumnNames[c] + " is missing";
+    return problem;
+}
+
+// A decimal number, perhaps negative; no blanks, no plus. Numbers beyond 32 bits stay beyond.
+bool whole_number(const std::string &text, int64_t &value) {
+    const size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (text.size() == start) return false;
+    value = 0;
+    for (size_t i = start; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t{1} << 40);
+    }
+    if (start) value = -value;
+    return true;
+}
+
+// The file reader drops white space at the end of a line, so a text ending in it would not come
+// back from the file it is saved to.
+bool ends_in_space(const std::string &text) {
+    return !text.empty() && (text.back() == ' ' || (text.back() >= '\t' && text.back() <= '\r'));
+}
+
+// Turns records into rows against the loaded set, remembering the lines that took each channel.
+class RowChecker {
+public:
+    RowChecker(const Environment &env, const size_t (&at)[kColumns]) : env_(env) { std::copy(at, at + kColumns, at_); }
+
+    // Why the record cannot be taken, or empty with the row filled in.
+    std::string check(const CsvReader::Record &record, Row &row) {
+        if (!record.error.empty()) return record.error;
+        if (record.fields.size() != kColumns)
+            return std::to_string(record.fields.size()) + " fields where the header has " + std::to_string(kColumns);
+        auto field = [&](Column c) -> const std::string & { return record.fields[at_[c]]; };
+        const std::string &server = field(kServer), &channel = field(kChannel);
+        int64_t number = 0;
+        if (!whole_number(server, number)) return "server \"" + server + "\" is not a number";
+        if (number < 0 || static_cast<size_t>(number) >= env_.servers.size())
+            return "there is no server slot " + server;
+        if (!server_at(&env_, static_cast<int>(number))) return "server slot " + server + " is empty";
+        row.server = static_cast<int>(number);
+        if (!channel.empty()) {
+            if (!whole_number(channel, number)) return "channel \"" + channel + "\" is not a number";
+            if (number < 0) return "channel number " + channel + " is negative";
+            if (number > INT32_MAX) return "channel number " + channel + " is too large";
+            row.channel_id = static_cast<int32_t>(number);
+        }
+        if (row.channel_id < 0 && field(kName).empty()) return "a row needs a channel number or a name";
+        for (Column c : {kName, kItemId, kAccessPath}) {
+            if (field(c).find_first_of("\r\n") != std::string::npos)
+                return std::string("the ") + kColumnNames[c] + " holds a line break";
+            if (ends_in_space(field(c)))
+                return std::string("the ") + kColumnNames[c] + " ends in a blank, which the server file does not keep";
+        }
+        row.line = record.line;
+        row.name = field(kName);
+        row.item_id = field(kItemId);
+        row.access_path = field(kAccessPath);
+        return take_keys(row);
+    }
+
+private:
+    // Two rows for one channel would leave the result to their order.
+    std::string take_keys(const Row &row) {
+        const int64_t number_key = (int64_t{row.server} << 32) | static_cast<uint32_t>(row.channel_id);
+        const std::string name_key = std::to_string(row.server) + ',' + row.name;
+        auto by_number = numbers_.find(number_key);
+        if (row.channel_id >= 0 && by_number != numbers_.end())
+            return "server " + std::to_string(row.server) + " channel " + std::to_string(row.channel_id) +
+                   " is on line " + std::to_string(by_number->second) + " already";
+        auto by_name = names_.find(name_key);
+        if (!row.name.empty() && by_name != names_.end())
+            return "server " + std::to_string(row.server) + " name \"" + row.name + "\" is on line " +
+                   std::to_string(by_name->second) + " already";
+        if (row.channel_id >= 0) numbers_.emplace(number_key, row.line);
+        if (!row.name.empty()) names_.emplace(name_key, row.line);
+        return {};
+    }
+
+    const Environment &env_;
+    size_t at_[kColumns];
+    std::unordered_map<int64_t, size_t> numbers_;     // server and channel number: line
+    std::unordered_map<std::string, size_t> names_;  // "server,name": line
+};
+
+// Every row of the text, or false after giving each line that cannot be taken with its reason.
+bool read_rows(const std::string &text, const std::string &path, const Environment &env, std::vector<Row> &rows) {
+    CsvReader reader(text);
+    CsvReader::Record record;
+    size_t at[kColumns];
+    std::string problem = !reader.next(record) ? kNoHeader : !record.error.empty() ? record.error
+                                                                                 : find_columns(record.fields, at);
+    if (!problem.empty()) {
+        std::cerr << path << ":1: " << problem << '\n';
+        return false;
+    }
+    RowChecker checker(env, at);
+    size_t refused = 0;
+    while (reader.next(record)) {
+        Row row;
+        problem = checker.check(record, row);
+        if (problem.empty()) {
+            rows.push_back(std::move(row));
+        } else {
+            ++refused;
+            std::cerr << path << ':' << record.line << ": " << problem << '\n';
+        }
+    }
+    if (refused == 0) return true;
+    std::cerr << "tagcfg import: " << refused << " of " << rows.size() + refused << " rows refused; nothing changed\n";
+    return false;
+}
+
+// --- Applying them -----------------------------------------------------------------------------
+
+// The channels that erase_channel removes for a number and a name.
+std::vector<const Channel *> erased_by(const ServerConfig &config, int32_t channel_id, const std::string &name) {
+    std::vector<const Channel *> found;
+    if (!name.empty())
+        for (const Channel *c : config.name_index.find_all(name))
+            if (c->channel_id < 0 || c->channel_id == channel_id) found.push_back(c);
+    for (const Channel *c : config.id_index.find_all(channel_id))
+        if (std::find(found.begin(), found.end(), c) == found.end()) found.push_back(c);
+    return found;
+}
+
+// Applies checked rows to the loaded set and counts each channel added, changed or removed,
+// printing it too on a dry run. Every channel a row reaches is marked, so that --replace can
+// sweep the rest of each server the file names.
+class Importer {
+public:
+    Importer(Environment &env, bool replace, bool print)
+        : env_(env), replace_(replace), print_(print), named_(env.servers.size()) {}
+
+    void apply(const Row &row) {
+        ServerConfig &config = *server_at(&env_, row.server);
+        if (!named_[static_cast<size_t>(row.server)]) {
+            named_[static_cast<size_t>(row.server)] = true;
+            if (replace_) clear_marks(config);
+        }
+        if (row.item_id.empty()) {
+            for (const Channel *channel : erased_by(config, row.channel_id, row.name))
+                note(removed_, "removed", row.server, *channel);
+            erase_channel(config, row.channel_id, row.name.c_str());
+            return;
+        }
+        const ChannelValue value{row.channel_id, row.name, row.item_id, row.access_path};
+        Channel *channel = row.channel_id >= 0 ? config.id_index.find(row.channel_id)
+                                               : lookup_channel(config, -1, row.name.c_str());
+        if (!channel) {
+            channel = row.channel_id >= 0 ? add_numbered(config, value) : add_named(config, value);
+            note(added_, "added", row.server, *channel);
+        } else if (channel->item_id != row.item_id || channel->access_path != row.access_path) {
+            const std::string was = " (was " + csv_record({channel->item_id, channel->access_path}) + ")";
+            if (row.channel_id >= 0) {
+                store_channel(config, value);
+            } else {
+                channel->item_id = row.item_id;
+                channel->access_path = row.access_path;
+                config.modified = true;
+            }
+            note(changed_, "changed", row.server, *channel, was);
+        }
+        channel->marked = true;
+    }
+
+    // --replace: each server the file names keeps only the channels its rows reached.
+    void finish() {
+        if (!replace_) return;
+        for (int server = 0; server < static_cast<int>(named_.size()); ++server) {
+            if (!named_[static_cast<size_t>(server)]) continue;
+            ServerConfig &config = *server_at(&env_, server);
+            for (const Channel *c = config.channels.first(); c; c = c->next())
+                if (!c->marked) note(removed_, "removed", server, *c);
+            sweep_unmarked(config);
+        }
+    }
+
+    std::string summary() const {
+        return std::to_string(added_) + " added, " + std::to_string(changed_) + " changed, " +
+               std::to_string(removed_) + " removed";
+    }
+
+private:
+    static Channel *add_numbered(ServerConfig &config, const ChannelValue &value) {
+        store_channel(config, value);
+        return config.id_index.find(value.channel_id);
+    }
+    // As a loaded file has it: number -1, the name, indexed by that name.
+    static Channel *add_named(ServerConfig &config, const ChannelValue &value) {
+        Channel *channel = config.channels.append();
+        channel->channel_name = value.channel_name;
+        channel->item_id = value.item_id;
+        channel->access_path = value.access_path;
+        config.name_index.insert(&channel->channel_name, channel->channel_name, channel);
+        config.modified = true;
+        return channel;
+    }
+
+    void note(size_t &count, const char *what, int server, const Channel &channel, const std::string &was = {}) {
+        ++count;
+        if (print_) std::cout << what << ' ' << row_of(server, channel) << was << '\n';
+    }
+
+    Environment &env_;
+    bool replace_, print_;
+    std::vector<bool> named_;  // by server number: a row of the file names it
+    size_t added_ = 0, changed_ = 0, removed_ = 0;
+};
+
+}  // namespace
+
+int run_export(const Args &args) {
+    Environment env;
+    if (!load_cleanly(env, args, "export")) return kFailure;
+    std::string csv = csv_record({std::begin(kColumnNames), std::end(kColumnNames)}) + "\r\n";
+    for (int server = 0; server < static_cast<int>(env.servers.size()); ++server) {
+        const ServerConfig *config = server_at(&env, server);
+        for (const Channel *c = config ? config->channels.first() : nullptr; c; c = c->next())
+            if (is_binding(*c)) csv += row_of(server, *c) + "\r\n";
+    }
+    if (args.positional.size() < 3) {
+        if (write_standard_output(csv)) return kSuccess;
+        std::cerr << "tagcfg export: standard output cannot be written\n";
+        return kFailure;
+    }
+    if (platform::replace_file(args.positional[2], csv)) return kSuccess;
+    std::cerr << "tagcfg export: " << args.positional[2] << " cannot be written\n";
+    return kFailure;
+}
+
+int run_import(const Args &args) {
+    const std::string &path = args.positional[2];
+    std::string text;
+    if (!platform::read_file(path, text)) {
+        std::cerr << "tagcfg import: " << path << " cannot be read\n";
+        return kFailure;
+    }
+    Environment env;
+    if (!load_cleanly(env, args, "import")) return kFailure;
+    std::vector<Row> rows;
+    if (!read_rows(text, path, env, rows)) return kFailure;
+
+    Importer importer(env, args.replace, args.dry_run);
+    for (const Row &row : rows) importer.apply(row);
+    importer.finish();
+    if (args.dry_run) {
+        std::cout << importer.summary() << "; dry run, nothing saved\n";
+        return kSuccess;
+    }
+    if (save_set(env, nullptr, nullptr, false)) {
+        std::cout << importer.summary() << '\n';
+        return kSuccess;
+    }
+    // Each file is replaced in one step, and a server whose file was written is modified no more.
+    for (int server = 0; server < static_cast<int>(env.servers.size()); ++server)
+        if (const ServerConfig *config = server_at(&env, server); config && config->modified)
+            std::cerr << "tagcfg import: " << join_path(env.directory, server_file_name(env.base_name, server))
+                      << " could not be written\n";
+    std::cerr << "tagcfg import: the set could not be saved completely\n";
+    return kFailure;
+}
+
+}  // namespace tagcfg::cli
