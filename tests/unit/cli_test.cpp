@@ -347,10 +347,11 @@ TEST_F(CliTest, ExportThenImportChangesNoByte) {
         EXPECT_EQ(on_set("import", options).result(), std::make_tuple(0, "0 added, 0 changed, 0 removed\n"));
     EXPECT_EQ(snapshot(), before);
 
-    // 100,000 channels in four files with LF line ends, which any rewrite would turn into CR LF.
+    // 100,000 channels in four files with LF line ends, which any rewrite would turn into CR LF,
+    // and one channel with neither a number nor a name, which is no binding.
     for (int server : {0, 1, 2, 4}) {
         std::ofstream file(dir_ / server_file_name("big", server), std::ios::binary);
-        file << "%%OPC_SERVER_CONFIG\n\nPROGID:Big." << server << "\n\n";
+        file << "%%OPC_SERVER_CONFIG\n\nPROGID:Big." << server << "\n\n%CHANID:-5\nID:Nowhere\n";
         for (int i = 0; i < 25000; ++i) {
             if (i % 10 == 9) file << "%CHANNEL:Name " << i << ", \"quoted\"\nID:Big," << i << "\n";
             else file << "%CHANID:" << i << "\nID:Big." << server << '.' << i << "\nACCPATH: Path" << i % 7 << "\n";
@@ -362,7 +363,7 @@ TEST_F(CliTest, ExportThenImportChangesNoByte) {
     EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 100001);
     EXPECT_EQ(exported.rfind(kHeader + "0,0,,Big.0.0,\" Path0\"\r\n", 0), 0u) << exported.substr(0, 200);
     EXPECT_TRUE(has(exported, "\r\n4,,\"Name 24999, \"\"quoted\"\"\",\"Big,24999\",\r\n"));
-    EXPECT_EQ(tagcfg({"import", dir_.string(), "big", csv}).result(),
+    EXPECT_EQ(tagcfg({"import", dir_.string(), "big", csv, "--replace"}).result(),
               std::make_tuple(0, "0 added, 0 changed, 0 removed\n"));
     const auto after = snapshot();
     for (const auto &[name, bytes] : big)

@@ -260,8 +260,10 @@ public:
         for (int server = 0; server < static_cast<int>(named_.size()); ++server) {
             if (!named_[static_cast<size_t>(server)]) continue;
             ServerConfig &config = *server_at(&env_, server);
-            for (const Channel *c = config.channels.first(); c; c = c->next())
-                if (!c->marked) note(removed_, "removed", server, *c);
+            for (Channel *c = config.channels.first(); c; c = c->next()) {
+                if (!is_binding(*c)) c->marked = true;  // not in any export, and no save writes it anyway
+                else if (!c->marked) note(removed_, "removed", server, *c);
+            }
             sweep_unmarked(config);
         }
     }
