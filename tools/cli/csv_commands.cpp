@@ -178,8 +178,8 @@ bool read_rows(const std::string &text, const std::string &path, const Environme
     CsvReader reader(text);
     CsvReader::Record record;
     size_t at[kColumns];
-    std::string problem = !reader.next(record) ? kNoHeader : !record.error.empty() ? record.error
-                                                                                 : find_columns(record.fields, at);
+    std::string problem = kNoHeader;
+    if (reader.next(record)) problem = record.error.empty() ? find_columns(record.fields, at) : record.error;
     if (!problem.empty()) {
         std::cerr << path << ":1: " << problem << '\n';
         return false;
