@@ -320,16 +320,16 @@ TEST_F(CliTest, RefusedCommandsTouchNothing) {
         EXPECT_TRUE(has(help.out, std::string("tagcfg ") + command + " ")) << command;
 }
 
-
 // --- Bindings as CSV -----------------------------------------------------------------------------
 
 const std::string kHeader = "server,channel,name,item_id,access_path\r\n";
 const std::string kServer1Rows =
     "1,100,,Filters.F1.Flow,PLC1\r\n1,101,,Filters.F2.Flow,PLC1\r\n1,,ChlorineDose,Dosing.Cl2.Setpoint,PLC2\r\n";
-const std::string kSampleCsv = kHeader +
+const std::string kSampleCsv =
+    kHeader +
     "0,12,,Boiler.Drum.Level,\r\n0,13,,Boiler.Drum.Pressure,\r\n0,20,,Pumps.Feed1.Run,Line1\r\n"
-    "0,,BurnerFlame,Boiler.Burner.Flame,\r\n" + kServer1Rows +
-    "3,200,,Tanks.T1.Level,\r\n3,,Tank2Level,Tanks.T2.Level,Farm\r\n";
+    "0,,BurnerFlame,Boiler.Burner.Flame,\r\n" +
+    kServer1Rows + "3,200,,Tanks.T1.Level,\r\n3,,Tank2Level,Tanks.T2.Level,Farm\r\n";
 
 std::string joined(const Strings &lines, const std::string &end) {
     std::string text;
@@ -387,9 +387,10 @@ TEST_F(CliTest, ImportTakesQuotedFieldsAsTheyStand) {
     std::ofstream(csv, std::ios::binary) << joined(lines, "\r\n");
     EXPECT_EQ(on_set("import", {csv}).result(), std::make_tuple(0, "5 added, 1 changed, 1 removed\n"));
     const std::string server0 = contents(file_of(0));
-    EXPECT_TRUE(has(server0, "%CHANID:500\r\nID:Tag,with,commas\r\n\r\n%CHANID:501\r\nID:say \"hi\"\r\n\r\n"
-                             "%CHANID:502\r\nID: lead\r\nACCPATH:  both\r\n\r\n%CHANID:503\r\nID: unquoted lead\r\n"
-                             "ACCPATH:Line 2\r\n\r\n%CHANNEL:Flow, main\r\nID:Main.Flow\r\n\r\n"))
+    EXPECT_TRUE(has(server0,
+                    "%CHANID:500\r\nID:Tag,with,commas\r\n\r\n%CHANID:501\r\nID:say \"hi\"\r\n\r\n"
+                    "%CHANID:502\r\nID: lead\r\nACCPATH:  both\r\n\r\n%CHANID:503\r\nID: unquoted lead\r\n"
+                    "ACCPATH:Line 2\r\n\r\n%CHANNEL:Flow, main\r\nID:Main.Flow\r\n\r\n"))
         << server0;
     EXPECT_FALSE(has(server0, "%CHANID:13\r\n"));
 
@@ -398,9 +399,10 @@ TEST_F(CliTest, ImportTakesQuotedFieldsAsTheyStand) {
     const auto before = snapshot();
     EXPECT_EQ(on_set("import", {csv}).result(), std::make_tuple(0, "0 added, 0 changed, 0 removed\n"));
     EXPECT_EQ(snapshot(), before);
-    EXPECT_TRUE(has(on_set("export").out, "0,,BurnerFlame,Boiler.Burner.Flame,\r\n0,500,,\"Tag,with,commas\",\r\n"
-                                          "0,501,,\"say \"\"hi\"\"\",\r\n0,502,,\" lead\",\"  both\"\r\n"
-                                          "0,503,,\" unquoted lead\",Line 2\r\n0,,\"Flow, main\",Main.Flow,\r\n1,"));
+    EXPECT_TRUE(has(on_set("export").out,
+                    "0,,BurnerFlame,Boiler.Burner.Flame,\r\n0,500,,\"Tag,with,commas\",\r\n"
+                    "0,501,,\"say \"\"hi\"\"\",\r\n0,502,,\" lead\",\"  both\"\r\n"
+                    "0,503,,\" unquoted lead\",Line 2\r\n0,,\"Flow, main\",Main.Flow,\r\n1,"));
     EXPECT_TRUE(has(contents(file_of(1)), "%CHANNEL:ChlorineDose\r\nID:Dosing.Cl2.Setpoint\r\n\r\n"));
 }
 
@@ -454,14 +456,17 @@ TEST_F(CliTest, ImportRefusesEveryBadLineAndChangesNothing) {
 // have beyond its rows, and leaves the servers it does not name alone.
 TEST_F(CliTest, DryRunAndReplace) {
     const std::string csv = (dir_ / "edit.csv").string();
-    std::ofstream(csv, std::ios::binary) << kHeader + "0,13,,Boiler.Drum.Pressure2,\r\n0,,BurnerFlame,,\r\n"
-                                                      "0,21,,Pumps.Feed2.Run,Line2\r\n"
-                                                      "3,,Tank2Level,Tanks.T2.Level2,Farm\r\n";
-    const std::string changes = "changed 0,13,,Boiler.Drum.Pressure2, (was Boiler.Drum.Pressure,)\n"
-                                "removed 0,,BurnerFlame,Boiler.Burner.Flame,\nadded 0,21,,Pumps.Feed2.Run,Line2\n"
-                                "changed 3,,Tank2Level,Tanks.T2.Level2,Farm (was Tanks.T2.Level,Farm)\n";
-    const std::string swept = "removed 0,12,,Boiler.Drum.Level,\nremoved 0,20,,Pumps.Feed1.Run,Line1\n"
-                              "removed 3,200,,Tanks.T1.Level,\n";
+    std::ofstream(csv, std::ios::binary) << kHeader +
+                                                "0,13,,Boiler.Drum.Pressure2,\r\n0,,BurnerFlame,,\r\n"
+                                                "0,21,,Pumps.Feed2.Run,Line2\r\n"
+                                                "3,,Tank2Level,Tanks.T2.Level2,Farm\r\n";
+    const std::string changes =
+        "changed 0,13,,Boiler.Drum.Pressure2, (was Boiler.Drum.Pressure,)\n"
+        "removed 0,,BurnerFlame,Boiler.Burner.Flame,\nadded 0,21,,Pumps.Feed2.Run,Line2\n"
+        "changed 3,,Tank2Level,Tanks.T2.Level2,Farm (was Tanks.T2.Level,Farm)\n";
+    const std::string swept =
+        "removed 0,12,,Boiler.Drum.Level,\nremoved 0,20,,Pumps.Feed1.Run,Line1\n"
+        "removed 3,200,,Tanks.T1.Level,\n";
     const auto before = snapshot();
     EXPECT_EQ(on_set("import", {csv, "--dry-run"}).result(),
               std::make_tuple(0, changes + "1 added, 2 changed, 1 removed; dry run, nothing saved\n"));

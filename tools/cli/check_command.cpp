@@ -48,14 +48,14 @@ public:
         out << name << ": not the canonical name of number " << number << "; ";
         if (!same_file(name, canonical)) {
             out << "the load reads " << canonical << " instead"
-                      << (has_file(canonical) ? "" : ", which does not exist, so the load fails")
-                      << "; a save never deletes this entry\n";
+                << (has_file(canonical) ? "" : ", which does not exist, so the load fails")
+                << "; a save never deletes this entry\n";
         } else if (save_deletes(name, number)) {
             out << "the load reads it as " << canonical << "; a save deletes it when server " << number
-                      << " is removed\n";
+                << " is removed\n";
         } else {
             out << "the load reads it as " << canonical << "; a save never deletes it, so server " << number
-                      << " comes back after it is removed\n";
+                << " comes back after it is removed\n";
         }
     }
 
@@ -114,8 +114,7 @@ bool report_check(const std::string &directory, const std::string &base_name, st
     std::sort(out_of_range.begin(), out_of_range.end());
     for (const auto &[number, name] : aliases) set.explain_alias(out, name, number);
     for (const auto &[number, name] : out_of_range)
-        out << name << ": number " << number << " is above " << kHighestServerNumber
-                  << "; load and save ignore it\n";
+        out << name << ": number " << number << " is above " << kHighestServerNumber << "; load and save ignore it\n";
 
     // The bytes of unreadable files that a save wrote over.
     Entries kept;

@@ -13,9 +13,9 @@ enum ExitStatus { kSuccess = 0, kFailure = 1, kUsageError = 2 };
 
 struct Args {
     std::vector<std::string> positional;  // after the command name
-    bool write_all = false;                // "--write-all" was given
-    bool replace = false;                  // "--replace"
-    bool dry_run = false;                  // "--dry-run"
+    bool write_all = false;               // "--write-all" was given
+    bool replace = false;                 // "--replace"
+    bool dry_run = false;                 // "--dry-run"
 };
 
 // Thrown for a malformed command line; main() prints the command's synopsis and exits 2.

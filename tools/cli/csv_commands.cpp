@@ -169,7 +169,7 @@ private:
 
     const Environment &env_;
     size_t at_[kColumns];
-    std::unordered_map<int64_t, size_t> numbers_;     // server and channel number: line
+    std::unordered_map<int64_t, size_t> numbers_;    // server and channel number: line
     std::unordered_map<std::string, size_t> names_;  // "server,name": line
 };
 
@@ -235,8 +235,8 @@ public:
             return;
         }
         const ChannelValue value{row.channel_id, row.name, row.item_id, row.access_path};
-        Channel *channel = row.channel_id >= 0 ? config.id_index.find(row.channel_id)
-                                               : lookup_channel(config, -1, row.name.c_str());
+        Channel *channel =
+            row.channel_id >= 0 ? config.id_index.find(row.channel_id) : lookup_channel(config, -1, row.name.c_str());
         if (!channel) {
             channel = row.channel_id >= 0 ? add_numbered(config, value) : add_named(config, value);
             note(added_, "added", row.server, *channel);

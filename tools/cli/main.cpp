@@ -25,8 +25,8 @@ const Command kCommands[] = {
     {"remove-channel", "DIR BASE SERVER CHANNEL-ID [NAME]",
      "remove a channel (CHANNEL-ID -1 and NAME for a channel known by name)", 4, 5, "--write-all", run_remove_channel},
     {"find", "DIR BASE ITEM-ID", "print the number of a channel bound to the item (exit 1: none)", 3, 3, "", run_find},
-    {"gc", "DIR BASE KEEP-FILE", "remove every channel not listed as \"SERVER CHANNEL-ID [NAME]\" in KEEP-FILE", 3,
-     3, "--write-all", run_gc},
+    {"gc", "DIR BASE KEEP-FILE", "remove every channel not listed as \"SERVER CHANNEL-ID [NAME]\" in KEEP-FILE", 3, 3,
+     "--write-all", run_gc},
     {"save", "DIR BASE", "load and save the set (--write-all rewrites every file)", 2, 2, "--write-all", run_save},
     {"export", "DIR BASE [FILE]", "write every binding of the set as CSV to FILE or to standard output", 2, 3, "",
      run_export},
@@ -39,8 +39,8 @@ const Command kCommands[] = {
      run_channel},
     {"items", "DIR BASE SERVER", "pick items in the item selection dialog and print one per line (Windows)", 3, 3, "",
      run_items},
-    {"servers", "DIR BASE", "edit the servers in the server list dialog, print the chosen number and save (Windows)",
-     2, 2, "--write-all", run_servers},
+    {"servers", "DIR BASE", "edit the servers in the server list dialog, print the chosen number and save (Windows)", 2,
+     2, "--write-all", run_servers},
 };
 
 // Every option of any command, and the flag it sets.
