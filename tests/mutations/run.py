@@ -13,6 +13,7 @@ long endless-server dialog is left out) plus any test a fault names in `windows-
 """
 import argparse
 import pathlib
+import signal
 import subprocess
 import sys
 
@@ -60,6 +61,8 @@ def suite_result(suite, mutation):
 
 
 def main():
+    # A sweep stopped with kill must still undo the fault it is testing (the `finally` below).
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     parser = argparse.ArgumentParser()
     parser.add_argument("--suites", default="native,win32")
     parser.add_argument("--only", default="")
