@@ -1,19 +1,17 @@
 // Acting on modal dialogs from the thread that runs them.
 //
-// A DialogScript arms a thread timer (SetTimer with no window) before the test calls
-// DialogBoxParamA or anything that shows a message box. The timer keeps firing inside those
-// modal loops; on the first tick at which a dialog of this thread with the expected caption is
-// visible, the script's action runs there, on the dialog's own thread, with no race. Everything
-// is bounded: past its deadline a script ends every dialog of the thread with IDABORT, so a test
-// that goes wrong fails instead of hanging. Nothing here depends on focus or on a foreground
-// window, which a bare X server without a window manager does not give.
+// A DialogScript arms a thread timer (SetTimer with no window) before the test calls an export
+// that shows a dialog or a message box. The timer keeps firing inside those modal loops; at the
+// first tick at which a visible dialog of this thread has the expected caption, the action runs
+// there, on the dialog's own thread, with no race. Past its deadline a script ends every dialog of
+// the thread with IDABORT, so a test that goes wrong fails instead of hanging. Nothing here needs
+// focus or a foreground window, which a bare X server without a window manager does not give.
 #pragma once
 
 #include <windows.h>
 
 #include <commctrl.h>
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,74 +20,50 @@ namespace wintest {
 
 class DialogScript {
 public:
-    DialogScript(std::string caption, std::function<void(HWND dialog)> action, DWORD deadline_ms = 15000);
+    DialogScript(std::string caption, std::function<void(HWND dialog)> action);
     ~DialogScript();
     DialogScript(const DialogScript &) = delete;
     DialogScript &operator=(const DialogScript &) = delete;
-
-    bool ran() const { return ran_; }
-    bool timed_out() const { return timed_out_; }
+    bool done() const { return dialog_ && !timed_out_; }  // the action ran, before the deadline
 
 private:
     static void CALLBACK tick(HWND, UINT, UINT_PTR id, DWORD);
-    void on_tick();
+    void stop();
 
     std::string caption_;
     std::function<void(HWND)> action_;
     DWORD started_;
-    DWORD deadline_ms_;
-    UINT_PTR timer_ = 0;
-    bool ran_ = false;
+    UINT_PTR timer_;
+    HWND dialog_ = nullptr;  // the dialog the action ran on
     bool timed_out_ = false;
 };
 
-// Arms a script for the dialog with that caption, then calls open, which shows it modally (a click
-// that runs a nested dialog, an export); true when the action ran before the deadline.
-bool act_on_dialog(const std::string &caption, std::function<void(HWND dialog)> action,
-                   const std::function<void()> &open, DWORD deadline_ms = 15000);
-
-// A visible dialog window (class "#32770") of the calling thread with this caption, or null.
+// A visible dialog of the calling thread with this caption, or null.
 HWND find_thread_dialog(const std::string &caption);
-
-std::string class_name(HWND window);
 std::string window_text(HWND window);
-
-// Control texts: set sends WM_SETTEXT, type sends one WM_CHAR per byte as a keyboard would.
-bool set_text(HWND dialog, int id, const std::string &text);
-bool type_text(HWND dialog, int id, const std::string &text);
 std::string control_text(HWND dialog, int id);
-
-// A button click as the dialog sees it: WM_COMMAND with BN_CLICKED from that control.
+bool enabled(HWND dialog, int id);
+// A button click as the dialog sees it, WM_COMMAND with BN_CLICKED; false on a disabled button.
 bool click(HWND dialog, int id);
 
-// Presses a button (IDOK, IDYES, IDNO, ...) of this thread's message box with that caption.
-bool answer_message_box(const std::string &caption, int button);
-
-// A tree view's items, depth first, each indented by two blanks per level.
-std::vector<std::string> tree_lines(HWND tree);
-std::string tree_item_text(HWND tree, HTREEITEM item);
-// The selected item as the texts from the root down, joined by "/"; empty when none is selected.
+// The texts of an item's children; of the roots for null.
+std::vector<std::string> children(HWND tree, HTREEITEM item);
+// The selected item as the texts from the root down, joined by "/".
 std::string selected_tree_path(HWND tree);
-// The item at a "/"-separated path below the root ("" is the root), opening every item on the
-// way as a click on its expand button would; null when a name is not found.
-HTREEITEM open_path(HWND tree, const std::string &path);
-// Selects the item, then tells the dialog its tree was double-clicked, as the tree itself does.
-void double_click_tree(HWND dialog, int tree_id, HTREEITEM item);
+// Opens each item on the way to a "/"-separated path below the root, as its expand button does
+// (TVN_ITEMEXPANDING), then selects the path's item (TVN_SELCHANGED) and returns it.
+HTREEITEM select_path(HWND dialog, int tree_id, const std::string &path);
+// Selects the item, then sends the dialog the tree's NM_DBLCLK.
+void double_click_path(HWND dialog, int tree_id, const std::string &path);
+
 // One column of a list view, row by row.
-std::vector<std::string> list_column(HWND list, int column);
+std::vector<std::string> list_column(HWND list, int column = 0);
+int selected_row(HWND list);
+// Selects a row as a click would: the list tells the dialog with LVN_ITEMCHANGED.
+void select_row(HWND list, int row);
 
-struct Screenshot {
-    unsigned width = 0, height = 0;
-    std::vector<uint8_t> rgb;  // top row first, three bytes a pixel
-    size_t distinct_colours() const;
-};
-
-// The window as it is on screen, frame included, from its window DC.
-bool capture_window(HWND window, Screenshot &shot);
-bool save_png(const Screenshot &shot, const std::string &path);
-// build/<preset>/screenshots/<name>, the folder made when missing.
-std::string screenshot_path(const char *name);
-// Captures the dialog, checks it is not blank and saves it there.
+// Captures the dialog from the screen, checks that it is not blank, and saves it through GDI+'s
+// PNG encoder as build/<preset>/screenshots/<name>.
 void save_screenshot(HWND dialog, const char *name);
 
 // The controls of a message box: its text and its icon.

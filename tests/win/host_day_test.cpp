@@ -1,39 +1,32 @@
-// A host's whole day on a copy of the sample project examples/plant1, through tagcfg.dll and its
-// dialogs under Wine: load, a new server picked from this computer's OPC servers, a channel bound
-// by browsing, channels built from picked items, a clean-up cycle, a save, and the files on disk.
+// A host's whole day on a copy of the sample project examples/plant1, through the exports of
+// tagcfg.dll and its four dialogs, driven for real under Wine against opcsim.dll: a server picked
+// from this computer's registry, a removal asked and refused, a channel bound by browsing, items
+// picked and ordered, a clean-up cycle, a save, the files on disk, and at the end of the day the
+// server's computer renamed, after which the next dialog makes a new server object.
 #include <windows.h>
 
 #include <commctrl.h>
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
-#include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 
 #include "dialog_driver.h"
 #include "opcsim_classes.h"
-#include "opcsim_fixture.h"
 #include "resource_ids.h"
+#include "win_support.h"
 
 namespace wintest {
 namespace {
 
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAreArray;
 using Lines = std::vector<std::string>;
 
 const char *const kSampleFiles[] = {"plant1_opc0.cnf", "plant1_opc1.cnf", "plant1_opc3.cnf"};
-
-// examples\plant1 of the checkout, found by walking up from the program's folder; empty when absent.
-std::string sample_project() {
-    std::string directory = executable_directory();
-    for (;;) {
-        std::string candidate = directory + "\\examples\\plant1";
-        if (GetFileAttributesA((candidate + "\\" + kSampleFiles[0]).c_str()) != INVALID_FILE_ATTRIBUTES)
-            return candidate;
-        size_t slash = directory.find_last_of('\\');
-        if (slash == std::string::npos) return std::string();
-        directory.resize(slash);
-    }
-}
+const opcsim::ServerClass &kPicked = *opcsim::server_class("OpcSim.Hierarchical.1");
 
 std::string crlf_lines(const Lines &lines) {
     std::string text;
@@ -41,146 +34,188 @@ std::string crlf_lines(const Lines &lines) {
     return text;
 }
 
-#define HOST_DAY_ENTRY(name) decltype(&::name) name##_ = function<decltype(&::name)>(#name)
-
-class HostDay : public OpcProject {
-protected:
-    HOST_DAY_ENTRY(tagcfg_select_server);
-    HOST_DAY_ENTRY(tagcfg_select_channel);
-    HOST_DAY_ENTRY(tagcfg_select_items);
-    HOST_DAY_ENTRY(tagcfg_itemlist_size);
-    HOST_DAY_ENTRY(tagcfg_itemlist_get_id);
-    HOST_DAY_ENTRY(tagcfg_itemlist_free);
-};
-
-#undef HOST_DAY_ENTRY
-
 FILETIME last_written(const std::string &path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
     return data.ftLastWriteTime;
 }
 
+// Remove, Up and Down of the item selection dialog: whether each can be pressed.
+std::vector<bool> item_buttons(HWND dialog) {
+    return {enabled(dialog, IDC_REMOVE_ITEM), enabled(dialog, IDC_MOVE_UP), enabled(dialog, IDC_MOVE_DOWN)};
+}
+
+// The picker on this computer's registry, where opcsim.dll registered its classes; the test
+// prefix has no network, whose root then loses its button without a message.
+void pick_a_server(HWND picker) {
+    HWND tree = GetDlgItem(picker, IDC_PICKER_TREE);
+    EXPECT_THAT(children(tree, nullptr), ElementsAre("My Computer", "Network Neighbourhood"));
+    EXPECT_FALSE(enabled(picker, IDOK));
+    HTREEITEM mine = TreeView_GetRoot(tree), network = TreeView_GetNextSibling(tree, mine);
+    Lines offered;  // only classes with an "OPC" subkey; one without a description by its ProgID
+    for (const opcsim::ServerClass &c : opcsim::kServerClasses)
+        if (c.opc) offered.push_back(c.description ? c.description : c.progid);
+    TreeView_Expand(tree, mine, TVE_EXPAND);
+    EXPECT_THAT(children(tree, mine), UnorderedElementsAreArray(offered));
+    TreeView_Expand(tree, network, TVE_EXPAND);
+    EXPECT_THAT(children(tree, network), IsEmpty());
+    TVITEMA item{};
+    item.mask = TVIF_CHILDREN;
+    item.hItem = network;
+    TreeView_GetItem(tree, &item);
+    EXPECT_EQ(item.cChildren, 0);
+    TreeView_SelectItem(tree, network);
+    EXPECT_FALSE(enabled(picker, IDOK));
+    select_path(picker, IDC_PICKER_TREE, kPicked.description);
+    save_screenshot(picker, "server_picker.png");
+    EXPECT_TRUE(click(picker, IDOK));
+}
+
+// Remove on a configured server asks, with No as the default button and no Cancel; No keeps it.
+void refuse_a_removal(HWND list) {
+    select_row(GetDlgItem(list, IDC_SERVER_LIST), 0);
+    DialogScript warning("Warning", [](HWND box) {
+        EXPECT_THAT(control_text(box, kMessageBoxText), ::testing::EndsWith("Do you want to continue ?"));
+        EXPECT_EQ(GetWindowLongA(GetDlgItem(box, IDNO), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+        EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
+        EXPECT_TRUE(click(box, IDNO));
+    });
+    EXPECT_TRUE(click(list, IDC_REMOVE_SERVER));
+    EXPECT_TRUE(warning.done());
+}
+
 }  // namespace
 
-TEST_F(HostDay, LoadAddBindBuildCleanUpSaveAndTheFilesOnDisk) {
-    ASSERT_TRUE(OpcSim::get().registered() && com_.entered() && api_.complete() && dir_.ok());
-    ASSERT_TRUE(tagcfg_select_server_ && tagcfg_select_channel_ && tagcfg_select_items_ && tagcfg_itemlist_size_ &&
-                tagcfg_itemlist_get_id_ && tagcfg_itemlist_free_);
-    const std::string sample = sample_project();
-    ASSERT_FALSE(sample.empty()) << "no examples\\plant1 above " << executable_directory();
+TEST_F(OpcProject, AHostsDayOnTheSampleProject) {
+    ASSERT_TRUE(opcsim_registered() && SUCCEEDED(com_) && env_);
+    std::string sample = executable_directory();  // examples\plant1 of the checkout, above the build
+    while (sample.size() > 3 && read_bytes(sample + "\\examples\\plant1\\" + kSampleFiles[0]) == "<missing>")
+        sample.resize(sample.find_last_of('\\'));
     std::string original[3];
     for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(read_bytes(sample + "\\" + kSampleFiles[i], original[i]));
-        ASSERT_TRUE(write_bytes(dir_.path() + "\\" + kSampleFiles[i], original[i]));
+        original[i] = read_bytes(sample + "\\examples\\plant1\\" + kSampleFiles[i]);
+        ASSERT_TRUE(write_bytes(dir_.file(kSampleFiles[i]), original[i])) << kSampleFiles[i];
     }
-    env_ = api_.tagcfg_init_environment();
-    ASSERT_EQ(api_.tagcfg_load(env_, dir_.path().c_str(), "plant1"), 0);
+    ASSERT_EQ(TAGCFG(tagcfg_load)(env_, dir_.path.c_str(), "plant1"), 0);
 
     // A new server from this computer's OPC servers; Add appends it after the last slot, 3.
-    const opcsim::ServerClass &picked = *opcsim::server_class("OpcSim.Hierarchical.1");
-    bool picker_ran = false;
-    DialogScript list(
-        "OPC server selection",
-        [&](HWND dialog) {
-            picker_ran = act_on_dialog(
-                "Select OPC server",
-                [&](HWND picker) {
-                    HWND tree = GetDlgItem(picker, IDC_PICKER_TREE);
-                    TreeView_SelectItem(tree, open_path(tree, picked.description));
-                    EXPECT_TRUE(click(picker, IDOK));
-                },
-                [&] { EXPECT_TRUE(click(dialog, IDC_ADD_SERVER)); });
-            EXPECT_TRUE(click(dialog, IDOK));  // the new row is the selected one
-        },
-        60000);
-    const int server = tagcfg_select_server_(env_, 0, nullptr);
-    EXPECT_TRUE(picker_ran);
-    EXPECT_FALSE(list.timed_out());
+    DialogScript server_list("OPC server selection", [&](HWND list) {
+        HWND rows = GetDlgItem(list, IDC_SERVER_LIST);
+        EXPECT_TRUE(ListView_GetExtendedListViewStyle(rows) & LVS_EX_FULLROWSELECT);
+        refuse_a_removal(list);
+        EXPECT_EQ(ListView_GetItemCount(rows), 4);
+        DialogScript picker("Select OPC server", pick_a_server);
+        EXPECT_TRUE(click(list, IDC_ADD_SERVER));
+        EXPECT_TRUE(picker.done());
+        EXPECT_EQ(list_column(rows, 1).back(), kPicked.progid);
+        EXPECT_EQ(selected_row(rows), 4);
+        save_screenshot(list, "server_list.png");
+        EXPECT_TRUE(click(list, IDOK));
+    });
+    const int server = TAGCFG(tagcfg_select_server)(env_, 0, nullptr);
+    EXPECT_TRUE(server_list.done());
     ASSERT_EQ(server, 4);
 
     // Channel 7 bound by browsing: the server names this leaf's item ID itself.
-    const std::string bound = "Custom/D.Id";
-    DialogScript setup(
-        "OPC channel setup",
-        [&](HWND dialog) {
-            double_click_tree(dialog, IDC_BROWSE_TREE, open_path(GetDlgItem(dialog, IDC_BROWSE_TREE), "A/B/D"));
-            EXPECT_TRUE(click(dialog, IDOK));
-        },
-        30000);
+    const long created = opcsim_created();
+    DialogScript setup("OPC channel setup", [&](HWND dialog) {
+        EXPECT_EQ(control_text(dialog, IDC_CHANNEL_NAME), "FeedValve");
+        double_click_path(dialog, IDC_BROWSE_TREE, "A/B/D");
+        EXPECT_EQ(control_text(dialog, IDC_ITEM_ID), "Custom/D.Id");
+        save_screenshot(dialog, "channel_setup.png");
+        EXPECT_TRUE(click(dialog, IDOK));
+    });
     char text[256] = "";
-    EXPECT_EQ(tagcfg_select_channel_(env_, server, 7, "FeedValve", text, sizeof text, nullptr), int(bound.size()));
-    EXPECT_EQ(text, bound);
+    EXPECT_EQ(TAGCFG(tagcfg_select_channel)(env_, server, 7, "FeedValve", text, sizeof text, nullptr), 11);
+    EXPECT_STREQ(text, "Custom/D.Id");
+    EXPECT_TRUE(setup.done());
 
-    // Automatic building: every item below a branch, made channels 300 on.
-    DialogScript items(
-        "Select OPC items for autobuilding",
-        [&](HWND dialog) {
-            HWND tree = GetDlgItem(dialog, IDC_BROWSE_TREE);
-            TreeView_SelectItem(tree, open_path(tree, "Tanks"));
-            EXPECT_TRUE(click(dialog, IDC_ADD_ITEMS));
-            EXPECT_TRUE(click(dialog, IDOK));
-        },
-        30000);
-    tagcfg_itemlist *picked_items = tagcfg_select_items_(env_, server, nullptr);
-    ASSERT_NE(picked_items, nullptr);
+    // Automatic building: every item below a branch, ordered, made channels 300 on. The list's
+    // selection and the buttons follow the list view's own notifications.
+    DialogScript items("Select OPC items for autobuilding", [&](HWND dialog) {
+        HWND rows = GetDlgItem(dialog, IDC_SELECTED_ITEMS);
+        select_path(dialog, IDC_BROWSE_TREE, "Tanks");
+        EXPECT_TRUE(click(dialog, IDC_ADD_ITEMS));  // items the server cannot name are left out
+        EXPECT_THAT(list_column(rows), ElementsAre("Tanks.T1.Level", "Tanks.T2.Level"));
+        EXPECT_THAT(item_buttons(dialog), ElementsAre(true, true, false));
+        select_row(rows, 0);
+        EXPECT_THAT(item_buttons(dialog), ElementsAre(true, false, true));
+        EXPECT_TRUE(click(dialog, IDC_MOVE_DOWN));
+        EXPECT_THAT(list_column(rows), ElementsAre("Tanks.T2.Level", "Tanks.T1.Level"));
+        EXPECT_TRUE(click(dialog, IDC_MOVE_UP));
+        save_screenshot(dialog, "item_selection.png");
+        EXPECT_TRUE(click(dialog, IDOK));
+    });
+    tagcfg_itemlist *picked = TAGCFG(tagcfg_select_items)(env_, server, nullptr);
+    EXPECT_TRUE(items.done());
+    ASSERT_NE(picked, nullptr);
     Lines built;
-    for (int i = 0; i < tagcfg_itemlist_size_(picked_items); ++i) {
-        tagcfg_itemlist_get_id_(picked_items, i, text, sizeof text);
+    for (int i = 0; i < TAGCFG(tagcfg_itemlist_size)(picked); ++i) {
+        TAGCFG(tagcfg_itemlist_get_id)(picked, i, text, sizeof text);
         built.push_back(text);
-        api_.tagcfg_add_channel(env_, server, 300 + i, text);
+        TAGCFG(tagcfg_add_channel)(env_, server, 300 + i, text);
     }
-    tagcfg_itemlist_free_(picked_items);
-    ASSERT_EQ(built, Lines({"Tanks.T1.Level", "Tanks.T2.Level"}));
-    // Server 3 holds both items too, the second only on a channel without a number.
-    EXPECT_EQ(api_.tagcfg_find_channel(env_, built[0].c_str()), 200);
-    EXPECT_EQ(api_.tagcfg_find_channel(env_, built[1].c_str()), 301);
+    TAGCFG(tagcfg_itemlist_free)(picked);
+    ASSERT_THAT(built, ElementsAre("Tanks.T1.Level", "Tanks.T2.Level"));
+    EXPECT_EQ(opcsim_created(), created + 1) << "the second dialog did not reuse the server object";
 
     // Clean-up: the host no longer uses channels 13 and 301, and numbers its tank 2 channel, known
     // to server 3 by name only so far.
-    struct InUse {
+    const struct {
         int server, id;
         const char *name;
-    };
-    const InUse in_use[] = {{0, 12, nullptr},      {0, 20, nullptr},       {0, -1, "BurnerFlame"},
-                            {1, 100, nullptr},     {1, 101, nullptr},      {1, -1, "ChlorineDose"},
-                            {3, 200, nullptr},     {3, 201, "Tank2Level"}, {server, 7, nullptr},
-                            {server, 300, nullptr}};
-    api_.tagcfg_start_gc(env_);
-    for (const InUse &use : in_use)
-        EXPECT_NE(api_.tagcfg_mark_channel(env_, use.server, use.id, use.name), 0) << use.server << " " << use.id;
-    api_.tagcfg_finish_gc(env_);
-    const std::string unchanged = dir_.path() + "\\" + kSampleFiles[1];
-    const FILETIME before = last_written(unchanged);
-    ASSERT_EQ(api_.tagcfg_save(env_, nullptr, nullptr, 0, 0), 0);
-    const FILETIME after = last_written(unchanged);
-    EXPECT_EQ(CompareFileTime(&before, &after), 0) << "server 1 was written again";
+    } in_use[] = {{0, 12, nullptr},     {0, 20, nullptr},        {0, -1, "BurnerFlame"}, {1, 100, nullptr},
+                  {1, 101, nullptr},    {1, -1, "ChlorineDose"}, {3, 200, nullptr},      {3, 201, "Tank2Level"},
+                  {server, 7, nullptr}, {server, 300, nullptr}};
+    TAGCFG(tagcfg_start_gc)(env_);
+    for (const auto &use : in_use) EXPECT_NE(TAGCFG(tagcfg_mark_channel)(env_, use.server, use.id, use.name), 0);
+    TAGCFG(tagcfg_finish_gc)(env_);
+    const FILETIME before = last_written(dir_.file(kSampleFiles[1]));
+    ASSERT_EQ(TAGCFG(tagcfg_save)(env_, nullptr, nullptr, 0, 0), 0);
+    const FILETIME after = last_written(dir_.file(kSampleFiles[1]));
+    EXPECT_EQ(CompareFileTime(&before, &after), 0) << "server 1 did not change, yet was written again";
 
     // Server 0 lost a channel, server 3 gained a number and is written in the library's own form,
-    // server 4 is new; server 1 did not change and keeps its file untouched.
+    // server 4 is new.
     const std::string channel13 = "%CHANID:13\r\nID:Boiler.Drum.Pressure\r\n\r\n";
     std::string expected0 = original[0];
     ASSERT_NE(expected0.find(channel13), std::string::npos);
     expected0.erase(expected0.find(channel13), channel13.size());
-    const std::string expected3 =
+    EXPECT_THAT(file_names(dir_.path), UnorderedElementsAreArray({"plant1_opc0.cnf", "plant1_opc1.cnf",
+                                                                  "plant1_opc3.cnf", "plant1_opc4.cnf"}));
+    EXPECT_EQ(read_bytes(dir_.file("plant1_opc0.cnf")), expected0);
+    EXPECT_EQ(read_bytes(dir_.file("plant1_opc1.cnf")), original[1]);
+    EXPECT_EQ(
+        read_bytes(dir_.file("plant1_opc3.cnf")),
         crlf_lines({"%%OPC_SERVER_CONFIG", "", "PROGID:Meridian.Historian.2", "DESCRIPTION:Tank farm levels", "",
-                    "%CHANID:200", "ID:Tanks.T1.Level", "", "%CHANID:201", "ID:Tanks.T2.Level", "ACCPATH:Farm", ""});
-    const std::string expected4 =
-        crlf_lines({"%%OPC_SERVER_CONFIG", "", std::string("PROGID:") + picked.progid,
-                    std::string("CLSID:") + picked.clsid, std::string("DESCRIPTION:") + picked.description, "",
-                    "%CHANID:7", "ID:" + bound, "", "%CHANID:300", "ID:" + built[0], ""});
-    Lines names = file_names(dir_.path());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, Lines({"plant1_opc0.cnf", "plant1_opc1.cnf", "plant1_opc3.cnf", "plant1_opc4.cnf"}));
-    const std::pair<std::string, std::string> files[] = {{"plant1_opc0.cnf", expected0},
-                                                         {"plant1_opc1.cnf", original[1]},
-                                                         {"plant1_opc3.cnf", expected3},
-                                                         {"plant1_opc4.cnf", expected4}};
-    for (const auto &file : files) {
-        std::string written;
-        EXPECT_TRUE(read_bytes(dir_.path() + "\\" + file.first, written)) << file.first;
-        EXPECT_EQ(written, file.second) << file.first;
+                    "%CHANID:200", "ID:Tanks.T1.Level", "", "%CHANID:201", "ID:Tanks.T2.Level", "ACCPATH:Farm", ""}));
+    EXPECT_EQ(read_bytes(dir_.file("plant1_opc4.cnf")),
+              crlf_lines({"%%OPC_SERVER_CONFIG", "", std::string("PROGID:") + kPicked.progid,
+                          std::string("CLSID:") + kPicked.clsid, std::string("DESCRIPTION:") + kPicked.description, "",
+                          "%CHANID:7", "ID:Custom/D.Id", "", "%CHANID:300", "ID:Tanks.T1.Level", ""}));
+
+    // The server's computer is renamed: this one, spelled in another case, is still this computer
+    // and is asked locally, but the object made for the old name is let go and a new one is made.
+    char name[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD size = sizeof name;
+    ASSERT_TRUE(GetComputerNameA(name, &size));
+    std::string renamed(name, size);
+    for (char &c : renamed) {
+        const auto letter = static_cast<unsigned char>(c);
+        c = static_cast<char>(std::isupper(letter) ? std::tolower(letter) : std::toupper(letter));
     }
+    ASSERT_NE(renamed, std::string(name, size)) << "the computer's name has no letters";
+    ASSERT_EQ(TAGCFG(tagcfg_set_server_host)(env_, server, renamed.c_str()), 0);
+    DialogScript again("OPC channel setup", [&](HWND dialog) {
+        EXPECT_EQ(control_text(dialog, IDC_SERVER_HOSTNAME), renamed);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_BROWSE_TREE)));
+        EXPECT_EQ(selected_tree_path(GetDlgItem(dialog, IDC_BROWSE_TREE)),
+                  std::string(kPicked.description) + "/Tanks/T1/Level");
+        EXPECT_TRUE(click(dialog, IDCANCEL));
+    });
+    EXPECT_EQ(TAGCFG(tagcfg_select_channel)(env_, server, 300, "", text, sizeof text, nullptr), -1);
+    EXPECT_TRUE(again.done());
+    EXPECT_EQ(opcsim_created(), created + 2);
 }
 
 }  // namespace wintest

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tagcfg_api.h"
+#include "win_support.h"
 
 namespace wintest {
 namespace {
@@ -53,49 +53,35 @@ DWORD handles_in_use() {
 Usage usage_now() { return {committed_private_bytes(), handles_in_use()}; }
 
 // One host session: load the library, read the project, write it back, unload.
-::testing::AssertionResult open_and_close_project(const std::string &dll, const std::string &folder) {
-    HMODULE module = LoadLibraryA(dll.c_str());
-    if (!module) return ::testing::AssertionFailure() << "LoadLibraryA failed with " << GetLastError();
-    auto init = reinterpret_cast<decltype(&tagcfg_init_environment)>(
-        reinterpret_cast<void *>(GetProcAddress(module, "tagcfg_init_environment")));
-    auto load =
-        reinterpret_cast<decltype(&tagcfg_load)>(reinterpret_cast<void *>(GetProcAddress(module, "tagcfg_load")));
-    auto save =
-        reinterpret_cast<decltype(&tagcfg_save)>(reinterpret_cast<void *>(GetProcAddress(module, "tagcfg_save")));
-    auto release = reinterpret_cast<decltype(&tagcfg_free_environment)>(
-        reinterpret_cast<void *>(GetProcAddress(module, "tagcfg_free_environment")));
-    ::testing::AssertionResult result = ::testing::AssertionSuccess();
-    tagcfg_environment *env = init ? init() : nullptr;
-    if (!env || !load || !save || !release) {
-        result = ::testing::AssertionFailure() << "the library's exports are not usable";
-    } else if (load(env, folder.c_str(), "plant") != 0) {
-        result = ::testing::AssertionFailure() << "tagcfg_load failed";
-    } else if (save(env, nullptr, nullptr, 0, 1) != 0) {
-        result = ::testing::AssertionFailure() << "tagcfg_save failed";
-    }
-    if (env) release(env);
-    if (!FreeLibrary(module)) result = ::testing::AssertionFailure() << "FreeLibrary failed with " << GetLastError();
-    return result;
+::testing::AssertionResult open_and_close_project(const std::string &folder) {
+    HMODULE library = LoadLibraryA(library_path("tagcfg.dll").c_str());
+    auto init = function<decltype(&tagcfg_init_environment)>(library, "tagcfg_init_environment");
+    auto load = function<decltype(&tagcfg_load)>(library, "tagcfg_load");
+    auto save = function<decltype(&tagcfg_save)>(library, "tagcfg_save");
+    auto release = function<decltype(&tagcfg_free_environment)>(library, "tagcfg_free_environment");
+    if (!init || !load || !save || !release) return ::testing::AssertionFailure() << "no usable library";
+    tagcfg_environment *env = init();
+    const bool loaded = load(env, folder.c_str(), "plant") == 0, saved = save(env, nullptr, nullptr, 0, 1) == 0;
+    release(env);
+    if (!FreeLibrary(library)) return ::testing::AssertionFailure() << "FreeLibrary failed with " << GetLastError();
+    if (!loaded || !saved)
+        return ::testing::AssertionFailure() << (loaded ? "tagcfg_save" : "tagcfg_load") << " failed";
+    return ::testing::AssertionSuccess();
 }
 
 TEST(LoadCycle, AHostLoadsAndUnloadsTheLibraryThousandsOfTimes) {
     ScratchDirectory folder;
-    ASSERT_TRUE(folder.ok());
-    const std::string file = folder.path() + "\\plant_opc0.cnf";
-    ASSERT_TRUE(write_bytes(file, kServer));
-    const std::string dll = library_path();
-    ASSERT_EQ(GetModuleHandleA(dll.c_str()), nullptr) << "the library must not be loaded before the cycles";
+    ASSERT_TRUE(write_bytes(folder.file("plant_opc0.cnf"), kServer));
+    ASSERT_EQ(GetModuleHandleA("tagcfg.dll"), nullptr) << "the library must not be loaded before the cycles";
 
     Usage settled;
     for (int cycle = 1; cycle <= kCycles; ++cycle) {
-        ASSERT_TRUE(open_and_close_project(dll, folder.path())) << "cycle " << cycle;
+        ASSERT_TRUE(open_and_close_project(folder.path)) << "cycle " << cycle;
         if (cycle == kSettledCycle) settled = usage_now();
     }
     const Usage last = usage_now();
 
-    std::string bytes;
-    ASSERT_TRUE(read_bytes(file, bytes));
-    EXPECT_EQ(bytes, kServer);
+    EXPECT_EQ(read_bytes(folder.file("plant_opc0.cnf")), kServer);
     ASSERT_GT(settled.private_bytes, 0u) << "no committed private memory found";
     const SIZE_T growth = last.private_bytes > settled.private_bytes ? last.private_bytes - settled.private_bytes : 0;
     EXPECT_LT(growth, kMemoryBound) << "private bytes " << settled.private_bytes << " -> " << last.private_bytes;

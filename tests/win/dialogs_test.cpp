@@ -1,0 +1,69 @@
+// What only real windows show of the dialogs beyond the host's day: the stop message for a server
+// that cannot be created, and Escape read from the thread's message queue during a long ">>".
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "dialog_driver.h"
+#include "resource_ids.h"
+#include "win_support.h"
+
+namespace wintest {
+namespace {
+
+const char kChannelSetup[] = "OPC channel setup";
+
+class Dialogs : public OpcProject {
+protected:
+    void SetUp() override {
+        load({{1, "PROGID:OpcSim.NotRegistered.1\r\n\r\n"}, {2, "PROGID:OpcSim.Large.1\r\n\r\n"}});
+    }
+};
+
+TEST_F(Dialogs, AServerThatCannotBeCreatedIsReportedOnceWithTheStopIconAndTypingStillWorks) {
+    std::optional<DialogScript> typing;  // armed once the message is answered: till then the dialog is not ready
+    DialogScript message("Error", [&](HWND box) {
+        EXPECT_EQ(control_text(box, kMessageBoxText), "Error creating server. Server may not be correctly registered.");
+        EXPECT_EQ(window_text(GetWindow(box, GW_OWNER)), kChannelSetup);
+        HWND icon = GetDlgItem(box, kMessageBoxIcon);
+        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(icon, STM_GETICON, 0, 0)), LoadIconA(nullptr, IDI_HAND));
+        EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
+        EXPECT_TRUE(click(box, IDOK));
+        typing.emplace(kChannelSetup, [&](HWND dialog) {
+            EXPECT_EQ(find_thread_dialog("Error"), nullptr) << "the message came again";
+            EXPECT_FALSE(enabled(dialog, IDC_BROWSE_TREE));
+            for (char c : std::string("Typed.By.Hand")) SendMessageA(GetDlgItem(dialog, IDC_ITEM_ID), WM_CHAR, c, 1);
+            EXPECT_TRUE(click(dialog, IDOK));
+        });
+    });
+    char text[64] = "";
+    EXPECT_EQ(TAGCFG(tagcfg_select_channel)(env_, 1, 5, "Manual", text, sizeof text, nullptr), 13);
+    EXPECT_STREQ(text, "Typed.By.Hand");
+    EXPECT_TRUE(message.done());
+    EXPECT_TRUE(typing && typing->done());
+}
+
+// ">>" on the root of 100,000 items: the walk finds the Escape waiting in the thread's queue at its
+// first check, 4,096 names in, and stops there; the dialog stays open and OK hands over what came.
+TEST_F(Dialogs, EscapeStopsALongAdd) {
+    DialogScript script("Select OPC items for autobuilding", [&](HWND dialog) {
+        select_path(dialog, IDC_BROWSE_TREE, "");
+        PostMessageA(GetDlgItem(dialog, IDC_BROWSE_TREE), WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_TRUE(click(dialog, IDC_ADD_ITEMS));
+        EXPECT_TRUE(IsWindowVisible(dialog)) << "Escape was taken as Cancel";
+        // 4,096 names: 40 branches of one name and 100 leaves, then B0040 and 55 of its leaves.
+        EXPECT_EQ(ListView_GetItemCount(GetDlgItem(dialog, IDC_SELECTED_ITEMS)), 4055);
+        EXPECT_TRUE(click(dialog, IDOK));
+    });
+    tagcfg_itemlist *items = TAGCFG(tagcfg_select_items)(env_, 2, nullptr);
+    EXPECT_TRUE(script.done());
+    EXPECT_EQ(TAGCFG(tagcfg_itemlist_size)(items), 4055);
+    TAGCFG(tagcfg_itemlist_free)(items);
+}
+
+}  // namespace
+}  // namespace wintest

@@ -1,0 +1,177 @@
+// The shipped modules as Windows sees them: the exports called by their plain names with the
+// calling convention tagcfg.h declares, the version resource as Explorer and installers read it,
+// and the shared image list that library load makes and unload destroys, watched through
+// tagcfg_probe.dll (the library from the same sources, with its module state exported and
+// unloading allowed).
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "frame/module_state.h"
+#include "resource_ids.h"
+#include "win_support.h"
+
+namespace wintest {
+namespace {
+
+using ::testing::ElementsAre;
+
+#if defined(__i386__)
+// How far the called function moved the stack pointer: a __cdecl function leaves its arguments
+// for the caller to pop (0), a __stdcall one pops them itself (12 for three arguments).
+int bytes_popped_by_callee(void *function) {
+    int popped;
+    asm volatile(
+        "mov %%esp, %%esi\n\t"
+        "push $0\n\tpush $0\n\tpush $0\n\t"
+        "call *%1\n\t"
+        "lea 12(%%esp), %%eax\n\t"
+        "sub %%esi, %%eax\n\t"
+        "mov %%esi, %%esp"
+        : "=&a"(popped)
+        : "r"(function)
+        : "esi", "ecx", "edx", "cc", "memory");
+    return popped;
+}
+#endif
+
+TEST(Module, ExportsAreFoundByTheirPlainNamesAndLeaveTheStackToTheCaller) {
+    ASSERT_NE(tagcfg_dll(), nullptr) << "LoadLibraryA failed with " << GetLastError();
+    auto load = reinterpret_cast<void *>(TAGCFG(tagcfg_load));
+    ASSERT_NE(load, nullptr);
+#if defined(__i386__)
+    EXPECT_EQ(bytes_popped_by_callee(load), 0);  // tagcfg_load(null, null, null) fails harmlessly
+#endif
+}
+
+TEST(Module, EveryShippedModuleCarriesTheProjectVersionInEveryLanguage) {
+    const struct {
+        const char *path, *file_name, *internal_name;
+        DWORD file_type;
+    } modules[] = {{"tagcfg.dll", "tagcfg.dll", "tagcfg", VFT_DLL},
+                   {"opcsim.dll", "opcsim.dll", "opcsim", VFT_DLL},
+                   {"..\\tools\\cli\\tagcfg.exe", "tagcfg.exe", "tagcfg", VFT_APP}};
+    unsigned major = 0, minor = 0, patch = 0, tweak = 0;
+    ASSERT_GE(sscanf(TAGCFG_VERSION, "%u.%u.%u.%u", &major, &minor, &patch, &tweak), 2);
+    for (const auto &module : modules) {
+        SCOPED_TRACE(module.path);
+        const std::string path = library_path(module.path);
+        std::vector<char> block(GetFileVersionInfoSizeA(path.c_str(), nullptr));
+        ASSERT_TRUE(!block.empty() && GetFileVersionInfoA(path.c_str(), 0, block.size(), block.data()));
+        auto value = [&](const std::string &name, UINT *length = nullptr) {
+            void *found = nullptr;
+            UINT ignored = 0;
+            return VerQueryValueA(block.data(), name.c_str(), &found, length ? length : &ignored) ? found : nullptr;
+        };
+        UINT length = 0;
+        auto fixed = static_cast<const VS_FIXEDFILEINFO *>(value("\\", &length));
+        ASSERT_TRUE(fixed && length >= sizeof *fixed);
+        EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+        EXPECT_EQ(fixed->dwFileVersionMS, (major << 16) | minor);
+        EXPECT_EQ(fixed->dwFileVersionLS, (patch << 16) | tweak);
+        EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+        EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
+        EXPECT_EQ(fixed->dwFileType, module.file_type);
+
+        // The four string tables, each language with code page 1200, in this order.
+        auto translations = static_cast<const DWORD *>(value("\\VarFileInfo\\Translation", &length));
+        ASSERT_TRUE(translations);
+        std::vector<DWORD> listed(translations, translations + length / sizeof(DWORD));
+        EXPECT_THAT(listed, ElementsAre(0x04B00409u, 0x04B00410u, 0x04B00804u, 0x04B00419u));
+        auto text = [&](DWORD language, const char *name) {
+            char key[64];
+            snprintf(key, sizeof key, "\\StringFileInfo\\%04lX%04lX\\%s", static_cast<unsigned long>(language & 0xFFFF),
+                     static_cast<unsigned long>(language >> 16), name);
+            const void *found = value(key);
+            return std::string(found ? static_cast<const char *>(found) : "<missing>");
+        };
+        const std::string description = text(listed[0], "FileDescription");
+        EXPECT_NE(description, "<missing>");
+        for (DWORD language : listed) {
+            SCOPED_TRACE(language);
+            EXPECT_EQ(text(language, "FileVersion"), TAGCFG_VERSION);
+            EXPECT_EQ(text(language, "ProductVersion"), TAGCFG_VERSION);
+            EXPECT_EQ(text(language, "ProductName"), "MERIDIAN SCADA");
+            EXPECT_EQ(text(language, "FileDescription"), description);
+            EXPECT_EQ(text(language, "InternalName"), module.internal_name);
+            EXPECT_EQ(text(language, "OriginalFilename"), module.file_name);
+        }
+    }
+}
+
+// Unload is watched by routing the probe's own import of ImageList_Destroy through a recorder.
+std::vector<HIMAGELIST> g_destroyed;
+BOOL WINAPI record_destroy(HIMAGELIST list) {
+    g_destroyed.push_back(list);
+    return ImageList_Destroy(list);
+}
+
+bool route_image_list_destroy(HMODULE module) {
+    auto base = reinterpret_cast<BYTE *>(module);
+    auto nt = reinterpret_cast<IMAGE_NT_HEADERS *>(base + reinterpret_cast<IMAGE_DOS_HEADER *>(base)->e_lfanew);
+    DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + imports); imports && dll->Name; ++dll) {
+        auto names = reinterpret_cast<IMAGE_THUNK_DATA *>(base + dll->OriginalFirstThunk);
+        auto slot = reinterpret_cast<IMAGE_THUNK_DATA *>(base + dll->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slot) {
+            auto name = reinterpret_cast<IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData);
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) || std::strcmp(name->Name, "ImageList_Destroy")) continue;
+            DWORD old = 0;
+            if (!VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE, &old)) return false;
+            slot->u1.Function = reinterpret_cast<ULONG_PTR>(&record_destroy);
+            return VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, old, &old);
+        }
+    }
+    return false;
+}
+
+TEST(Module, LoadMakesTenImagesWhosePureRedIsTransparentAndUnloadDestroysThem) {
+    HMODULE probe = LoadLibraryA(library_path("tagcfg_probe.dll").c_str());
+    ASSERT_NE(probe, nullptr) << "LoadLibraryA failed with " << GetLastError();
+    auto state = function<tagcfg::ModuleState *(*)()>(probe, "tagcfg_probe_module_state")();
+    EXPECT_EQ(state->instance, probe);
+    auto list = static_cast<HIMAGELIST>(state->image_list);
+    int width = 0, height = 0;
+    ASSERT_TRUE(ImageList_GetIconSize(list, &width, &height));
+    EXPECT_EQ(width, SHARED_IMAGE_SIZE);
+    EXPECT_EQ(height, SHARED_IMAGE_SIZE);
+    ASSERT_EQ(ImageList_GetImageCount(list), SHARED_IMAGE_COUNT);
+
+    // Drawn over green, every image lets the green through somewhere and shows no pure red.
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void *bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP canvas = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(dc, canvas);
+    auto *pixels = static_cast<uint32_t *>(bits);
+    auto count = [&](uint32_t colour) {
+        return std::count_if(pixels, pixels + width * height, [&](uint32_t p) { return (p & 0xFFFFFF) == colour; });
+    };
+    for (int image = 0; image < SHARED_IMAGE_COUNT; ++image) {
+        std::fill_n(pixels, width * height, 0x00FF00u);
+        EXPECT_TRUE(ImageList_Draw(list, image, dc, 0, 0, ILD_TRANSPARENT));
+        GdiFlush();
+        EXPECT_GT(count(0x00FF00u), 0) << "image " << image << " has no transparent pixel";
+        EXPECT_LT(count(0x00FF00u), width * height) << "image " << image << " is empty";
+        EXPECT_EQ(count(0xFF0000u), 0) << "image " << image << " shows its transparent colour";
+    }
+    SelectObject(dc, previous);
+    DeleteObject(canvas);
+    DeleteDC(dc);
+
+    g_destroyed.clear();
+    ASSERT_TRUE(route_image_list_destroy(probe)) << "the library does not import ImageList_Destroy";
+    EXPECT_TRUE(FreeLibrary(probe));
+    EXPECT_THAT(g_destroyed, ElementsAre(list));
+}
+
+}  // namespace
+}  // namespace wintest

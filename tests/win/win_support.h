@@ -1,0 +1,72 @@
+// What the Windows tests stand on: the program's folder, a scratch folder, whole files with no
+// newline translation, the exports of tagcfg.dll found by name as the host finds them, opcsim.dll
+// registered once, and a project loaded on a thread inside a COM apartment.
+#pragma once
+
+#include <objbase.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tagcfg.h"
+
+namespace wintest {
+
+// The folder of the running program, without a trailing backslash; the DLLs lie there.
+std::string executable_directory();
+inline std::string library_path(const char *file) { return executable_directory() + "\\" + file; }
+
+// A new empty folder under the temporary folder, removed with its files (read-only ones too).
+struct ScratchDirectory {
+    ScratchDirectory();
+    ~ScratchDirectory();
+    std::string file(const std::string &name) const { return path + "\\" + name; }
+    std::string path;  // no trailing backslash; empty when no folder could be made
+};
+
+bool write_bytes(const std::string &path, const std::string &bytes);
+// The whole file, or "<missing>" when it cannot be read.
+std::string read_bytes(const std::string &path);
+// Names (not paths) of the plain files in a folder.
+std::vector<std::string> file_names(const std::string &directory);
+
+// An export as a typed function pointer (FARPROC's own type says nothing of the signature).
+template <typename Function>
+Function function(HMODULE module, const char *name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name)));
+}
+
+// tagcfg.dll, loaded by its full path once for the run.
+HMODULE tagcfg_dll();
+// An export called as the host calls it: found by its undecorated name, typed by tagcfg.h.
+#define TAGCFG(name) (::wintest::function<decltype(&::name)>(::wintest::tagcfg_dll(), #name))
+
+// opcsim.dll from beside the program, registered by its own DllRegisterServer at first use. It
+// stays loaded, so COM finds this very module and the count read here is the one it bumps.
+bool opcsim_registered();
+long opcsim_created();  // server objects created so far
+
+// A project "plant" of server files in a scratch folder, loaded through tagcfg.dll on a thread in
+// a single-threaded apartment, as the host's user-interface thread opens its dialogs.
+class OpcProject : public ::testing::Test {
+protected:
+    OpcProject() : com_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    // The environment goes first: it holds the server objects the dialogs made.
+    ~OpcProject() override {
+        TAGCFG(tagcfg_free_environment)(env_);
+        if (SUCCEEDED(com_)) CoUninitialize();
+    }
+    // Writes plant_opc<slot>.cnf with each slot's header fields and channels, then loads them.
+    void load(const std::vector<std::pair<int, std::string>> &servers);
+    std::string file(int slot) const { return dir_.file("plant_opc" + std::to_string(slot) + ".cnf"); }
+
+    HRESULT com_;
+    ScratchDirectory dir_;
+    tagcfg_environment *env_ = TAGCFG(tagcfg_init_environment)();
+};
+
+}  // namespace wintest
