@@ -29,6 +29,17 @@ std::vector<HWND> thread_dialogs() {
     return dialogs;
 }
 
+std::string item_text(HWND tree, HTREEITEM item) {
+    char text[260] = "";
+    TVITEMA data{};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = sizeof text;
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    return text;
+}
+
 }  // namespace
 
 DialogScript::DialogScript(std::string caption, std::function<void(HWND)> action)
@@ -36,8 +47,6 @@ DialogScript::DialogScript(std::string caption, std::function<void(HWND)> action
       timer_(SetTimer(nullptr, 0, 20, &DialogScript::tick)) {
     t_scripts[timer_] = this;
 }
-
-DialogScript::~DialogScript() { stop(); }
 
 void DialogScript::stop() {
     KillTimer(nullptr, timer_);
@@ -84,33 +93,11 @@ bool click(HWND dialog, int id) {
     return true;
 }
 
-namespace {
-
-std::string item_text(HWND tree, HTREEITEM item) {
-    char text[260] = "";
-    TVITEMA data{};
-    data.mask = TVIF_TEXT;
-    data.hItem = item;
-    data.pszText = text;
-    data.cchTextMax = sizeof text;
-    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
-    return text;
-}
-
-}  // namespace
-
 std::vector<std::string> children(HWND tree, HTREEITEM item) {
     std::vector<std::string> texts;
     HTREEITEM child = item ? TreeView_GetChild(tree, item) : TreeView_GetRoot(tree);
     for (; child; child = TreeView_GetNextSibling(tree, child)) texts.push_back(item_text(tree, child));
     return texts;
-}
-
-std::string selected_tree_path(HWND tree) {
-    std::string path;
-    for (HTREEITEM item = TreeView_GetSelection(tree); item; item = TreeView_GetParent(tree, item))
-        path = item_text(tree, item) + (path.empty() ? "" : "/" + path);
-    return path;
 }
 
 HTREEITEM select_path(HWND dialog, int tree_id, const std::string &path) {
@@ -144,8 +131,6 @@ std::vector<std::string> list_column(HWND list, int column) {
     }
     return rows;
 }
-
-int selected_row(HWND list) { return ListView_GetNextItem(list, -1, LVNI_SELECTED); }
 
 void select_row(HWND list, int row) {
     ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);

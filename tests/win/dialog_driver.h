@@ -1,9 +1,7 @@
-// Acting on modal dialogs from the thread that runs them.
-//
-// A DialogScript arms a thread timer (SetTimer with no window) before the test calls an export
-// that shows a dialog or a message box. The timer keeps firing inside those modal loops; at the
-// first tick at which a visible dialog of this thread has the expected caption, the action runs
-// there, on the dialog's own thread, with no race. Past its deadline a script ends every dialog of
+// Acting on modal dialogs from the thread that runs them. A DialogScript arms a thread timer before
+// the test calls an export that shows a dialog or a message box; the timer keeps firing inside
+// their modal loops, and at the first tick at which a visible dialog of this thread has the
+// caption, the action runs there, with no race. Past its deadline a script ends every dialog of
 // the thread with IDABORT, so a test that goes wrong fails instead of hanging. Nothing here needs
 // focus or a foreground window, which a bare X server without a window manager does not give.
 #pragma once
@@ -21,7 +19,7 @@ namespace wintest {
 class DialogScript {
 public:
     DialogScript(std::string caption, std::function<void(HWND dialog)> action);
-    ~DialogScript();
+    ~DialogScript() { stop(); }
     DialogScript(const DialogScript &) = delete;
     DialogScript &operator=(const DialogScript &) = delete;
     bool done() const { return dialog_ && !timed_out_; }  // the action ran, before the deadline
@@ -48,8 +46,6 @@ bool click(HWND dialog, int id);
 
 // The texts of an item's children; of the roots for null.
 std::vector<std::string> children(HWND tree, HTREEITEM item);
-// The selected item as the texts from the root down, joined by "/".
-std::string selected_tree_path(HWND tree);
 // Opens each item on the way to a "/"-separated path below the root, as its expand button does
 // (TVN_ITEMEXPANDING), then selects the path's item (TVN_SELCHANGED) and returns it.
 HTREEITEM select_path(HWND dialog, int tree_id, const std::string &path);
@@ -58,7 +54,6 @@ void double_click_path(HWND dialog, int tree_id, const std::string &path);
 
 // One column of a list view, row by row.
 std::vector<std::string> list_column(HWND list, int column = 0);
-int selected_row(HWND list);
 // Selects a row as a click would: the list tells the dialog with LVN_ITEMCHANGED.
 void select_row(HWND list, int row);
 

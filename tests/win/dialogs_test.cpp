@@ -17,20 +17,14 @@ namespace {
 
 const char kChannelSetup[] = "OPC channel setup";
 
-class Dialogs : public OpcProject {
-protected:
-    void SetUp() override {
-        load({{1, "PROGID:OpcSim.NotRegistered.1\r\n\r\n"}, {2, "PROGID:OpcSim.Large.1\r\n\r\n"}});
-    }
-};
-
-TEST_F(Dialogs, AServerThatCannotBeCreatedIsReportedOnceWithTheStopIconAndTypingStillWorks) {
+TEST_F(OpcProject, AServerThatCannotBeCreatedIsReportedOnceWithTheStopIconAndTypingStillWorks) {
+    load({{1, "PROGID:OpcSim.NotRegistered.1\r\n"}});
     std::optional<DialogScript> typing;  // armed once the message is answered: till then the dialog is not ready
     DialogScript message("Error", [&](HWND box) {
         EXPECT_EQ(control_text(box, kMessageBoxText), "Error creating server. Server may not be correctly registered.");
         EXPECT_EQ(window_text(GetWindow(box, GW_OWNER)), kChannelSetup);
-        HWND icon = GetDlgItem(box, kMessageBoxIcon);
-        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(icon, STM_GETICON, 0, 0)), LoadIconA(nullptr, IDI_HAND));
+        const auto icon = reinterpret_cast<HICON>(SendDlgItemMessageA(box, kMessageBoxIcon, STM_GETICON, 0, 0));
+        EXPECT_EQ(icon, LoadIconA(nullptr, IDI_HAND));
         EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
         EXPECT_TRUE(click(box, IDOK));
         typing.emplace(kChannelSetup, [&](HWND dialog) {
@@ -49,7 +43,8 @@ TEST_F(Dialogs, AServerThatCannotBeCreatedIsReportedOnceWithTheStopIconAndTyping
 
 // ">>" on the root of 100,000 items: the walk finds the Escape waiting in the thread's queue at its
 // first check, 4,096 names in, and stops there; the dialog stays open and OK hands over what came.
-TEST_F(Dialogs, EscapeStopsALongAdd) {
+TEST_F(OpcProject, EscapeStopsALongAdd) {
+    load({{2, "PROGID:OpcSim.Large.1\r\n"}});
     DialogScript script("Select OPC items for autobuilding", [&](HWND dialog) {
         select_path(dialog, IDC_BROWSE_TREE, "");
         PostMessageA(GetDlgItem(dialog, IDC_BROWSE_TREE), WM_KEYDOWN, VK_ESCAPE, 0);

@@ -20,11 +20,6 @@ const char kServer[] =
     "%%OPC_SERVER_CONFIG\r\n\r\nPROGID:Sample.Server.1\r\nDESCRIPTION:Boiler house\r\n\r\n"
     "%CHANID:12\r\nID:Boiler.Temp1\r\n\r\n%CHANNEL:PumpState\r\nID:Pumps.P1.Run\r\nACCPATH:Line1\r\n\r\n";
 
-struct Usage {
-    SIZE_T private_bytes = 0;
-    DWORD handles = 0;
-};
-
 // Committed private memory, summed over the address space: what Windows reports as private bytes
 // (Wine leaves GetProcessMemoryInfo's PrivateUsage at zero).
 SIZE_T committed_private_bytes() {
@@ -50,8 +45,6 @@ DWORD handles_in_use() {
     return count;
 }
 
-Usage usage_now() { return {committed_private_bytes(), handles_in_use()}; }
-
 // One host session: load the library, read the project, write it back, unload.
 ::testing::AssertionResult open_and_close_project(const std::string &folder) {
     HMODULE library = LoadLibraryA(library_path("tagcfg.dll").c_str());
@@ -74,21 +67,20 @@ TEST(LoadCycle, AHostLoadsAndUnloadsTheLibraryThousandsOfTimes) {
     ASSERT_TRUE(write_bytes(folder.file("plant_opc0.cnf"), kServer));
     ASSERT_EQ(GetModuleHandleA("tagcfg.dll"), nullptr) << "the library must not be loaded before the cycles";
 
-    Usage settled;
+    SIZE_T settled_bytes = 0;
+    DWORD settled_handles = 0;
     for (int cycle = 1; cycle <= kCycles; ++cycle) {
         ASSERT_TRUE(open_and_close_project(folder.path)) << "cycle " << cycle;
-        if (cycle == kSettledCycle) settled = usage_now();
+        if (cycle != kSettledCycle) continue;
+        settled_bytes = committed_private_bytes();
+        settled_handles = handles_in_use();
     }
-    const Usage last = usage_now();
-
     EXPECT_EQ(read_bytes(folder.file("plant_opc0.cnf")), kServer);
-    ASSERT_GT(settled.private_bytes, 0u) << "no committed private memory found";
-    const SIZE_T growth = last.private_bytes > settled.private_bytes ? last.private_bytes - settled.private_bytes : 0;
-    EXPECT_LT(growth, kMemoryBound) << "private bytes " << settled.private_bytes << " -> " << last.private_bytes;
-    EXPECT_LT(last.handles, settled.handles + kHandleBound) << "handles " << settled.handles << " -> " << last.handles;
-    std::printf("load cycles: %d; private bytes %lu -> %lu; handles %lu -> %lu\n", kCycles,
-                static_cast<unsigned long>(settled.private_bytes), static_cast<unsigned long>(last.private_bytes),
-                static_cast<unsigned long>(settled.handles), static_cast<unsigned long>(last.handles));
+    ASSERT_GT(settled_bytes, 0u) << "no committed private memory found";
+    const SIZE_T bytes = committed_private_bytes();
+    EXPECT_LT(bytes, settled_bytes + kMemoryBound) << "private bytes " << settled_bytes << " -> " << bytes;
+    const DWORD handles = handles_in_use();
+    EXPECT_LT(handles, settled_handles + kHandleBound) << "handles " << settled_handles << " -> " << handles;
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// The shipped modules as Windows sees them: the exports called by their plain names with the
-// calling convention tagcfg.h declares, the version resource as Explorer and installers read it,
-// and the shared image list that library load makes and unload destroys, watched through
+// The shipped modules as Windows sees them: the version resource as Explorer and installers read
+// it, and the shared image list that library load makes and unload destroys, watched through
 // tagcfg_probe.dll (the library from the same sources, with its module state exported and
 // unloading allowed).
 #include <windows.h>
@@ -23,46 +22,14 @@ namespace {
 
 using ::testing::ElementsAre;
 
-#if defined(__i386__)
-// How far the called function moved the stack pointer: a __cdecl function leaves its arguments
-// for the caller to pop (0), a __stdcall one pops them itself (12 for three arguments).
-int bytes_popped_by_callee(void *function) {
-    int popped;
-    asm volatile(
-        "mov %%esp, %%esi\n\t"
-        "push $0\n\tpush $0\n\tpush $0\n\t"
-        "call *%1\n\t"
-        "lea 12(%%esp), %%eax\n\t"
-        "sub %%esi, %%eax\n\t"
-        "mov %%esi, %%esp"
-        : "=&a"(popped)
-        : "r"(function)
-        : "esi", "ecx", "edx", "cc", "memory");
-    return popped;
-}
-#endif
-
-TEST(Module, ExportsAreFoundByTheirPlainNamesAndLeaveTheStackToTheCaller) {
-    ASSERT_NE(tagcfg_dll(), nullptr) << "LoadLibraryA failed with " << GetLastError();
-    auto load = reinterpret_cast<void *>(TAGCFG(tagcfg_load));
-    ASSERT_NE(load, nullptr);
-#if defined(__i386__)
-    EXPECT_EQ(bytes_popped_by_callee(load), 0);  // tagcfg_load(null, null, null) fails harmlessly
-#endif
-}
-
 TEST(Module, EveryShippedModuleCarriesTheProjectVersionInEveryLanguage) {
-    const struct {
-        const char *path, *file_name, *internal_name;
-        DWORD file_type;
-    } modules[] = {{"tagcfg.dll", "tagcfg.dll", "tagcfg", VFT_DLL},
-                   {"opcsim.dll", "opcsim.dll", "opcsim", VFT_DLL},
-                   {"..\\tools\\cli\\tagcfg.exe", "tagcfg.exe", "tagcfg", VFT_APP}};
+    const std::pair<const char *, DWORD> modules[] = {
+        {"tagcfg.dll", VFT_DLL}, {"opcsim.dll", VFT_DLL}, {"..\\tools\\cli\\tagcfg.exe", VFT_APP}};
     unsigned major = 0, minor = 0, patch = 0, tweak = 0;
     ASSERT_GE(sscanf(TAGCFG_VERSION, "%u.%u.%u.%u", &major, &minor, &patch, &tweak), 2);
-    for (const auto &module : modules) {
-        SCOPED_TRACE(module.path);
-        const std::string path = library_path(module.path);
+    for (const auto &[relative_path, file_type] : modules) {
+        const std::string path = library_path(relative_path), file_name = path.substr(path.find_last_of('\\') + 1);
+        SCOPED_TRACE(file_name);
         std::vector<char> block(GetFileVersionInfoSizeA(path.c_str(), nullptr));
         ASSERT_TRUE(!block.empty() && GetFileVersionInfoA(path.c_str(), 0, block.size(), block.data()));
         auto value = [&](const std::string &name, UINT *length = nullptr) {
@@ -78,30 +45,28 @@ TEST(Module, EveryShippedModuleCarriesTheProjectVersionInEveryLanguage) {
         EXPECT_EQ(fixed->dwFileVersionLS, (patch << 16) | tweak);
         EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
         EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
-        EXPECT_EQ(fixed->dwFileType, module.file_type);
+        EXPECT_EQ(fixed->dwFileType, file_type);
 
         // The four string tables, each language with code page 1200, in this order.
         auto translations = static_cast<const DWORD *>(value("\\VarFileInfo\\Translation", &length));
         ASSERT_TRUE(translations);
-        std::vector<DWORD> listed(translations, translations + length / sizeof(DWORD));
-        EXPECT_THAT(listed, ElementsAre(0x04B00409u, 0x04B00410u, 0x04B00804u, 0x04B00419u));
-        auto text = [&](DWORD language, const char *name) {
-            char key[64];
-            snprintf(key, sizeof key, "\\StringFileInfo\\%04lX%04lX\\%s", static_cast<unsigned long>(language & 0xFFFF),
-                     static_cast<unsigned long>(language >> 16), name);
-            const void *found = value(key);
+        EXPECT_THAT(std::vector<DWORD>(translations, translations + length / sizeof(DWORD)),
+                    ElementsAre(0x04B00409u, 0x04B00410u, 0x04B00804u, 0x04B00419u));
+        const char *const blocks[] = {"040904B0", "041004B0", "080404B0", "041904B0"};
+        auto text = [&](const char *block, const char *name) {
+            const void *found = value(std::string("\\StringFileInfo\\") + block + "\\" + name);
             return std::string(found ? static_cast<const char *>(found) : "<missing>");
         };
-        const std::string description = text(listed[0], "FileDescription");
+        const std::string description = text(blocks[0], "FileDescription");
         EXPECT_NE(description, "<missing>");
-        for (DWORD language : listed) {
+        for (const char *language : blocks) {
             SCOPED_TRACE(language);
             EXPECT_EQ(text(language, "FileVersion"), TAGCFG_VERSION);
             EXPECT_EQ(text(language, "ProductVersion"), TAGCFG_VERSION);
             EXPECT_EQ(text(language, "ProductName"), "MERIDIAN SCADA");
             EXPECT_EQ(text(language, "FileDescription"), description);
-            EXPECT_EQ(text(language, "InternalName"), module.internal_name);
-            EXPECT_EQ(text(language, "OriginalFilename"), module.file_name);
+            EXPECT_EQ(text(language, "InternalName"), file_name.substr(0, file_name.find('.')));
+            EXPECT_EQ(text(language, "OriginalFilename"), file_name);
         }
     }
 }

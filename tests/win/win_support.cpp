@@ -1,5 +1,8 @@
 #include "win_support.h"
 
+#include <fstream>
+#include <sstream>
+
 namespace wintest {
 
 std::string executable_directory() {
@@ -10,19 +13,14 @@ std::string executable_directory() {
 }
 
 ScratchDirectory::ScratchDirectory() {
-    char temp[MAX_PATH];
-    DWORD length = GetTempPathA(MAX_PATH, temp);
-    if (length == 0 || length >= MAX_PATH) return;
-    // Process id and tick count make the name unique; the loop skips a leftover of an old run.
-    for (unsigned attempt = 0; attempt < 100 && path.empty(); ++attempt) {
-        std::string candidate = std::string(temp) + "tagcfg_wintest_" + std::to_string(GetCurrentProcessId()) + "_" +
-                                std::to_string(GetTickCount()) + "_" + std::to_string(attempt);
-        if (CreateDirectoryA(candidate.c_str(), nullptr)) path = candidate;
-    }
+    char temp[MAX_PATH], name[MAX_PATH];
+    // A new unique name, taken over from the empty file that reserved it.
+    if (GetTempPathA(MAX_PATH, temp) && GetTempFileNameA(temp, "tcf", 0, name) && DeleteFileA(name) &&
+        CreateDirectoryA(name, nullptr))
+        path = name;
 }
 
 ScratchDirectory::~ScratchDirectory() {
-    if (path.empty()) return;
     for (const std::string &name : file_names(path)) {
         SetFileAttributesA(file(name).c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(file(name).c_str());
@@ -31,22 +29,16 @@ ScratchDirectory::~ScratchDirectory() {
 }
 
 bool write_bytes(const std::string &path, const std::string &bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    return CloseHandle(file) && ok && written == bytes.size();
+    std::ofstream out(path, std::ios::binary);
+    return out.write(bytes.data(), bytes.size()).flush().good();
 }
 
 std::string read_bytes(const std::string &path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-    CloseHandle(file);
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    if (!in) return "<missing>";
+    bytes << in.rdbuf();
+    return bytes.str();
 }
 
 std::vector<std::string> file_names(const std::string &directory) {
@@ -66,14 +58,11 @@ HMODULE tagcfg_dll() {
     return library;
 }
 
-namespace {
-
-HMODULE opcsim() {
+// opcsim.dll, loaded at first use for the rest of the run.
+static HMODULE opcsim() {
     static const HMODULE library = LoadLibraryA(library_path("opcsim.dll").c_str());
     return library;
 }
-
-}  // namespace
 
 bool opcsim_registered() {
     static const bool registered = [] {
@@ -92,7 +81,8 @@ void OpcProject::load(const std::vector<std::pair<int, std::string>> &servers) {
     ASSERT_TRUE(opcsim_registered()) << "opcsim.dll is missing or its DllRegisterServer failed";
     ASSERT_TRUE(SUCCEEDED(com_) && env_ && !dir_.path.empty());
     for (const auto &server : servers)
-        ASSERT_TRUE(write_bytes(file(server.first), "%%OPC_SERVER_CONFIG\r\n\r\n" + server.second));
+        ASSERT_TRUE(write_bytes(dir_.file("plant_opc" + std::to_string(server.first) + ".cnf"),
+                                "%%OPC_SERVER_CONFIG\r\n\r\n" + server.second));
     ASSERT_EQ(TAGCFG(tagcfg_load)(env_, dir_.path.c_str(), "plant"), 0);
 }
 

@@ -62,7 +62,6 @@ protected:
     }
     // Writes plant_opc<slot>.cnf with each slot's header fields and channels, then loads them.
     void load(const std::vector<std::pair<int, std::string>> &servers);
-    std::string file(int slot) const { return dir_.file("plant_opc" + std::to_string(slot) + ".cnf"); }
 
     HRESULT com_;
     ScratchDirectory dir_;
