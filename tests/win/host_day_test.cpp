@@ -145,9 +145,8 @@ TEST_F(OpcProject, AHostsDayOnTheSampleProject) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(read_bytes(dir_.file(kSampleFiles[i])), original[i]);
     EXPECT_EQ(read_bytes(dir_.file("plant1_opc4.cnf")),
               std::string("%%OPC_SERVER_CONFIG\r\n\r\nPROGID:") + kPicked.progid + "\r\nCLSID:" + kPicked.clsid +
-                  "\r\nDESCRIPTION:" + kPicked.description +
-                  "\r\n\r\n%CHANID:7\r\nID:Custom/"
-                  "D.Id\r\n\r\n%CHANID:300\r\nID:Tanks.T1.Level\r\n\r\n%CHANID:301\r\nID:Tanks.T2.Level\r\n\r\n");
+                  "\r\nDESCRIPTION:" + kPicked.description + "\r\n\r\n%CHANID:7\r\nID:Custom/D.Id\r\n\r\n" +
+                  "%CHANID:300\r\nID:Tanks.T1.Level\r\n\r\n%CHANID:301\r\nID:Tanks.T2.Level\r\n\r\n");
 
     // The server's computer is renamed: this one, spelled in another case, is still this computer
     // and is asked locally, but the object made for the old name is let go and a new one is made.

@@ -65,10 +65,8 @@ static HMODULE opcsim() {
 }
 
 bool opcsim_registered() {
-    static const bool registered = [] {
-        auto do_register = function<HRESULT(STDAPICALLTYPE *)()>(opcsim(), "DllRegisterServer");
-        return do_register && SUCCEEDED(do_register());
-    }();
+    static const auto do_register = function<HRESULT(STDAPICALLTYPE *)()>(opcsim(), "DllRegisterServer");
+    static const bool registered = do_register && SUCCEEDED(do_register());
     return registered;
 }
 
