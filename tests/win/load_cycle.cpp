@@ -48,10 +48,10 @@ DWORD handles_in_use() {
 // One host session: load the library, read the project, write it back, unload.
 ::testing::AssertionResult open_and_close_project(const std::string &folder) {
     HMODULE library = LoadLibraryA(library_path("tagcfg.dll").c_str());
-    auto init = function<decltype(&tagcfg_init_environment)>(library, "tagcfg_init_environment");
-    auto load = function<decltype(&tagcfg_load)>(library, "tagcfg_load");
-    auto save = function<decltype(&tagcfg_save)>(library, "tagcfg_save");
-    auto release = function<decltype(&tagcfg_free_environment)>(library, "tagcfg_free_environment");
+    auto init = exported<decltype(&tagcfg_init_environment)>(library, "tagcfg_init_environment");
+    auto load = exported<decltype(&tagcfg_load)>(library, "tagcfg_load");
+    auto save = exported<decltype(&tagcfg_save)>(library, "tagcfg_save");
+    auto release = exported<decltype(&tagcfg_free_environment)>(library, "tagcfg_free_environment");
     if (!init || !load || !save || !release) return ::testing::AssertionFailure() << "no usable library";
     tagcfg_environment *env = init();
     const bool loaded = load(env, folder.c_str(), "plant") == 0, saved = save(env, nullptr, nullptr, 0, 1) == 0;

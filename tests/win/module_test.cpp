@@ -100,7 +100,7 @@ bool route_image_list_destroy(HMODULE module) {
 TEST(Module, LoadMakesTenImagesWhosePureRedIsTransparentAndUnloadDestroysThem) {
     HMODULE probe = LoadLibraryA(library_path("tagcfg_probe.dll").c_str());
     ASSERT_NE(probe, nullptr) << "LoadLibraryA failed with " << GetLastError();
-    auto state = function<tagcfg::ModuleState *(*)()>(probe, "tagcfg_probe_module_state")();
+    auto state = exported<tagcfg::ModuleState *(*)()>(probe, "tagcfg_probe_module_state")();
     EXPECT_EQ(state->instance, probe);
     auto list = static_cast<HIMAGELIST>(state->image_list);
     int width = 0, height = 0;

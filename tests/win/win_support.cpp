@@ -65,13 +65,13 @@ static HMODULE opcsim() {
 }
 
 bool opcsim_registered() {
-    static const auto do_register = function<HRESULT(STDAPICALLTYPE *)()>(opcsim(), "DllRegisterServer");
+    static const auto do_register = exported<HRESULT(STDAPICALLTYPE *)()>(opcsim(), "DllRegisterServer");
     static const bool registered = do_register && SUCCEEDED(do_register());
     return registered;
 }
 
 long opcsim_created() {
-    auto count = function<LONG (*)()>(opcsim(), "opcsim_created_count");
+    auto count = exported<LONG (*)()>(opcsim(), "opcsim_created_count");
     return count ? count() : -1;
 }
 

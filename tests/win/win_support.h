@@ -36,14 +36,14 @@ std::vector<std::string> file_names(const std::string &directory);
 
 // An export as a typed function pointer (FARPROC's own type says nothing of the signature).
 template <typename Function>
-Function function(HMODULE module, const char *name) {
+Function exported(HMODULE module, const char *name) {
     return reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name)));
 }
 
 // tagcfg.dll, loaded by its full path once for the run.
 HMODULE tagcfg_dll();
 // An export called as the host calls it: found by its undecorated name, typed by tagcfg.h.
-#define TAGCFG(name) (::wintest::function<decltype(&::name)>(::wintest::tagcfg_dll(), #name))
+#define TAGCFG(name) (::wintest::exported<decltype(&::name)>(::wintest::tagcfg_dll(), #name))
 
 // opcsim.dll from beside the program, registered by its own DllRegisterServer at first use. It
 // stays loaded, so COM finds this very module and the count read here is the one it bumps.
