@@ -132,10 +132,6 @@ std::vector<std::string> list_column(HWND list, int column) {
     return rows;
 }
 
-void select_row(HWND list, int row) {
-    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-}
-
 void save_screenshot(HWND dialog, const char *name) {
     RECT frame{};
     GetWindowRect(dialog, &frame);

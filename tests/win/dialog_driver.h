@@ -54,8 +54,6 @@ void double_click_path(HWND dialog, int tree_id, const std::string &path);
 
 // One column of a list view, row by row.
 std::vector<std::string> list_column(HWND list, int column = 0);
-// Selects a row as a click would: the list tells the dialog with LVN_ITEMCHANGED.
-void select_row(HWND list, int row);
 
 // Captures the dialog from the screen, checks that it is not blank, and saves it through GDI+'s
 // PNG encoder as build/<preset>/screenshots/<name>.

@@ -15,19 +15,17 @@
 namespace wintest {
 namespace {
 
-const char kChannelSetup[] = "OPC channel setup";
-
 TEST_F(OpcProject, AServerThatCannotBeCreatedIsReportedOnceWithTheStopIconAndTypingStillWorks) {
     load({{1, "PROGID:OpcSim.NotRegistered.1\r\n"}});
     std::optional<DialogScript> typing;  // armed once the message is answered: till then the dialog is not ready
     DialogScript message("Error", [&](HWND box) {
         EXPECT_EQ(control_text(box, kMessageBoxText), "Error creating server. Server may not be correctly registered.");
-        EXPECT_EQ(window_text(GetWindow(box, GW_OWNER)), kChannelSetup);
+        EXPECT_EQ(window_text(GetWindow(box, GW_OWNER)), "OPC channel setup");
         const auto icon = reinterpret_cast<HICON>(SendDlgItemMessageA(box, kMessageBoxIcon, STM_GETICON, 0, 0));
         EXPECT_EQ(icon, LoadIconA(nullptr, IDI_HAND));
         EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
         EXPECT_TRUE(click(box, IDOK));
-        typing.emplace(kChannelSetup, [&](HWND dialog) {
+        typing.emplace("OPC channel setup", [&](HWND dialog) {
             EXPECT_EQ(find_thread_dialog("Error"), nullptr) << "the message came again";
             EXPECT_FALSE(enabled(dialog, IDC_BROWSE_TREE));
             for (char c : std::string("Typed.By.Hand")) SendMessageA(GetDlgItem(dialog, IDC_ITEM_ID), WM_CHAR, c, 1);

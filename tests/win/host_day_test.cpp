@@ -52,7 +52,7 @@ void pick_a_server(HWND picker) {
 
 // Remove on a configured server asks, with No as the default button and no Cancel; No keeps it.
 void refuse_a_removal(HWND list) {
-    select_row(GetDlgItem(list, IDC_SERVER_LIST), 0);
+    ListView_SetItemState(GetDlgItem(list, IDC_SERVER_LIST), 0, LVIS_SELECTED, LVIS_SELECTED);
     DialogScript warning("Warning", [](HWND box) {
         EXPECT_THAT(control_text(box, kMessageBoxText), ::testing::EndsWith("Do you want to continue ?"));
         EXPECT_EQ(GetWindowLongA(GetDlgItem(box, IDNO), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
@@ -117,7 +117,7 @@ TEST_F(OpcProject, AHostsDayOnTheSampleProject) {
         EXPECT_TRUE(click(dialog, IDC_ADD_ITEMS));  // items the server cannot name are left out
         EXPECT_THAT(list_column(rows), ElementsAre("Tanks.T1.Level", "Tanks.T2.Level"));
         EXPECT_THAT(item_buttons(dialog), ElementsAre(true, true, false));
-        select_row(rows, 0);
+        ListView_SetItemState(rows, 0, LVIS_SELECTED, LVIS_SELECTED);  // the list tells with LVN_ITEMCHANGED
         EXPECT_THAT(item_buttons(dialog), ElementsAre(true, false, true));
         EXPECT_TRUE(click(dialog, IDC_MOVE_DOWN));
         EXPECT_THAT(list_column(rows), ElementsAre("Tanks.T2.Level", "Tanks.T1.Level"));

@@ -1,6 +1,6 @@
 // The library's connection code over the real COM calls, against opcsim.dll as its own
-// DllRegisterServer registered it, where the dialogs of the host's day do not reach; and the ANSI
-// code page. The connection rules themselves are covered natively.
+// DllRegisterServer registered it, where the dialogs of the host's day do not reach; and texts in
+// the system's case-blind comparison and ANSI code page. The rules themselves are covered natively.
 #include <objbase.h>
 #include <windows.h>
 
@@ -11,6 +11,7 @@
 
 #include "opc/connect.h"
 #include "opc/opc_util.h"
+#include "platform/text.h"
 #include "win_support.h"
 
 namespace wintest {
@@ -57,6 +58,16 @@ TEST_F(OpcProject, ConfigurationsNamingNoUsableClassOrAnotherHostOrOutsideComSta
     }).join();
     EXPECT_EQ(connected, implicit_apartment);
     EXPECT_EQ(config->server_object != nullptr, implicit_apartment);
+}
+
+// The item selection dialog finds a listed item ID by its fold_case key: keys must be equal exactly
+// for the texts the system's own comparison calls equal, expansions such as "\xC6" and "AE" too.
+TEST(Text, FoldedKeysAreEqualExactlyForTextsTheSystemComparesEqual) {
+    const char *const texts[] = {
+        "", "a", "A", "Tanks.T1.Level", "TANKS.t1.LEVEL", "\xe9", "\xc9", "\xc6", "AE", "\xdf", "ss", "co-op", "coop"};
+    for (const char *a : texts)
+        for (const char *b : texts)
+            EXPECT_EQ(tagcfg::platform::fold_case(a) == tagcfg::platform::fold_case(b), lstrcmpiA(a, b) == 0) << a << b;
 }
 
 // Text from a server passes through the process's ANSI code page, whatever that is.

@@ -7,9 +7,8 @@ namespace wintest {
 
 std::string executable_directory() {
     char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string directory(path, length < MAX_PATH ? length : 0);
-    return directory.substr(0, directory.find_last_of('\\'));
+    const std::string program(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    return program.substr(0, program.find_last_of('\\'));
 }
 
 ScratchDirectory::ScratchDirectory() {
