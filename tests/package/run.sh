@@ -73,6 +73,12 @@ check_package() {  # ZIP ARCH
     (cd "$root" && "$wine_run" "$prefix" bin/host.exe) || fail "the host failed"
     (cd "$root" && "$wine_run" "$prefix" bin/tagcfg.exe check examples/plant1 plant1) ||
         fail "the packaged tagcfg.exe check failed"
+    # The CSV round trip: standard output carries the file's bytes (CR LF, not CR CR LF), and
+    # importing them back leaves every file of the set as SHA256SUMS has it.
+    (cd "$root" && "$wine_run" "$prefix" bin/tagcfg.exe export examples/plant1 plant1 plant1.csv &&
+        "$wine_run" "$prefix" bin/tagcfg.exe export examples/plant1 plant1 >stdout.csv && cmp plant1.csv stdout.csv &&
+        "$wine_run" "$prefix" bin/tagcfg.exe import examples/plant1 plant1 plant1.csv && sha256sum --quiet -c SHA256SUMS) ||
+        fail "the CSV round trip through tagcfg.exe changed bytes"
 }
 
 started=$(date +%s)
