@@ -1,6 +1,6 @@
 #include "memory_dialog.h"
 
-#include <map>
+#include <algorithm>
 
 #include "platform/creation_list.h"
 #include "resource_ids.h"
@@ -11,56 +11,50 @@ namespace tagcfg::ui {
 namespace {
 
 // The English string table, as the library's resources hold it.
-const std::map<int, std::string> &string_table() {
-    static const std::map<int, std::string> table = {
-        {IDS_MY_COMPUTER, STR_MY_COMPUTER},         {IDS_NETWORK_NEIGHBOURHOOD, STR_NETWORK_NEIGHBOURHOOD},
-        {IDS_ENTIRE_NETWORK, STR_ENTIRE_NETWORK},   {IDS_ITEM_ID_COLUMN, STR_ITEM_ID_COLUMN},
-        {IDS_WARNING_CAPTION, STR_WARNING_CAPTION}, {IDS_ERROR_CAPTION, STR_ERROR_CAPTION},
-        {IDS_CONNECT_FAILED, STR_CONNECT_FAILED},   {IDS_SERVER_COLUMNS, STR_SERVER_COLUMNS},
-        {IDS_NOT_CONFIGURED, STR_NOT_CONFIGURED},   {IDS_CONFIRM_SERVER_CHANGE, STR_CONFIRM_SERVER_CHANGE},
-    };
-    return table;
-}
+const std::map<int, std::string> kStrings = {
+    {IDS_MY_COMPUTER, STR_MY_COMPUTER},         {IDS_NETWORK_NEIGHBOURHOOD, STR_NETWORK_NEIGHBOURHOOD},
+    {IDS_ENTIRE_NETWORK, STR_ENTIRE_NETWORK},   {IDS_ITEM_ID_COLUMN, STR_ITEM_ID_COLUMN},
+    {IDS_WARNING_CAPTION, STR_WARNING_CAPTION}, {IDS_ERROR_CAPTION, STR_ERROR_CAPTION},
+    {IDS_CONNECT_FAILED, STR_CONNECT_FAILED},   {IDS_SERVER_COLUMNS, STR_SERVER_COLUMNS},
+    {IDS_NOT_CONFIGURED, STR_NOT_CONFIGURED},   {IDS_CONFIRM_SERVER_CHANGE, STR_CONFIRM_SERVER_CHANGE},
+};
 
+// What a buffer of that many bytes holds of the text.
 std::string cut(const std::string &text, size_t capacity) {
     return capacity == 0 ? std::string() : text.substr(0, capacity - 1);
 }
 
 }  // namespace
 
-MemoryDialog::MemoryDialog(EventTarget &target) : target_(target) {}
-
-std::string MemoryDialog::text(int control, size_t capacity) { return cut(controls_[control].text, capacity); }
-
-void MemoryDialog::enable(int control, bool enabled) {
-    controls_[control].enabled = enabled;
-    if (trees_.count(control)) trees_[control].enable(enabled);
-}
-
-bool MemoryDialog::enabled_control(int control) {
-    if (trees_.count(control)) return trees_[control].enabled();
-    return controls_[control].enabled;
-}
-
-Tree &MemoryDialog::tree(int control) {
-    auto found = trees_.find(control);
-    if (found != trees_.end()) return found->second;
-    MemoryTree &tree = trees_[control];
-    tree.on_expanding = [this, control](TreeNode node) { raise({EventKind::node_expanding, control, node}); };
-    return tree;
-}
-
-ListView &MemoryDialog::list(int control) {
-    auto found = lists_.find(control);
-    if (found != lists_.end()) return found->second;
-    MemoryList &list = lists_[control];
-    list.on_item_changed = [this, control] { raise({EventKind::list_item_changed, control}); };
-    return list;
-}
+std::string MemoryDialog::text(int control, size_t capacity) { return cut(texts_[control], capacity); }
 
 std::string MemoryDialog::load_string(int id, size_t capacity) {
-    auto found = string_table().find(id);
-    return found == string_table().end() ? std::string() : cut(found->second, capacity);
+    auto found = kStrings.find(id);
+    return found == kStrings.end() ? std::string() : cut(found->second, capacity);
+}
+
+// A tree's enabled state is the tree's own, whether the dialog or a browse view sets it.
+void MemoryDialog::enable(int control, bool enabled) {
+    if (trees_.count(control)) trees_[control].enable(enabled);
+    else if (enabled) disabled_.erase(control);
+    else disabled_.insert(control);
+}
+
+bool MemoryDialog::enabled(int control) {
+    return trees_.count(control) ? trees_[control].enabled() : disabled_.count(control) == 0;
+}
+
+MemoryTree &MemoryDialog::memory_tree(int control) {
+    auto [at, made] = trees_.try_emplace(control);
+    if (made)
+        at->second.on_expanding = [this, control](TreeNode node) { raise({EventKind::node_expanding, control, node}); };
+    return at->second;
+}
+
+MemoryList &MemoryDialog::memory_list(int control) {
+    auto [at, made] = lists_.try_emplace(control);
+    if (made) at->second.on_item_changed = [this, control] { raise({EventKind::list_item_changed, control}); };
+    return at->second;
 }
 
 int MemoryDialog::message_box(const std::string &text, const std::string &caption, unsigned style) {
@@ -73,18 +67,15 @@ int MemoryDialog::message_box(const std::string &text, const std::string &captio
 
 bool MemoryDialog::escape_pressed() {
     ++key_checks_;
-    bool escape = false;
-    for (int key : keys_) escape = escape || key == kVkEscape;
+    bool escape = std::find(keys_.begin(), keys_.end(), kVkEscape) != keys_.end();
     keys_.clear();
     return escape;
 }
 
 void *MemoryDialog::show_wait_cursor() {
     ++wait_cursors_;
-    return reinterpret_cast<void *>(static_cast<intptr_t>(++cursor_depth_));
+    return nullptr;
 }
-
-void MemoryDialog::restore_cursor(void *) { --cursor_depth_; }
 
 void MemoryDialog::end(int result) {
     if (ended_) return;
@@ -97,7 +88,7 @@ void MemoryDialog::raise(const Event &event) {
 }
 
 void MemoryDialog::click(int control) {
-    if (!enabled_control(control)) return;  // a disabled button cannot be pressed
+    if (!enabled(control)) return;
     raise({EventKind::command, control});
     run_posted();
 }
@@ -108,9 +99,8 @@ void MemoryDialog::double_click(int control) {
 }
 
 void MemoryDialog::select_node(int tree_control, TreeNode node) {
-    tree(tree_control).select(node);
+    memory_tree(tree_control).select(node);
     raise({EventKind::selection_changed, tree_control});
-    run_posted();
 }
 
 void MemoryDialog::run_posted() {
@@ -132,8 +122,6 @@ int MemoryDialogHost::run(DialogObject &dialog, const User &user) {
     if (!window.ended()) user(window);
     return window.ended() ? window.result() : -1;
 }
-
-int MemoryDialogHost::run(DialogObject &dialog, DialogWindow &) { return user_ ? run(dialog, user_) : -1; }
 
 int MemoryDialogHost::run_failing(DialogObject &dialog) {
     push_creation(&dialog);

@@ -1,11 +1,12 @@
-// Dialogs in memory, for native tests: the same dialog objects and event tables as on Windows,
-// with controls kept in memory so that a test can click, type, expand and answer message boxes.
-// What a user does raises the event the window system would raise for it.
+// Dialogs in memory, for native tests and benchmarks: the same dialog objects and event tables as
+// on Windows, with controls kept in memory so that a test can click, type, expand and answer
+// message boxes. What a user does raises the event the window system would raise for it.
 #pragma once
 
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,37 +19,33 @@ namespace tagcfg::ui {
 
 class MemoryDialog : public DialogWindow {
 public:
-    struct Control {
-        std::string text;
-        bool enabled = true;
-    };
     struct ShownMessage {
         std::string text;
         std::string caption;
         unsigned style;
     };
 
-    explicit MemoryDialog(EventTarget &target);
+    explicit MemoryDialog(EventTarget &target) : target_(target) {}
 
     // DialogWindow
-    void set_text(int control, const std::string &text) override { controls_[control].text = text; }
+    void set_text(int control, const std::string &text) override { texts_[control] = text; }
     std::string text(int control, size_t capacity) override;
     void enable(int control, bool enabled) override;
     void focus(int control) override { focus_ = control; }
-    Tree &tree(int control) override;
-    ListView &list(int control) override;
+    Tree &tree(int control) override { return memory_tree(control); }
+    ListView &list(int control) override { return memory_list(control); }
     std::string load_string(int id, size_t capacity) override;
     int message_box(const std::string &text, const std::string &caption, unsigned style) override;
     void post_connect_step() override { posted_.push_back({EventKind::connect_step}); }
     bool escape_pressed() override;
     void *show_wait_cursor() override;
-    void restore_cursor(void *previous) override;
+    void restore_cursor(void *) override {}
     void end(int result) override;
     void *native_handle() override { return nullptr; }
 
-    // What a user does.
+    // What a user does. A disabled button cannot be clicked.
     void click(int control);
-    void type(int control, const std::string &text) { controls_[control].text = text; }
+    void type(int control, const std::string &text) { texts_[control] = text; }
     void double_click(int control);  // a tree or a list view
     void select_node(int tree_control, TreeNode node);
     // An event as the window system would raise it, also where no user action leads to it.
@@ -58,9 +55,9 @@ public:
     void press_key(int virtual_key) { keys_.push_back(virtual_key); }
 
     // What a test looks at.
-    MemoryTree &memory_tree(int control) { return trees_[control]; }
-    MemoryList &memory_list(int control) { return lists_[control]; }
-    bool enabled(int control) { return enabled_control(control); }
+    MemoryTree &memory_tree(int control);
+    MemoryList &memory_list(int control);
+    bool enabled(int control);
     int focused() const { return focus_; }
     bool ended() const { return ended_; }
     int result() const { return result_; }
@@ -73,11 +70,11 @@ public:
 
 private:
     friend class MemoryDialogHost;
-    bool enabled_control(int control);
     void run_posted();
 
     EventTarget &target_;  // not owned: the dialog object, which outlives its window
-    std::map<int, Control> controls_;
+    std::map<int, std::string> texts_;
+    std::set<int> disabled_;
     std::map<int, MemoryTree> trees_;
     std::map<int, MemoryList> lists_;
     std::deque<Event> posted_;
@@ -86,7 +83,6 @@ private:
     std::vector<ShownMessage> shown_;
     int focus_ = 0;
     int wait_cursors_ = 0;
-    int cursor_depth_ = 0;
     bool ended_ = false;
     int result_ = -1;
 };
@@ -105,7 +101,7 @@ public:
     int run(DialogObject &dialog, const User &user);
     // DialogHost: runs with the user given at construction; without one the dialog cannot be
     // created.
-    int run(DialogObject &dialog, DialogWindow &owner) override;
+    int run(DialogObject &dialog, DialogWindow &) override { return user_ ? run(dialog, user_) : -1; }
     // As run, for a dialog whose window cannot be created.
     int run_failing(DialogObject &dialog);
 

@@ -1,202 +1,137 @@
-#include <gtest/gtest.h>
-
-#include "opc/browse_view.h"
-#include "opc/connect.h"
-#include "platform/memory/memory_tree.h"
-#include "platform/sim/sim_platform.h"
-#include "test_support.h"
+#include "dialog_fixture.h"
 
 using namespace tagcfg;
-namespace sim = tagcfg::platform::sim;
+using namespace tagcfg::test;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
-namespace {
-
-const platform::Guid kClsid = {0x33333333, 0x3333, 0x3333, {3, 3, 3, 3, 3, 3, 3, 3}};
-
-const char kPlant[] = R"(
-namespace hierarchical
-leaf Top
-branch A
-  leaf C1
-  branch B
-    leaf C
-  leaf C2
-branch AB
-  leaf Z
-branch Refused refuse-down
-  leaf Hidden
-branch Empty
-)";
-
-// A browsing dialog's pieces: a connected server, its tree and its browse view.
-class BrowseTest : public ::testing::Test {
-protected:
-    void open(const std::string &space) {
-        ASSERT_TRUE(sim::register_server("Sim.Browse.1", kClsid, space));
-        server->progid = "Sim.Browse.1";
-        server->description = "Plant server";
-        tree.on_expanding = [this](ui::TreeNode node) { view.on_expanding(node); };
-        bool connected = connect_server(*server);
-        root = view.insert_root_node(*server);
-        view.open(*server, connected);
-    }
-    void TearDown() override {
-        server.reset();
-        EXPECT_EQ(sim::opc_calls().live_server_objects, 0);
-        EXPECT_EQ(sim::opc_calls().live_task_strings, 0);
-        sim::reset();
-    }
-    std::vector<std::string> children(ui::TreeNode node) {
-        std::vector<std::string> texts;
-        for (ui::TreeNode c = tree.first_child(node); c; c = tree.next_sibling(c)) texts.push_back(tree.text(c));
-        return texts;
-    }
-    ui::TreeNode child(ui::TreeNode node, const std::string &text) {
-        for (ui::TreeNode c = tree.first_child(node); c; c = tree.next_sibling(c))
-            if (tree.text(c) == text) return c;
-        return nullptr;
-    }
-    std::string selected() { return tree.selection() ? tree.path(tree.selection()) : ""; }
-    std::vector<std::string> collect(ui::TreeNode branch = nullptr) {
-        std::vector<std::string> ids;
-        view.collect_item_ids(branch, [&](const std::string &id) { ids.push_back(id); });
-        return ids;
-    }
-
-    RecordRef<ServerConfig> server = test::make_server();
-    ui::MemoryTree tree;
-    BrowseView view{tree};
-    ui::TreeNode root = nullptr;
-};
-
-}  // namespace
-
-TEST(MatchNodeName, NameMustEndAtTheTextEndOrASeparator) {
-    EXPECT_EQ(match_node_name("A.X", 0, "A", false), 1u);
-    EXPECT_EQ(match_node_name("A.X", 0, "AB", false), std::string::npos);
-    EXPECT_EQ(match_node_name("AB.X", 0, "A", false), std::string::npos);
-    EXPECT_EQ(match_node_name("A", 0, "A", false), 1u);
-    EXPECT_EQ(match_node_name(".A.B", 0, "A", false), std::string::npos);  // top level: no skipping
-    EXPECT_EQ(match_node_name("A/:\\.B", 1, "B", true), 6u);
-    EXPECT_EQ(match_node_name("A.B", 1, "b", true), std::string::npos);
-    EXPECT_EQ(match_node_name("A.Bx", 1, "B", true), std::string::npos);
-}
-
-TEST_F(BrowseTest, RootIsLabelledAndFilledOnceWithBranchesBeforeLeaves) {
+TEST_F(BrowseTest, TheRootIsFilledOnceWithBranchesBeforeLeaves) {
     open(kPlant);
-    EXPECT_EQ(tree.text(root), "Plant server");
+    EXPECT_EQ(tree.text(root), "Plant");
     EXPECT_TRUE(tree.enabled());
-    EXPECT_EQ(view.namespace_type(), 1);
-    tree.expand(root);
-    EXPECT_EQ(children(root), (std::vector<std::string>{"A", "AB", "Refused", "Empty", "Top"}));
-    EXPECT_EQ(tree.node(child(root, "A")).image, kBranchImage);
-    EXPECT_EQ(tree.node(child(root, "Top")).image, kLeafImage);
-    EXPECT_EQ(tree.node(child(root, "Top")).child_count, 0);
+    EXPECT_THAT(children(tree, root), ElementsAre("Boiler", "BoilerRoom", "Empty", "Refused", "Alarm", "Odd", "Blank",
+                                                  "Upper", "Lower", "Long"));
+    EXPECT_EQ(tree.image(find_node(tree, "Plant/Boiler")), kBranchImage);
+    EXPECT_EQ(tree.image(find_node(tree, "Plant/Alarm")), kLeafImage);
+    EXPECT_EQ(tree.child_count(find_node(tree, "Plant/Alarm")), 0);
     int calls = sim::opc_calls().browse_item_ids;
-    tree.click_expand_button(root);  // collapse
+    tree.click_expand_button(root);  // closed
     tree.click_expand_button(root);  // and open again
     EXPECT_EQ(sim::opc_calls().browse_item_ids, calls);
-    EXPECT_EQ(children(root).size(), 5u);
-}
-
-TEST_F(BrowseTest, NodesWithoutChildrenLoseTheirExpandButton) {
-    open(kPlant);
-    tree.expand(root);
-    ui::TreeNode empty = child(root, "Empty"), refused = child(root, "Refused");
-    tree.click_expand_button(empty);
-    EXPECT_EQ(tree.node(empty).child_count, 0);
-    tree.click_expand_button(refused);  // cannot be entered: nothing inserted
-    EXPECT_EQ(tree.node(refused).child_count, 0);
-    EXPECT_TRUE(children(refused).empty());
-}
-
-TEST_F(BrowseTest, ItemIdsComeFromTheServerAtTheNodesPosition) {
-    open(kPlant);
-    view.locate_item_id("A.B.C", root, false);
-    ASSERT_EQ(selected(), "Plant server/A/B/C");
-    EXPECT_EQ(tree.made_visible(), tree.selection());
-    std::string id;
-    ASSERT_TRUE(view.item_id_of_node(tree.selection(), id));
-    EXPECT_EQ(id, "A.B.C");
-    ASSERT_TRUE(view.item_id_of_node(child(root, "Top"), id));
-    EXPECT_EQ(id, "Top");
-}
-
-TEST_F(BrowseTest, LocatingAcceptsEverySeparatorAndRunsOfThemBelowTheTop) {
-    open(kPlant);
-    for (const char *text : {"A/B/C", "A:B\\C", "A..B//C"}) {
-        tree.select(nullptr);
-        view.locate_item_id(text, root, false);
-        EXPECT_EQ(selected(), "Plant server/A/B/C") << text;
+    // Nodes with nothing below them, or that cannot be entered, lose their expand button.
+    for (const char *path : {"Plant/Empty", "Plant/Refused"}) {
+        EXPECT_THAT(children(tree, find_node(tree, path)), IsEmpty()) << path;
+        EXPECT_EQ(tree.child_count(find_node(tree, path)), 0) << path;
     }
 }
 
-TEST_F(BrowseTest, LocatingStopsAtTheFirstMismatch) {
-    open(kPlant);
-    view.locate_item_id(".A.B", root, false);
-    EXPECT_EQ(tree.selection(), nullptr);
-    view.locate_item_id("a.b.c", root, false);
-    EXPECT_EQ(tree.selection(), nullptr);
-    view.locate_item_id("A.X", root, false);  // "A" matches, not "AB"; nothing named X below it
-    EXPECT_EQ(tree.selection(), nullptr);
-    EXPECT_TRUE(tree.node(child(root, "A")).expanded);
-    EXPECT_FALSE(tree.node(child(root, "AB")).expanded_once);
-}
-
-TEST_F(BrowseTest, FlatSpaceListsLeavesAndNeverMovesThePosition) {
-    open("namespace flat\nleaf A\nleaf A.B\nleaf C\n");
-    EXPECT_EQ(view.namespace_type(), 2);
-    tree.expand(root);
-    EXPECT_EQ(children(root), (std::vector<std::string>{"A", "A.B", "C"}));
-    std::string id;
-    ASSERT_TRUE(view.item_id_of_node(child(root, "C"), id));
-    EXPECT_EQ(id, "C");
-    EXPECT_EQ(sim::opc_calls().change_position, 0);
-    view.locate_item_id("A.B", root, false);  // "A" is taken first, and is a leaf
-    EXPECT_EQ(tree.selection(), nullptr);
-    EXPECT_EQ(collect(), (std::vector<std::string>{"A", "A.B", "C"}));
-}
-
-TEST_F(BrowseTest, CollectGoesDepthFirstAndSkipsRefusedBranches) {
-    open(kPlant);
-    EXPECT_EQ(collect(root), (std::vector<std::string>{"A.B.C", "A.C1", "A.C2", "AB.Z", "Top"}));
-    tree.expand(root);
-    EXPECT_EQ(collect(child(root, "A")), (std::vector<std::string>{"A.B.C", "A.C1", "A.C2"}));
-}
-
-TEST_F(BrowseTest, BadItemIdAnswersLeaveNothing) {
-    open("leaf Fails get-item-id-fails\nleaf Blank empty-item-id\n");
-    tree.expand(root);
-    std::string id = "stale";
-    EXPECT_FALSE(view.item_id_of_node(child(root, "Fails"), id));
-    EXPECT_EQ(id, "");
-    EXPECT_FALSE(view.item_id_of_node(child(root, "Blank"), id));
-    EXPECT_TRUE(collect(root).empty());
-}
-
-TEST_F(BrowseTest, ServerWithoutBrowsingDisablesTheTree) {
+TEST_F(BrowseTest, ServersThatCannotBeBrowsedGetTheirRootAndADisabledTree) {
     open("fault no-browse\nleaf A\n");
     EXPECT_FALSE(tree.enabled());
-    EXPECT_FALSE(view.can_browse());
-    EXPECT_EQ(tree.text(root), "Plant server");
     EXPECT_EQ(view.fill_node(root), 0);
     std::string id;
     EXPECT_FALSE(view.item_id_of_node(root, id));
-}
 
-TEST_F(BrowseTest, UnconnectedServerStillGetsItsRootNode) {
+    server = make_server();
     server->progid = "Sim.Missing.1";
-    tree.on_expanding = [this](ui::TreeNode node) { view.on_expanding(node); };
+    tree.enable(true);
     root = view.insert_root_node(*server);
     view.open(*server, connect_server(*server));
     EXPECT_EQ(tree.text(root), "Sim.Missing.1");
     EXPECT_FALSE(tree.enabled());
 }
 
-TEST_F(BrowseTest, MisbehavingServersCannotHangOrCrashTheBrowser) {
-    open("fault up-forever\nfault null-name\nbranch A\n  leaf B\n");
-    EXPECT_TRUE(view.move_to_node(root));  // gives up asking after a bounded number of calls
-    EXPECT_LT(sim::opc_calls().change_position, 2000);
-    EXPECT_EQ(view.fill_node(root), 0);  // a null name ends the enumeration
-    EXPECT_TRUE(collect().empty());
+// Opening the tree along an item ID selects the node it names, whose item ID the server gives.
+TEST_F(BrowseTest, LocatingTakesEverySeparatorBelowTheTopAndStopsAtTheFirstMismatch) {
+    open(kPlant);
+    const std::tuple<const char *, const char *, const char *> cases[] = {
+        {"Boiler.Pumps.P1", "Plant/Boiler/Pumps/P1", "Boiler.Pumps.P1"},
+        {"Boiler/Pumps:P1", "Plant/Boiler/Pumps/P1", "Boiler.Pumps.P1"},
+        {"Boiler\\..Pumps//P1", "Plant/Boiler/Pumps/P1", "Boiler.Pumps.P1"},
+        {"BoilerRoom.Fan", "Plant/BoilerRoom/Fan", "BoilerRoom.Fan"},
+        {"Upper", "Plant/Upper", "Plant.PUMP"},
+        {"Odd", "Plant/Odd", ""},  // the server fails to answer
+        {"Blank", "Plant/Blank", ""},
+        {".Boiler.Temp1", "", ""},
+        {"boiler.temp1", "", ""},
+        {"Boiler.Temp1.X", "", ""},
+    };
+    for (const auto &[text, path, item_id] : cases) {
+        tree.select(nullptr);
+        view.locate_item_id(text, root, false);
+        EXPECT_EQ(selected_path(tree), path) << text;
+        std::string id;
+        if (tree.selection()) {
+            EXPECT_EQ(tree.made_visible(), tree.selection()) << text;
+            EXPECT_EQ(view.item_id_of_node(tree.selection(), id), *item_id != 0) << text;
+        }
+        EXPECT_EQ(id, item_id) << text;
+    }
+    // Only "Boiler" is opened for "Boiler.X": a name matches up to a separator.
+    tree.clear();
+    root = view.insert_root_node(*server);
+    view.locate_item_id("Boiler.X", root, false);
+    EXPECT_EQ(tree.selection(), nullptr);
+    EXPECT_TRUE(tree.expanded_once(find_node(tree, "Plant/Boiler")));
+    EXPECT_FALSE(tree.expanded_once(find_node(tree, "Plant/BoilerRoom")));
+}
+
+TEST_F(BrowseTest, CollectGoesDepthFirstAndSkipsWhatHasNoItemId) {
+    open(kPlant);
+    EXPECT_THAT(collect(root), ElementsAre("Boiler.Pumps.P1", "Boiler.Pumps.P2", "Boiler.Temp1", "Boiler.Temp2",
+                                           "BoilerRoom.Fan", "Alarm", "Plant.PUMP", "plant.pump", kLongId));
+    CollectEnd end;
+    EXPECT_THAT(collect(find_node(tree, "Plant/Refused"), &end), IsEmpty());
+    EXPECT_EQ(end, CollectEnd::unreachable);
+}
+
+TEST_F(BrowseTest, AFlatSpaceListsItsLeavesAndNeverMovesThePosition) {
+    open("namespace flat\nleaf A\nleaf A.B\nleaf C\n");
+    EXPECT_THAT(children(tree, root), ElementsAre("A", "A.B", "C"));
+    std::string id;
+    EXPECT_TRUE(view.item_id_of_node(find_node(tree, "Plant/C"), id));
+    EXPECT_EQ(id, "C");
+    view.locate_item_id("A.B", root, false);  // "A" is taken first, and is a leaf
+    EXPECT_EQ(tree.selection(), nullptr);
+    EXPECT_THAT(collect(nullptr), ElementsAre("A", "A.B", "C"));
+    EXPECT_EQ(sim::opc_calls().change_position, 0);
+}
+
+// The calls a server sees, in order, for the two walks that go deep: collecting a branch (">>" in
+// the item selection dialog) and opening the tree along an item ID (the channel setup dialog).
+// Servers in the field rely on this order; it must not drift.
+TEST_F(BrowseTest, TheDeepWalksCallTheServerInAFixedOrder) {
+    open(kPlant);
+    tree.expand(root);
+    sim::opc_calls().logging = true;
+    collect(find_node(tree, "Plant/Boiler"));
+    // One step of the walk per line:
+    // clang-format off
+    EXPECT_THAT(sim::opc_calls().log, ElementsAre(
+        "up", "down Boiler",  // positioning: the top first, then down the node's path
+        "browse branch",
+        "next Pumps", "down Pumps", "browse branch", "next end", "browse leaf",
+        "next P1", "item P1", "next P2", "item P2", "next end", "up",
+        "next Locked", "down Locked",  // refused: skipped without going up
+        "next Quiet", "down Quiet", "browse branch", "next end", "browse leaf", "next end", "up",
+        "next end",
+        "browse leaf", "next Temp1", "item Temp1", "next Temp2", "item Temp2", "next end"));
+    // clang-format on
+
+    tree.clear();
+    root = view.insert_root_node(*server);
+    sim::opc_calls().log.clear();
+    view.locate_item_id("Boiler.Pumps.P2", root, false);
+    EXPECT_EQ(selected_path(tree), "Plant/Boiler/Pumps/P2");
+    // One level of the tree per line:
+    // clang-format off
+    EXPECT_THAT(sim::opc_calls().log, ElementsAre(
+        "up", "up",  // from Boiler, where the collect left the server, then at the top
+        "browse branch", "next Boiler", "next BoilerRoom", "next Empty", "next Refused", "next end",
+        "browse leaf", "next Alarm", "next Odd", "next Blank", "next Upper", "next Lower", "next Long", "next end",
+        "up", "down Boiler", "browse branch", "next Pumps", "next Locked", "next Quiet", "next end",
+        "browse leaf", "next Temp1", "next Temp2", "next end",
+        "up", "up",  // from Boiler, then at the top
+        "down Boiler", "down Pumps", "browse branch", "next end", "browse leaf", "next P1", "next P2", "next end"));
+    // clang-format on
 }
