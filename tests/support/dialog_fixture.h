@@ -65,9 +65,9 @@ inline ui::TreeNode find_node(ui::MemoryTree &tree, const std::string &path) {
     return node;
 }
 
-// The texts of a node's children, once it is open.
+// The texts of a node's children once it is open, or of the top level.
 inline Texts children(ui::MemoryTree &tree, ui::TreeNode node) {
-    tree.expand(node);
+    if (node) tree.expand(node);
     Texts texts;
     for (ui::TreeNode c = tree.first_child(node); c; c = tree.next_sibling(c)) texts.push_back(tree.text(c));
     return texts;

@@ -120,13 +120,8 @@ int MemoryDialogHost::run(DialogObject &dialog, const User &user) {
     window.raise({EventKind::init});
     window.run_posted();
     if (!window.ended()) user(window);
-    return window.ended() ? window.result() : -1;
-}
-
-int MemoryDialogHost::run_failing(DialogObject &dialog) {
-    push_creation(&dialog);
-    forget_creation(&dialog);
-    return -1;
+    window.raise({EventKind::command, kIdCancel});
+    return window.ended() ? window.result_ : -1;
 }
 
 }  // namespace tagcfg::ui

@@ -60,10 +60,8 @@ public:
     bool enabled(int control);
     int focused() const { return focus_; }
     bool ended() const { return ended_; }
-    int result() const { return result_; }
     const std::vector<ShownMessage> &messages() const { return shown_; }
     bool wait_cursor_shown() const { return wait_cursors_ > 0; }
-    size_t keys_waiting() const { return keys_.size(); }
     int key_checks() const { return key_checks_; }
     // Answers for the next message boxes, oldest first; IDOK when none is left.
     std::deque<int> answers;
@@ -97,13 +95,12 @@ public:
     // A host for the dialogs that another dialog opens: each of them runs with this user.
     explicit MemoryDialogHost(User user) : user_(std::move(user)) {}
 
-    // The user acts on the open dialog; returns what it ended with, or -1 when it did not end.
+    // The user acts on the open dialog, then closes it as the close box does (IDCANCEL) unless it
+    // has ended; returns what it ended with, or -1 when it did not end.
     int run(DialogObject &dialog, const User &user);
     // DialogHost: runs with the user given at construction; without one the dialog cannot be
     // created.
     int run(DialogObject &dialog, DialogWindow &) override { return user_ ? run(dialog, user_) : -1; }
-    // As run, for a dialog whose window cannot be created.
-    int run_failing(DialogObject &dialog);
 
 private:
     User user_;

@@ -25,22 +25,6 @@ TEST_F(BrowseTest, TheRootIsFilledOnceWithBranchesBeforeLeaves) {
     }
 }
 
-TEST_F(BrowseTest, ServersThatCannotBeBrowsedGetTheirRootAndADisabledTree) {
-    open("fault no-browse\nleaf A\n");
-    EXPECT_FALSE(tree.enabled());
-    EXPECT_EQ(view.fill_node(root), 0);
-    std::string id;
-    EXPECT_FALSE(view.item_id_of_node(root, id));
-
-    server = make_server();
-    server->progid = "Sim.Missing.1";
-    tree.enable(true);
-    root = view.insert_root_node(*server);
-    view.open(*server, connect_server(*server));
-    EXPECT_EQ(tree.text(root), "Sim.Missing.1");
-    EXPECT_FALSE(tree.enabled());
-}
-
 // Opening the tree along an item ID selects the node it names, whose item ID the server gives.
 TEST_F(BrowseTest, LocatingTakesEverySeparatorBelowTheTopAndStopsAtTheFirstMismatch) {
     open(kPlant);
@@ -67,13 +51,6 @@ TEST_F(BrowseTest, LocatingTakesEverySeparatorBelowTheTopAndStopsAtTheFirstMisma
         }
         EXPECT_EQ(id, item_id) << text;
     }
-    // Only "Boiler" is opened for "Boiler.X": a name matches up to a separator.
-    tree.clear();
-    root = view.insert_root_node(*server);
-    view.locate_item_id("Boiler.X", root, false);
-    EXPECT_EQ(tree.selection(), nullptr);
-    EXPECT_TRUE(tree.expanded_once(find_node(tree, "Plant/Boiler")));
-    EXPECT_FALSE(tree.expanded_once(find_node(tree, "Plant/BoilerRoom")));
 }
 
 TEST_F(BrowseTest, CollectGoesDepthFirstAndSkipsWhatHasNoItemId) {

@@ -1,8 +1,6 @@
 // Servers that misbehave cost the user a dialog at most: address spaces without a bottom,
 // enumerations that never end, answers that say nothing, and server objects that die under the
 // dialogs.
-#include <functional>
-
 #include "dialog_fixture.h"
 #include "dialogs/channel_setup_dialog.h"
 #include "dialogs/item_selection_dialog.h"
@@ -100,45 +98,43 @@ TEST(DeadObjectResult, OnlyTheAnswersOfAServerThatHasGoneCount) {
 }
 
 // Every call can meet the dead object, the enumerators handed out before included: the view lets
-// the object go and disables the tree, as for a server without browsing.
+// the object go and disables the tree, as for a server without browsing. Each time, the server
+// object is made again and dies before the next call.
 TEST_F(BrowseTest, AServerThatDiesIsLetGoWhereverTheViewMeetsIt) {
     open("namespace flat\nleaf A\nleaf B\n");
-    auto kill_then = [](std::function<void()> call) {
-        return [call] {
-            sim::kill_server_objects();
-            call();
-        };
-    };
-    std::string id;
-    const std::function<void()> calls[] = {
-        kill_then([&] { view.open(*server, true); }),
-        kill_then([&] { EXPECT_EQ(view.fill_node(root), 0); }),
-        kill_then([&] { EXPECT_FALSE(view.item_id_of_node(root, id)); }),
-        [&] {
-            int32_t result = 0;
-            auto names = platform::query_browse_source(server->server_object, &result)
-                             ->browse_item_ids(platform::kOpcFlat, &result);
-            sim::kill_server_objects();
-            EXPECT_EQ(view.insert_names(root, names.get(), NodeKind::leaf), 0);
-        },
-        [&] {
-            Texts ids;
-            auto sink = [&](const std::string &item_id) {
-                ids.push_back(item_id);
-                sim::kill_server_objects();
-            };
-            EXPECT_EQ(view.collect_item_ids(root, sink), CollectEnd::server_lost);
-            EXPECT_THAT(ids, ElementsAre("A"));
-        },
-    };
-    for (size_t i = 0; i < std::size(calls); ++i) {
-        SCOPED_TRACE(i);
-        ASSERT_TRUE(connect_server(*server));
-        view.open(*server, true);
-        calls[i]();
+    auto let_go = [&] {
         EXPECT_FALSE(tree.enabled());
         EXPECT_EQ(server->server_object, nullptr);
-    }
+        ASSERT_TRUE(connect_server(*server));
+    };
+    sim::kill_server_objects();
+    view.open(*server, true);
+    let_go();
+    view.open(*server, true);
+    sim::kill_server_objects();
+    EXPECT_EQ(view.fill_node(root), 0);
+    let_go();
+    view.open(*server, true);
+    sim::kill_server_objects();
+    std::string id;
+    EXPECT_FALSE(view.item_id_of_node(root, id));
+    let_go();
+    view.open(*server, true);
+    int32_t result = 0;
+    auto browse = platform::query_browse_source(server->server_object, &result);
+    auto names = browse->browse_item_ids(platform::kOpcFlat, &result);
+    sim::kill_server_objects();
+    EXPECT_EQ(view.insert_names(root, names.get(), NodeKind::leaf), 0);
+    let_go();
+    view.open(*server, true);
+    Texts ids;
+    auto sink = [&](const std::string &item_id) {
+        ids.push_back(item_id);
+        sim::kill_server_objects();
+    };
+    EXPECT_EQ(view.collect_item_ids(root, sink), CollectEnd::server_lost);
+    EXPECT_THAT(ids, ElementsAre("A"));  // the name read before is still taken
+    let_go();
 }
 
 // The dialog that finds the object dead behaves as for a server without browsing: no message, a
@@ -158,10 +154,7 @@ TEST_F(SimServerTest, AServerThatDiedCostsOnlyTheDialogThatFindsIt) {
         d.click(ui::kIdOk);
     });
     EXPECT_EQ(server->server_object, nullptr);
-    set_up_channel([&](ui::MemoryDialog &d) {
-        EXPECT_EQ(selected_path(tree_of(d)), "Plant/Boiler/Temp2");
-        d.click(ui::kIdCancel);
-    });
+    set_up_channel([&](ui::MemoryDialog &d) { EXPECT_EQ(selected_path(tree_of(d)), "Plant/Boiler/Temp2"); });
     EXPECT_EQ(sim::opc_calls().creations, 2);
 }
 
@@ -176,7 +169,6 @@ TEST_F(SimServerTest, OnlyEscapeStopsAddingAndOnlyALongWalkLooksForIt) {
         tree_of(d).select(find_node(tree_of(d), "Plant/Few"));
         d.click(IDC_ADD_ITEMS);
         EXPECT_EQ(list_of(d).count(), 2);
-        EXPECT_EQ(d.keys_waiting(), 1u);
         tree_of(d).select(find_node(tree_of(d), "Plant/B0000"));
         d.click(IDC_ADD_ITEMS);
         EXPECT_EQ(list_of(d).count(), 2 + 4096);
