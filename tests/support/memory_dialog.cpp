@@ -78,23 +78,21 @@ void *MemoryDialog::show_wait_cursor() {
 }
 
 void MemoryDialog::end(int result) {
-    if (ended_) return;
-    ended_ = true;
-    result_ = result;
+    if (!ended()) result_ = result;
 }
 
 void MemoryDialog::raise(const Event &event) {
-    if (!ended_) target_.dispatch(*this, event);
+    if (!ended()) target_.dispatch(*this, event);
 }
 
 void MemoryDialog::click(int control) {
-    if (!enabled(control)) return;
-    raise({EventKind::command, control});
-    run_posted();
+    if (enabled(control)) act({EventKind::command, control});
 }
 
-void MemoryDialog::double_click(int control) {
-    raise({EventKind::double_clicked, control});
+void MemoryDialog::double_click(int control) { act({EventKind::double_clicked, control}); }
+
+void MemoryDialog::act(const Event &event) {
+    raise(event);
     run_posted();
 }
 
@@ -104,7 +102,7 @@ void MemoryDialog::select_node(int tree_control, TreeNode node) {
 }
 
 void MemoryDialog::run_posted() {
-    while (!posted_.empty() && !ended_) {
+    while (!posted_.empty() && !ended()) {
         Event event = posted_.front();
         posted_.pop_front();
         raise(event);
@@ -117,11 +115,10 @@ int MemoryDialogHost::run(DialogObject &dialog, const User &user) {
     EventTarget *bound = take_creation();
     if (bound != &dialog) return -1;
     MemoryDialog window(*bound);
-    window.raise({EventKind::init});
-    window.run_posted();
+    window.act({EventKind::init});
     if (!window.ended()) user(window);
     window.raise({EventKind::command, kIdCancel});
-    return window.ended() ? window.result_ : -1;
+    return window.result_;
 }
 
 }  // namespace tagcfg::ui

@@ -59,7 +59,7 @@ public:
     MemoryList &memory_list(int control);
     bool enabled(int control);
     int focused() const { return focus_; }
-    bool ended() const { return ended_; }
+    bool ended() const { return result_ >= 0; }
     const std::vector<ShownMessage> &messages() const { return shown_; }
     bool wait_cursor_shown() const { return wait_cursors_ > 0; }
     int key_checks() const { return key_checks_; }
@@ -69,6 +69,7 @@ public:
 private:
     friend class MemoryDialogHost;
     void run_posted();
+    void act(const Event &event);  // raises the event, then what its handler posted
 
     EventTarget &target_;  // not owned: the dialog object, which outlives its window
     std::map<int, std::string> texts_;
@@ -81,8 +82,7 @@ private:
     std::vector<ShownMessage> shown_;
     int focus_ = 0;
     int wait_cursors_ = 0;
-    bool ended_ = false;
-    int result_ = -1;
+    int result_ = -1;  // until the dialog ends
 };
 
 // Runs dialogs as the real host does: registered for the thread, bound at the first message,

@@ -15,12 +15,7 @@ ui::MemoryTree &tree(ui::MemoryDialog &d) { return d.memory_tree(IDC_PICKER_TREE
 
 // The children of the node at the path (the top level for ""), once it is open, as "text:image".
 Texts shown(ui::MemoryDialog &d, const std::string &path) {
-    ui::TreeNode node = path.empty() ? nullptr : find_node(tree(d), path);
-    if (node) tree(d).expand(node);
-    Texts texts;
-    for (ui::TreeNode c = tree(d).first_child(node); c; c = tree(d).next_sibling(c))
-        texts.push_back(tree(d).text(c) + ":" + std::to_string(tree(d).image(c)));
-    return texts;
+    return children(tree(d), path.empty() ? nullptr : find_node(tree(d), path), true);
 }
 
 // The user clicks the node at the path: the control moves its caret and tells the dialog.
