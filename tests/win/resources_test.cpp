@@ -139,6 +139,10 @@ TEST(Resources, EveryDialogHasItsControlsAndTextsInEveryLanguage) {
             LOGFONTW font{};
             GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
             EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
+            // 8 points at the screen's resolution, as the dialog manager makes the template's font.
+            HDC screen = GetDC(nullptr);
+            EXPECT_EQ(font.lfHeight, -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72));
+            ReleaseDC(nullptr, screen);
 
             size_t i = 0;
             for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++i) {
