@@ -1,15 +1,17 @@
+// The server file: which bytes read into which configuration, which configuration writes which
+// bytes, and the file operations around the two.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <tuple>
+#include <vector>
 
 #include "storage/server_file.h"
+#include "temp_dir.h"
 #include "test_support.h"
 
 using namespace tagcfg;
@@ -18,266 +20,195 @@ namespace {
 
 const std::string kSignature = "%%OPC_SERVER_CONFIG";
 
-using Rows = std::vector<std::tuple<int32_t, std::string, std::string, std::string>>;  // id, name, item, path
-
-Rows rows(const ServerConfig &config) {
-    Rows out;
-    for (const Channel *c = config.channels.first(); c; c = c->next())
-        out.emplace_back(c->channel_id, c->channel_name, c->item_id, c->access_path);
+// A configuration on one line: progid|clsid|hostname|channel_format|description, then each
+// channel as [number|name|item|path].
+std::string summary(const ServerConfig &c) {
+    std::string out = c.progid + "|" + c.clsid + "|" + c.hostname + "|" + c.channel_format + "|" + c.description;
+    for (const Channel *ch = c.channels.first(); ch; ch = ch->next())
+        out += " [" + std::to_string(ch->channel_id) + "|" + ch->channel_name + "|" + ch->item_id + "|" +
+               ch->access_path + "]";
     return out;
 }
 
-struct Head {
-    std::string progid, clsid, hostname, description;
-};
-
-RecordRef<ServerConfig> server(const Head &head, const Rows &channels) {
-    auto c = test::make_server();
-    std::tie(c->progid, c->clsid, c->hostname, c->description) =
-        std::tie(head.progid, head.clsid, head.hostname, head.description);
-    for (const auto &[id, name, item, path] : channels) test::add_parsed(*c, id, name, item, path);
-    return c;
+// The parse of a text: "ok " or "line N " and what was read, also before a failing line.
+std::string parsed(const std::string &text, std::string *reason = nullptr) {
+    auto config = test::make_server();
+    ParseError error;
+    const bool ok = parse_server_config(*config, text.data(), text.size(), &error);
+    if (reason) *reason = error.reason;
+    return (ok ? std::string("ok ") : "line " + std::to_string(error.line) + " ") + summary(*config);
 }
 
-struct Parsed {
-    bool ok;
-    RecordRef<ServerConfig> config;
-    ParseError error;
-};
+// progid, clsid, hostname, channel_format, description.
+using Head = std::array<std::string, 5>;
 
-Parsed parse(const std::string &text) {
-    Parsed p{false, test::make_server(), {}};
-    p.ok = parse_server_config(*p.config, text.data(), text.size(), &p.error);
-    return p;
+RecordRef<ServerConfig> server(const Head &head, const std::vector<ChannelValue> &channels) {
+    auto c = test::make_server();
+    std::tie(c->progid, c->clsid, c->hostname, c->channel_format, c->description) =
+        std::tie(head[0], head[1], head[2], head[3], head[4]);
+    for (const ChannelValue &v : channels) test::add_parsed(*c, v.channel_id, v.channel_name, v.item_id, v.access_path);
+    return c;
 }
 
 std::string crlf(const std::vector<std::string> &lines) {
     std::string out;
-    for (const auto &l : lines) out += l + "\r\n";
+    for (const auto &line : lines) out += line + "\r\n";
     return out;
 }
 
-std::string get(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-struct TempDir {
-    std::string path;
-    TempDir() {
-        char pattern[] = "/tmp/tagcfg_file_XXXXXX";
-        path = ::mkdtemp(pattern);
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-    std::string put(const std::string &name, const std::string &bytes) const {
-        std::ofstream(path + "/" + name, std::ios::binary) << bytes;
-        return path + "/" + name;
-    }
-};
-
 }  // namespace
 
-TEST(ServerFileFormat, WritesTheExampleFileByteForByte) {
-    auto c = server({"Sample.Server.1", "", "PLANT2", "Boiler house server"},
-                    {{12, "", "Boiler.Temp1", ""}, {-1, "PumpState", "Pumps.P1.Run", "Line1"}});
-    EXPECT_EQ(format_server_config(*c), crlf({kSignature, "", "PROGID:Sample.Server.1", "HOSTNAME:PLANT2",
-                                              "DESCRIPTION:Boiler house server", "", "%CHANID:12", "ID:Boiler.Temp1",
-                                              "", "%CHANNEL:PumpState", "ID:Pumps.P1.Run", "ACCPATH:Line1", ""}));
-}
-
-TEST(ServerFileFormat, FieldOrderChannelShapesAndTextsCutAtTheirFirstLineBreak) {
-    auto c = server({}, {});
-    c->channel_format = "never written";
-    EXPECT_EQ(format_server_config(*c), kSignature + "\r\n\r\n\r\n");
-
-    c = server({"Prog\rCLSID:{evil}", "{C}", "H", "\nstarts broken"},
-               {{7, "NameOfSeven", "", ""},          // header only, without its name
-                {-1, "", "Lost.Item", "Lost.Path"},  // neither number nor name: nothing at all
-                {-4, "Named\r\n%CHANID:9", "Item\nID:other", "Acc\r"},
-                {0, "", "Zero", ""}});
-    EXPECT_EQ(format_server_config(*c),
-              crlf({kSignature, "", "PROGID:Prog", "CLSID:{C}", "HOSTNAME:H", "DESCRIPTION:", "", "%CHANID:7", "",
-                    "%CHANNEL:Named", "ID:Item", "ACCPATH:Acc", "", "%CHANID:0", "ID:Zero", ""}));
-}
-
-TEST(ServerFileFormat, RoundTripKeepsEveryTextTheFormatHolds) {
-    auto c =
-        server({" Lead.Blank", "{11111111-2222-3333-4444-555555555555}", "\xC4\xE5\xEC", "Desc; with % and : in"},
-               {{3, "", "A.B", "P"}, {-1, "%CHANID:1", "Odd;Name", ""}, {3, "", "Dup", ""}, {INT32_MAX, "", "M", ""}});
-    Parsed back = parse(format_server_config(*c));
-    ASSERT_TRUE(back.ok) << back.error.reason;
-    EXPECT_EQ(std::tie(back.config->progid, back.config->clsid, back.config->hostname, back.config->description),
-              std::tie(c->progid, c->clsid, c->hostname, c->description));
-    EXPECT_EQ(rows(*back.config), rows(*c));
-}
-
-TEST(ServerFileParse, SignatureLine) {
-    for (const char *good :
-         {"%%OPC_SERVER_CONFIG", "%%OPC_SERVER_CONFIG\n", "%%OPC_SERVER_CONFIG \t\r", "%%OPC_SERVER_CONFIG\r\n\r\n"}) {
-        Parsed p = parse(good);
-        EXPECT_TRUE(p.ok && rows(*p.config).empty() && p.config->progid.empty()) << good;
-    }
-    for (const char *bad : {"", "\n%%OPC_SERVER_CONFIG\n", ";c\n%%OPC_SERVER_CONFIG\n", " %%OPC_SERVER_CONFIG\n",
-                            "%%opc_server_config\n", "%%OPC_SERVER_CONFIGX\n", "%OPC_SERVER_CONFIG\n",
-                            "\xEF\xBB\xBF%%OPC_SERVER_CONFIG\n", "%%OPC_SERVER_CONFIG x\n"}) {
-        Parsed p = parse(bad);
-        EXPECT_FALSE(p.ok) << bad;
-        EXPECT_EQ(p.error.line, 1u) << bad;
-    }
-}
-
-TEST(ServerFileParse, AcceptedLines) {
-    // Trailing 0x09..0x0D and blanks go, bytes from 0x80 stay, a CR alone does not end a line, the
-    // last repeat wins, comments and blank lines stand anywhere after the signature.
-    Parsed p = parse(kSignature +
-                     "\n;head\n\n  \nPROGID: Spaced.Prog \t\v\f \r\r\nCLSID:x\xA0\nHOSTNAME:First\n"
-                     "HOSTNAME:a\rDESCRIPTION:b\nCHANNEL_FORMAT:%d\nDESCRIPTION:Kept\nDESCRIPTION:\n"
-                     ";%CHANID:99\n%CHANNEL:Pump\n;ID:hidden\n\t\nID:old\nID:new\nACCPATH:a\nACCPATH:\n"
-                     "%CHANNEL:\n%CHANID:5\r\nID:I\n;\nACCPATH:A\n%CHANNEL:Tail\n;last");
-    ASSERT_TRUE(p.ok) << p.error.reason;
-    EXPECT_EQ(p.config->progid, " Spaced.Prog");
-    EXPECT_EQ(p.config->clsid, "x\xA0");
-    EXPECT_EQ(p.config->hostname, "a\rDESCRIPTION:b");
-    EXPECT_EQ(p.config->channel_format, "%d");
-    EXPECT_EQ(p.config->description, "");
-    EXPECT_EQ(rows(*p.config),
-              (Rows{{-1, "Pump", "new", ""}, {-1, "", "", ""}, {5, "", "I", "A"}, {-1, "Tail", "", ""}}));
-}
-
-TEST(ServerFileParse, RejectedLinesWithTheirLineNumbersAndOneReasonPerRule) {
-    const std::pair<std::string, size_t> cases[] = {
-        {"\nPROGID:P\n progid:x\n", 3},  // blank before a keyword
-        {"\nPROGID:P\n ;c\n", 3},        // a blank makes ";" an ordinary line
-        {"\n%CHANID:1\n\tID:x\n", 3},
-        {"\nprogid:x\n", 2},
-        {"\nPROGID\n", 2},
-        {"\n\n;c\nPROGIDX:x\n", 4},      // blank and comment lines counted
-        {"\nID:early\n%CHANID:1\n", 2},  // item before any block
-        {"\nACCPATH:early\n", 2},
-        {"\n%CHANID:1\nID:x\nDESCRIPTION:late\n", 4},  // head keyword after a block
-        {"\n%CHANID:1\nitem:x\n", 3},
-        {"\n%CHANNELS:x\n", 2},
-        {"\n%CHANID:1\n%FOO:x\n", 3},
-        {"\n%CHANID:1\n%%OPC_SERVER_CONFIG\n", 3},
-        {"\nPROGID:P\n%%OPC_SERVER_CONFIG\n", 3},
-        {"\r\n%CHANID:1\r\nID:x\r\n%CHANID :2\r\n", 4},
+TEST(ServerFileParse, Table) {
+    const std::string s = kSignature;
+    const std::pair<std::string, std::string> cases[] = {
+        // The signature line, alone or with trailing white space, and nothing before it.
+        {s, "ok ||||"},
+        {s + "\n", "ok ||||"},
+        {s + " \t\r", "ok ||||"},
+        {s + "\r\n\r\n", "ok ||||"},
+        {"", "line 1 ||||"},
+        {"\n" + s, "line 1 ||||"},
+        {";c\n" + s, "line 1 ||||"},
+        {" " + s, "line 1 ||||"},
+        {"%%opc_server_config", "line 1 ||||"},
+        {s + "X", "line 1 ||||"},
+        {"%OPC_SERVER_CONFIG", "line 1 ||||"},
+        {"\xEF\xBB\xBF" + s, "line 1 ||||"},
+        {s + " x", "line 1 ||||"},
+        // Values start right after the colon; trailing 0x09 to 0x0D and blanks go, bytes from 0x80
+        // stay; a CR alone ends no line; the last of a repeated keyword wins, also when empty.
+        {s + "\nPROGID: Spaced.Prog \t\v\f \r\r\nCLSID:x\xA0\nHOSTNAME:a\rDESCRIPTION:b\n",
+         "ok  Spaced.Prog|x\xA0|a\rDESCRIPTION:b||"},
+        {s + "\nHOSTNAME:First\nHOSTNAME:Kept\nDESCRIPTION:D\nDESCRIPTION:\nCHANNEL_FORMAT:%d", "ok ||Kept|%d|"},
+        // Comments (";" at the first byte) and blank lines anywhere after the signature; blocks
+        // end at the next "%" line or the end, also one without LF.
+        {s + "\n;head\n\n  \n;%CHANID:99\n%CHANNEL:Pump\n;ID:hidden\n\t\nID:old\nID:new\nACCPATH:a\nACCPATH:\n"
+             "%CHANNEL:\n%CHANID:5\r\nID:I\n;\nACCPATH:A\n%CHANNEL:Tail\n;last",
+         "ok |||| [-1|Pump|new|] [-1|||] [5||I|A] [-1|Tail||]"},
+        {s + "\n%CHANID:7", "ok |||| [7|||]"},
+        // The first line the grammar refuses ends the read; what came before it stays.
+        {s + "\nPROGID:P\n progid:x\n", "line 3 P||||"},
+        {s + "\nPROGID:P\n ;c\n", "line 3 P||||"},
+        {s + "\nprogid:x\n", "line 2 ||||"},
+        {s + "\nPROGID\n", "line 2 ||||"},
+        {s + "\n\n;c\nPROGIDX:x\n", "line 4 ||||"},
+        {s + "\nID:early\n%CHANID:1\n", "line 2 ||||"},
+        {s + "\nACCPATH:early\n", "line 2 ||||"},
+        {s + "\n%CHANID:1\nID:x\n%CHANNEL:N\nDESCRIPTION:late\n", "line 5 |||| [1||x|]"},
+        {s + "\n%CHANID:1\n\tID:x\n", "line 3 ||||"},
+        {s + "\n%CHANID:1\nitem:x\n", "line 3 ||||"},
+        {s + "\n%CHANNELS:x\n", "line 2 ||||"},
+        {s + "\n%CHANID:1\n%FOO:x\n", "line 3 |||| [1|||]"},
+        {s + "\n%CHANID:1\n" + s, "line 3 |||| [1|||]"},
+        {s + "\nPROGID:P\n" + s, "line 3 P||||"},
+        {s + "\r\n%CHANID:1\r\nID:x\r\n%CHANID :2\r\n", "line 4 |||| [1||x|]"},
     };
-    std::set<std::string> reasons{parse("PROGID:x\n").error.reason};
-    for (const auto &[text, line] : cases) {
-        SCOPED_TRACE(text);
-        Parsed p = parse(kSignature + text);
-        EXPECT_FALSE(p.ok);
-        EXPECT_EQ(p.error.line, line);
-        reasons.insert(p.error.reason);
+    std::set<std::string> reasons;
+    for (const auto &[text, expected] : cases) {
+        std::string reason;
+        EXPECT_EQ(parsed(text, &reason), expected) << text;
+        reasons.insert(reason);
     }
-    EXPECT_EQ(reasons.size(), 4u);  // signature, server line, % line, channel line
+    EXPECT_EQ(reasons.size(), 5u);  // none, signature, server line, "%" line, channel line
 }
 
+// What "%CHANID:" reads: the C library's unsigned conversion with base 0, 32 bits wide.
 TEST(ServerFileParse, ChannelNumbers) {
     // Laid out as a table:
     // clang-format off
     const std::pair<const char *, int32_t> cases[] = {
-        {"12", 12},         {"014", 12},          {"0xC", 12},          {"0XC", 12},         {"12abc", 12},
-        {"abc", 0},         {"", 0},              {"-5", -5},           {"4294967295", -1},  {"99999999999", -1},
+        {"12", 12},          {"014", 12},          {"0xC", 12},          {"0XC", 12},        {"12abc", 12},
+        {"abc", 0},          {"", 0},              {"-5", -5},           {"4294967295", -1}, {"99999999999", -1},
         {"-99999999999", -1}, {"0x100000000", -1}, {"037777777777", -1}, {"  +7", 7},        {"\t7", 7},
         {"2147483647", INT32_MAX}, {"2147483648", INT32_MIN}, {"-4294967295", 1}, {"08", 0}, {"0x", 0},
-        {"0xG", 0},         {"-0", 0},            {"+-3", 0},           {"1 2", 1},
+        {"0xG", 0},          {"-0", 0},            {"+-3", 0},           {"1 2", 1},
     };
     // clang-format on
-    for (const auto &[text, id] : cases) {
-        SCOPED_TRACE(std::string("\"") + text + "\"");
-        Parsed p = parse(kSignature + "\n%CHANID:" + text + "\nID:item\n");
-        EXPECT_EQ(rows(*p.config), (Rows{{id, "", "item", ""}}));
-        EXPECT_EQ(static_cast<int32_t>(parse_unsigned_base0(text)), id);
-    }
+    for (const auto &[text, id] : cases)
+        EXPECT_EQ(parsed(kSignature + "\n%CHANID:" + text + "\nID:i\n"), "ok |||| [" + std::to_string(id) + "||i|]")
+            << text;
 }
 
-TEST(ServerFileIo, ReadResetsRebuildsIndexesAndKeepsPartialContentOnFailure) {
-    TempDir dir;
-    auto c = server({"", "{stale}", "", ""}, {{77, "", "stale", ""}});
+// A text goes out up to its first line break; a numbered channel without its name; a channel with
+// neither number nor name not at all; CHANNEL_FORMAT never.
+TEST(ServerFileFormat, Table) {
+    const std::tuple<Head, std::vector<ChannelValue>, std::vector<std::string>> cases[] = {
+        {{"Sample.Server.1", "", "PLANT2", "", "Boiler house server"},
+         {{12, "", "Boiler.Temp1", ""}, {-1, "PumpState", "Pumps.P1.Run", "Line1"}},
+         {kSignature, "", "PROGID:Sample.Server.1", "HOSTNAME:PLANT2", "DESCRIPTION:Boiler house server", "",
+          "%CHANID:12", "ID:Boiler.Temp1", "", "%CHANNEL:PumpState", "ID:Pumps.P1.Run", "ACCPATH:Line1", ""}},
+        {{"", "", "", "never written", ""}, {}, {kSignature, "", ""}},
+        {{"Prog\rCLSID:{evil}", "{C}", "H", "", "\nstarts broken"},
+         {{7, "NameOfSeven", "", ""},
+          {-1, "", "Lost.Item", "Lost.Path"},
+          {-4, "Named\r\n%CHANID:9", "Item\nID:other", "Acc\r"},
+          {0, "", "Zero", ""}},
+         {kSignature, "", "PROGID:Prog", "CLSID:{C}", "HOSTNAME:H", "DESCRIPTION:", "", "%CHANID:7", "",
+          "%CHANNEL:Named", "ID:Item", "ACCPATH:Acc", "", "%CHANID:0", "ID:Zero", ""}},
+    };
+    for (const auto &[head, channels, lines] : cases)
+        EXPECT_EQ(format_server_config(*server(head, channels)), crlf(lines));
+}
+
+TEST(ServerFileFormat, WhatIsWrittenReadsBackTheSame) {
+    auto c =
+        server({" Lead.Blank", "{11111111-2222-3333-4444-555555555555}", "\xC4\xE5\xEC", "", "Desc; with % and : in"},
+               {{3, "", "A.B", "P"}, {-1, "%CHANID:1", "Odd;Name", ""}, {3, "", "Dup", ""}, {INT32_MAX, "", "M", ""}});
+    EXPECT_EQ(parsed(format_server_config(*c)), "ok " + summary(*c));
+}
+
+TEST(ServerFileIo, ReadResetsAndRebuildsTheIndexesOnlyAfterASuccess) {
+    test::TempDir dir;
+    auto c = server({"", "{stale}", "", "", ""}, {{77, "", "stale", ""}});
     rebuild_indexes(*c);
     c->modified = true;
-    ASSERT_TRUE(read_server_file(
-        *c, dir.put("s.cnf", kSignature + "\r\n%CHANID:5\r\nID:first\r\n%CHANNEL:N\r\n"
-                                          "ID:named\r\n%CHANID:-5\r\nID:hidden\r\n%CHANID:5\r\nID:second\r\n")));
+    ASSERT_TRUE(read_server_file(*c, dir.put("s.cnf", crlf({kSignature, "%CHANID:5", "ID:first", "%CHANNEL:N",
+                                                            "ID:named", "%CHANID:-5", "%CHANID:5", "ID:second"}))));
+    EXPECT_EQ(summary(*c), "|||| [5||first|] [-1|N|named|] [-5|||] [5||second|]");
     EXPECT_FALSE(c->modified);
-    EXPECT_EQ(c->clsid, "");
-    EXPECT_EQ(c->channels.size(), 4u);
-    EXPECT_EQ(lookup_channel(*c, 77, nullptr), nullptr);
-    EXPECT_EQ(lookup_channel(*c, -5, nullptr), nullptr);
-    ASSERT_TRUE(lookup_channel(*c, 5, nullptr) && lookup_channel(*c, -1, "N"));
     EXPECT_EQ(lookup_channel(*c, 5, nullptr)->item_id, "second");  // the last duplicate wins
     EXPECT_EQ(lookup_channel(*c, -1, "N")->item_id, "named");
+    EXPECT_EQ(c->id_index.entry_count(), 2u);
 
     ParseError error;
-    EXPECT_FALSE(read_server_file(*c,
-                                  dir.put("bad.cnf", kSignature + "\nPROGID:P\n%CHANID:1\nID:one\n%CHANNEL:Two\n"
-                                                                  "ID:two\nHOSTNAME:late\n%CHANID:3\nID:three\n"),
-                                  &error));
-    EXPECT_EQ(error.line, 7u);
-    EXPECT_EQ(std::tie(c->progid, c->hostname), std::make_tuple("P", ""));
-    EXPECT_EQ(rows(*c), (Rows{{1, "", "one", ""}}));
+    EXPECT_FALSE(read_server_file(*c, dir.put("bad.cnf", kSignature + "\n%CHANID:1\nHOSTNAME:late\n"), &error));
+    EXPECT_EQ(error.line, 3u);
     EXPECT_EQ(c->id_index.entry_count() + c->name_index.entry_count(), 0u);
-
-    EXPECT_FALSE(read_server_file(*c, dir.path + "/missing.cnf", &error));
+    EXPECT_FALSE(read_server_file(*c, dir.file("missing.cnf"), &error));
     EXPECT_EQ(error.line, 0u);
-    EXPECT_FALSE(error.reason.empty());
-    EXPECT_TRUE(c->progid.empty() && c->channels.size() == 0);
+    EXPECT_EQ(summary(*c), "||||");
 }
 
-TEST(ServerFileIo, WriteReplacesTheFileOrKeepsTheOldOneAndModified) {
-    TempDir dir;
-    const std::string path = dir.put("w.cnf", "old bytes that are longer than the new file will be ..................");
-    auto c = server({"P", "", "", ""}, {{2, "", "I", ""}});
+// A write replaces the file in one step, or leaves it and `modified` as they were. It changes the
+// bytes and nothing else: a link stays a link to the file it names, the file keeps its mode.
+TEST(ServerFileIo, WriteReplacesOnlyTheBytes) {
+    test::TempDir dir;
+    auto c = server({"P", "", "", "", ""}, {});
     c->modified = true;
-    ASSERT_TRUE(write_server_file(*c, path));
-    EXPECT_FALSE(c->modified);
-    EXPECT_EQ(get(path), format_server_config(*c));
-    EXPECT_NE(::access((path + ".tmp").c_str(), F_OK), 0);
-
-    c->progid = "New";
-    c->modified = true;
-    ASSERT_EQ(::mkdir((path + ".tmp").c_str(), 0755), 0);  // the temporary cannot be created
-    EXPECT_FALSE(write_server_file(*c, path));
-    EXPECT_TRUE(c->modified);
-    EXPECT_EQ(get(path), crlf({kSignature, "", "PROGID:P", "", "%CHANID:2", "ID:I", ""}));
-}
-
-// A save changes the file's bytes and nothing else: a link stays a link to the file it names,
-// and the file keeps its permissions.
-TEST(ServerFileIo, WriteChangesOnlyTheBytes) {
-    TempDir dir;
-    auto c = server({"P", "", "", ""}, {});
-    const std::string bytes = format_server_config(*c);
-    ASSERT_EQ(::mkdir((dir.path + "/real").c_str(), 0755), 0);
-    const std::string target = dir.put("real/target.cnf", "old");
+    ASSERT_EQ(::mkdir(dir.file("real").c_str(), 0755), 0);
+    const std::string bytes = format_server_config(*c), target = dir.put("real/target.cnf", "old, longer than P");
     ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
-    const struct {
-        const char *link, *points_to;
-    } links[] = {{"relative.cnf", "real/target.cnf"},
-                 {"absolute.cnf", nullptr},
-                 {"chain.cnf", "relative.cnf"},
-                 {"dangling.cnf", "real/new.cnf"}};
-    for (const auto &l : links) {
-        SCOPED_TRACE(l.link);
-        const std::string link = dir.path + "/" + l.link;
-        ASSERT_EQ(::symlink(l.points_to ? l.points_to : target.c_str(), link.c_str()), 0);
-        ASSERT_TRUE(write_server_file(*c, link));
-        EXPECT_TRUE(std::filesystem::is_symlink(link));
-        EXPECT_EQ(get(link), bytes);
+    const std::pair<std::string, std::string> links[] = {{"relative.cnf", "real/target.cnf"},
+                                                         {"absolute.cnf", target},
+                                                         {"chain.cnf", "relative.cnf"},
+                                                         {"dangling.cnf", "real/new.cnf"},  // made by the write
+                                                         {"loop.cnf", "loop.cnf"}};
+    for (const auto &[link, points_to] : links) {
+        ASSERT_EQ(::symlink(points_to.c_str(), dir.file(link).c_str()), 0);
+        EXPECT_EQ(write_server_file(*c, dir.file(link)), link != "loop.cnf") << link;
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.file(link))) << link;
+        EXPECT_EQ(dir.get(link), link != "loop.cnf" ? bytes : "") << link;
         dir.put("real/target.cnf", "old");
     }
+    EXPECT_FALSE(c->modified);
     struct stat info;
     ASSERT_EQ(::stat(target.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
-    EXPECT_EQ(get(dir.path + "/real/new.cnf"), bytes);
-    std::set<std::string> names;  // no temporary left beside the targets
-    for (const auto &entry : std::filesystem::directory_iterator(dir.path + "/real"))
-        names.insert(entry.path().filename());
-    EXPECT_EQ(names, (std::set<std::string>{"target.cnf", "new.cnf"}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("real")), {}), 2);  // no temporary stays
 
-    const std::string loop = dir.path + "/loop.cnf";
-    ASSERT_EQ(::symlink("loop.cnf", loop.c_str()), 0);
-    EXPECT_FALSE(write_server_file(*c, loop));
-    EXPECT_TRUE(std::filesystem::is_symlink(loop));
+    c->modified = true;
+    ASSERT_EQ(::mkdir((target + ".tmp").c_str(), 0755), 0);  // the temporary cannot be made
+    EXPECT_FALSE(write_server_file(*c, target));
+    EXPECT_TRUE(c->modified);
+    EXPECT_EQ(test::read_bytes(target), "old");
 }

@@ -1,0 +1,55 @@
+// A directory of its own for a test's files, removed with everything in it.
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+namespace tagcfg::test {
+
+inline std::string read_bytes(const std::string &path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+// Every entry of a directory by name, with its bytes; a directory as "<dir>".
+inline std::map<std::string, std::string> snapshot(const std::string &directory) {
+    std::map<std::string, std::string> entries;
+    for (const auto &e : std::filesystem::directory_iterator(directory))
+        entries[e.path().filename().string()] = e.is_directory() ? "<dir>" : read_bytes(e.path().string());
+    return entries;
+}
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tagcfg_XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("no temporary directory: " + pattern);
+        path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+
+    const std::string &path() const { return path_; }
+    std::string file(const std::string &name) const { return path_ + "/" + name; }
+    // Writes the file's bytes and returns its path.
+    std::string put(const std::string &name, const std::string &bytes) const {
+        std::ofstream(file(name), std::ios::binary) << bytes;
+        return file(name);
+    }
+    std::string get(const std::string &name) const { return read_bytes(file(name)); }
+    std::map<std::string, std::string> snapshot() const { return test::snapshot(path_); }
+
+private:
+    std::string path_;
+};
+
+}  // namespace tagcfg::test
