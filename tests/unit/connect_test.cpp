@@ -1,3 +1,4 @@
+// Which server object a configuration gets, from where, and the text and CLSID conversions.
 #include <gtest/gtest.h>
 
 #include "opc/connect.h"
@@ -21,17 +22,14 @@ protected:
         ASSERT_TRUE(sim::register_server("Sim.First.1", kFirst, "leaf First"));
         ASSERT_TRUE(sim::register_server("Sim.Second.1", kSecond, "leaf Second"));
         sim::set_computer_name("PLANT1");
-        sim::add_remote_host("PLANT2");
+        sim::add_remote_host("plant2");
     }
-    void TearDown() override {
-        server.reset();
-        EXPECT_EQ(sim::opc_calls().live_server_objects, 0);
-        sim::reset();
-    }
-    // Which registered server the held object serves, by the name at its top level.
-    std::string served() {
+    void TearDown() override { sim::reset(); }
+
+    // Which registered server the held object serves, by the one leaf at its top.
+    static std::string served(const ServerConfig &config) {
         int32_t result = 0;
-        auto browse = platform::query_browse_source(server->server_object, &result);
+        auto browse = platform::query_browse_source(config.server_object, &result);
         char16_t *name = nullptr;
         browse->browse_item_ids(platform::kOpcLeaf, &result)->next(&name);
         std::string text;
@@ -39,36 +37,45 @@ protected:
         free_task_memory(name);
         return text;
     }
-
-    RecordRef<ServerConfig> server = test::make_server();
 };
 
 }  // namespace
 
-TEST_F(ConnectTest, ClsidTextWinsOverAProgIdOfAnotherClass) {
-    server->clsid = kFirstText;
-    server->progid = "Sim.Second.1";
-    ASSERT_TRUE(connect_server(*server));
-    EXPECT_EQ(served(), "First");
-    EXPECT_EQ(sim::opc_calls().local_creations, 1);
+// The class comes from the CLSID text, else the ProgID; the object is made on this computer for
+// an empty host or this computer's name in any letter case, else on the named computer.
+TEST_F(ConnectTest, ClassAndComputer) {
+    const struct {
+        std::string clsid, progid, host;
+        const char *served;  // null: no connection
+        int local, remote;
+    } cases[] = {
+        {kFirstText, "Sim.Second.1", "", "First", 1, 0},
+        {"", "Sim.Second.1", "", "Second", 1, 0},
+        {"", "Sim.First.1", "plant1", "First", 1, 0},
+        {"", "Sim.First.1", "plant2", "First", 0, 1},
+        {"", "", "", nullptr, 0, 0},  // no platform call at all
+        {"{not a clsid}", "Sim.First.1", "", nullptr, 0, 0},
+        {"", "Sim.Unknown.1", "", nullptr, 0, 0},
+        {"", "Sim.First.1", "127.0.0.1", nullptr, 0, 1},            // no other name of this computer counts as local
+        {"", "Sim.First.1", std::string(300, 'H'), nullptr, 0, 0},  // longer than any computer name
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.clsid + " " + c.progid + " " + c.host);
+        auto server = test::make_server();
+        std::tie(server->clsid, server->progid, server->hostname) = std::tie(c.clsid, c.progid, c.host);
+        const sim::OpcCalls before = sim::opc_calls();
+        EXPECT_EQ(connect_server(*server) ? served(*server) : "none", c.served ? c.served : "none");
+        EXPECT_EQ(server->server_object != nullptr, c.served != nullptr);
+        EXPECT_EQ(sim::opc_calls().local_creations - before.local_creations, c.local);
+        EXPECT_EQ(sim::opc_calls().remote_creations - before.remote_creations, c.remote);
+        EXPECT_EQ(sim::opc_calls().last_remote_host, c.remote ? c.host : before.last_remote_host);
+    }
+    EXPECT_EQ(sim::opc_calls().live_server_objects, 0);
 }
 
-TEST_F(ConnectTest, ProgIdServesWhenThereIsNoClsid) {
-    server->progid = "Sim.Second.1";
-    ASSERT_TRUE(connect_server(*server));
-    EXPECT_EQ(served(), "Second");
-}
-
-TEST_F(ConnectTest, NoIdentityMeansNoPlatformCall) {
-    EXPECT_FALSE(connect_server(*server));
-    EXPECT_EQ(sim::opc_calls().creations, 0);
-    server->clsid = "{not a clsid}";
-    server->progid = "Sim.First.1";
-    EXPECT_FALSE(connect_server(*server));  // the CLSID text wins even when it does not convert
-    EXPECT_EQ(sim::opc_calls().creations, 0);
-}
-
+// The held object is used again without any call, until it is given back.
 TEST_F(ConnectTest, HeldObjectIsReusedUntilDisconnected) {
+    auto server = test::make_server();
     server->progid = "Sim.First.1";
     ASSERT_TRUE(connect_server(*server));
     platform::ServerObject *held = server->server_object;
@@ -79,35 +86,10 @@ TEST_F(ConnectTest, HeldObjectIsReusedUntilDisconnected) {
     EXPECT_EQ(sim::opc_calls().live_server_objects, 0);
     ASSERT_TRUE(connect_server(*server));
     EXPECT_EQ(sim::opc_calls().creations, 2);
-}
-
-TEST_F(ConnectTest, OwnNameInAnyCaseIsLocalAnyOtherIsRemote) {
-    server->progid = "Sim.First.1";
-    server->hostname = "plant1";
-    ASSERT_TRUE(connect_server(*server));
-    EXPECT_EQ(sim::opc_calls().local_creations, 1);
     disconnect_server(*server);
-    server->hostname = "plant2";
-    ASSERT_TRUE(connect_server(*server));
-    EXPECT_EQ(sim::opc_calls().remote_creations, 1);
-    EXPECT_EQ(sim::opc_calls().last_remote_host, "plant2");
-    disconnect_server(*server);
-    server->hostname = "127.0.0.1";  // no other name of this computer counts as local
+    sim::set_com_initialised(false);  // the host must have entered COM
     EXPECT_FALSE(connect_server(*server));
     EXPECT_EQ(server->server_object, nullptr);
-    EXPECT_EQ(sim::opc_calls().remote_creations, 2);
-}
-
-TEST_F(ConnectTest, FailuresLeaveTheServerUnconnected) {
-    server->progid = "Sim.Unknown.1";
-    EXPECT_FALSE(connect_server(*server));
-    server->progid = "Sim.First.1";
-    sim::set_com_initialised(false);
-    EXPECT_FALSE(connect_server(*server));
-    EXPECT_EQ(server->server_object, nullptr);
-    sim::set_com_initialised(true);
-    server->hostname = std::string(300, 'H');  // longer than any computer name
-    EXPECT_FALSE(connect_server(*server));
 }
 
 TEST(OpcUtil, ConversionsRoundTrip) {
@@ -120,22 +102,17 @@ TEST(OpcUtil, ConversionsRoundTrip) {
     ASSERT_EQ(clsid_from_text(text, clsid), 0);
     EXPECT_EQ(clsid, kSecond);
     EXPECT_LT(clsid_from_progid("", clsid), 0);
-
     std::u16string wide;
     to_wide("", 0, wide);
-    EXPECT_TRUE(wide.empty());
     to_narrow(u"", 0, text);
-    EXPECT_TRUE(text.empty());
-}
+    EXPECT_TRUE(wide.empty() && text.empty());
 
-TEST(OpcUtil, NarrowingSizesItsBufferFromTheCodePage) {
+    // Narrow text takes the bytes the code page needs.
     sim::set_lead_byte_ranges(sim::code_page_932_lead_bytes());
-    const char16_t wide[] = {0x82A0, 0x82A2, 0x82A4};  // each two bytes in the code page
-    std::string narrow;
-    to_narrow(wide, 3, narrow);
-    EXPECT_EQ(narrow, "\x82\xA0\x82\xA2\x82\xA4");
-    std::u16string back;
-    to_wide(narrow.c_str(), narrow.size(), back);
-    EXPECT_EQ(back, std::u16string(wide, 3));
+    const char16_t kana[] = {0x82A0, 0x82A2, 0x82A4};
+    to_narrow(kana, 3, text);
+    EXPECT_EQ(text, "\x82\xA0\x82\xA2\x82\xA4");
+    to_wide(text.c_str(), text.size(), wide);
+    EXPECT_EQ(wide, std::u16string(kana, 3));
     sim::reset();
 }

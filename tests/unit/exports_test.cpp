@@ -1,193 +1,190 @@
-// The host's view: failure values, the copy-out rule and the channel and clean-up exports.
+// The host's view: the copy-out rule, failure values and the exports over a server table of
+// [server, empty, server]; then the shared library as a host loads it, by exported names only.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <stdio.h>
 
+#include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <set>
+#include <sstream>
 #include <string>
-#include <utility>
+#include <tuple>
 
 #include "frame/copy_out.h"
 #include "frame/handles.h"
+#include "opc/connect.h"
 #include "platform/sim/sim_platform.h"
 #include "tagcfg.h"
+#include "temp_dir.h"
 #include "test_support.h"
 
 using namespace tagcfg;
+namespace sim = tagcfg::platform::sim;
 
 namespace {
+
+// Eight bytes as a test writes them: "." stands for a zero byte.
+std::string bytes(const char *text) {
+    std::string out(text);
+    std::replace(out.begin(), out.end(), '.', '\0');
+    return out;
+}
+
+int *ints(char *bytes) { return reinterpret_cast<int *>(bytes); }
 
 class ExportsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        env = tagcfg_init_environment();
-        ASSERT_NE(env, nullptr);
-        env->env.servers.resize(3);  // [server, empty, server]
+        env->env.servers.resize(3);
         env->env.servers[0] = test::make_server();
         env->env.servers[2] = test::make_server();
-        first().progid = "Vendor.Server.1";
-        first().hostname = "PLANT2";
+        first().progid = "Sim.First.1";
+        first().hostname = "PLANT1";
     }
     void TearDown() override {
         tagcfg_free_environment(env);
-        platform::sim::reset();
+        EXPECT_EQ(sim::opc_calls().live_server_objects, 0);
+        sim::reset();
     }
     ServerConfig &first() { return *env->env.servers[0]; }
     ServerConfig &last() { return *env->env.servers[2]; }
 
-    tagcfg_environment *env = nullptr;
-    char buffer[64];
+    tagcfg_environment *env = tagcfg_init_environment();
+    alignas(int) char buffer[64];
 };
 
 }  // namespace
 
-TEST(CopyOut, CutsToSizeMinusOneAndZeroesTheRest) {
-    char buffer[8];
-    std::memset(buffer, 'Z', sizeof buffer);
-    EXPECT_EQ(copy_out("abcdefg", buffer, 8), 7);
-    EXPECT_STREQ(buffer, "abcdefg");
-    EXPECT_EQ(copy_out("abcdefgh", buffer, 8), 7);
-    EXPECT_STREQ(buffer, "abcdefg");
-    std::memset(buffer, 'Z', sizeof buffer);
-    EXPECT_EQ(copy_out("ab", buffer, 8), 2);
-    for (int i = 2; i < 8; ++i) EXPECT_EQ(buffer[i], 0) << i;
-    EXPECT_EQ(copy_out("ab", buffer, 1), 0);
-    EXPECT_EQ(buffer[0], 0);
-    EXPECT_EQ(copy_out(nullptr, buffer, 8), 0);
-    EXPECT_EQ(buffer[0], 0);
-}
-
-TEST(CopyOut, WritesNothingWithoutRoom) {
-    char buffer[2] = {'x', 'y'};
-    EXPECT_EQ(copy_out("abc", buffer, 0), 0);
-    EXPECT_EQ(copy_out("abc", buffer, -5), 0);
-    EXPECT_EQ(buffer[0], 'x');
+// Into a buffer of 'Z's: the text cut to size - 1 bytes, never inside a double-byte character,
+// the rest of the size zeroed; a failure (no text) zeroes only the first and the last byte.
+TEST(CopyOut, Table) {
+    const char dbcs[] = "a\x82\xA0\x82\xA2";  // 'a' and two characters of code page 932
+    const struct {
+        bool double_byte;
+        const char *text;
+        int size, result;
+        const char *buffer;
+    } cases[] = {
+        {false, "abcdefg", 8, 7, "abcdefg."},
+        {false, "abcdefgh", 8, 7, "abcdefg."},
+        {false, "ab", 8, 2, "ab......"},
+        {false, "ab", 1, 0, ".ZZZZZZZ"},
+        {false, nullptr, 8, 0, ".ZZZZZZ."},
+        {false, "ab", 0, 0, "ZZZZZZZZ"},
+        {false, "ab", -5, 0, "ZZZZZZZZ"},
+        {false, dbcs, 3, 2, "a\x82.ZZZZZ"},
+        {true, dbcs, 3, 1, "a..ZZZZZ"},
+        {true, dbcs, 4, 3, "a\x82\xA0.ZZZZ"},
+        {true, dbcs, 5, 3, "a\x82\xA0..ZZZ"},
+        {true, dbcs, 6, 5, "a\x82\xA0\x82\xA2.ZZ"},
+        // A trail byte that looks like a lead byte is still a trail byte.
+        {true, "\x81\x81X", 4, 3, "\x81\x81X.ZZZZ"},
+        {true, "\x81\x81X", 3, 2, "\x81\x81.ZZZZZ"},
+    };
+    for (const auto &c : cases) {
+        sim::reset();
+        if (c.double_byte) sim::set_lead_byte_ranges(sim::code_page_932_lead_bytes());
+        char buffer[8];
+        std::memset(buffer, 'Z', sizeof buffer);
+        EXPECT_EQ(copy_out(c.text, buffer, c.size), c.result) << c.buffer;
+        EXPECT_EQ(std::string(buffer, 8), bytes(c.buffer));
+    }
+    sim::reset();
     EXPECT_EQ(copy_out("abc", nullptr, 10), 0);
 }
 
-TEST(CopyOut, NeverSplitsADoubleByteCharacter) {
-    platform::sim::set_lead_byte_ranges(platform::sim::code_page_932_lead_bytes());
-    const char text[] = "a\x82\xA0\x82\xA2";  // 'a' and two double-byte characters
-    char buffer[8];
-    EXPECT_EQ(copy_out(text, buffer, 3), 1);  // room for 2 bytes: the lead byte would be cut
-    EXPECT_STREQ(buffer, "a");
-    EXPECT_EQ(copy_out(text, buffer, 4), 3);
-    EXPECT_STREQ(buffer, "a\x82\xA0");
-    EXPECT_EQ(copy_out(text, buffer, 5), 3);
-    EXPECT_EQ(copy_out(text, buffer, 6), 5);
-    // A trail byte that looks like a lead byte is still a trail byte.
-    // Two lead bytes, then a letter apart from the escape:
-    // clang-format off
-    const char tricky[] = "\x81\x81" "b";
-    // clang-format on
-    EXPECT_EQ(copy_out(tricky, buffer, 4), 3);
-    EXPECT_EQ(copy_out(tricky, buffer, 3), 2);
-    platform::sim::reset();
-    EXPECT_EQ(copy_out(text, buffer, 3), 2);  // single-byte code page: bytes are characters
-}
-
-TEST_F(ExportsTest, ServerNumbersWithoutAServerFailAlike) {
-    for (int number : {-1, 1, 3}) {
-        std::strcpy(buffer, "junk");
-        EXPECT_EQ(tagcfg_get_server_name(env, number, buffer, sizeof buffer), 0);
-        EXPECT_STREQ(buffer, "");
-        EXPECT_EQ(tagcfg_get_server_host(env, number, buffer, sizeof buffer), 0);
-        int type = 7, count = 7;
-        EXPECT_EQ(tagcfg_get_server_type(env, number, &type, &count), -1);
-        EXPECT_EQ(type, 7);
-        EXPECT_EQ(tagcfg_set_server_host(env, number, "H"), -1);
-        EXPECT_EQ(tagcfg_remove_channel(env, number, 1, nullptr), -1);
-        EXPECT_EQ(tagcfg_mark_channel(env, number, 1, nullptr), 0);
-        EXPECT_EQ(tagcfg_get_channel_id(env, number, 1, nullptr, buffer, sizeof buffer), 0);
-        EXPECT_EQ(tagcfg_select_channel(env, number, 1, "", buffer, sizeof buffer, nullptr), -1);
-        EXPECT_EQ(tagcfg_select_items(env, number, nullptr), nullptr);
-        EXPECT_EQ(tagcfg_select_server(env, number, nullptr), -1);
-    }
-}
-
-TEST_F(ExportsTest, NullHandlesAndArgumentsFailWithoutCrashing) {
+// A null handle, a number below 0, an empty slot and a number past the table fail alike, with
+// the failure value, leaving the empty text by the first and last byte of a buffer.
+TEST_F(ExportsTest, EveryMissingServerFailsWithItsPlainValue) {
+    using Call = std::function<int(tagcfg_environment *, int, char *)>;
+    const std::tuple<int, bool, Call> calls[] = {
+        {0, true, [](auto *e, int n, char *b) { return tagcfg_get_server_name(e, n, b, 8); }},
+        {0, true, [](auto *e, int n, char *b) { return tagcfg_get_server_host(e, n, b, 8); }},
+        {0, true, [](auto *e, int n, char *b) { return tagcfg_get_channel_id(e, n, 1, "x", b, 8); }},
+        {0, true, [](auto *e, int n, char *b) { return tagcfg_get_channel_access_path(e, n, 1, "x", b, 8); }},
+        {-1, true, [](auto *e, int n, char *b) { return tagcfg_select_channel(e, n, 1, "x", b, 8, nullptr); }},
+        {-1, false, [](auto *e, int n, char *b) { return tagcfg_get_server_type(e, n, ints(b), ints(b + 4)); }},
+        {-1, false, [](auto *e, int n, char *) { return tagcfg_set_server_host(e, n, "H"); }},
+        {-1, false, [](auto *e, int n, char *) { return tagcfg_remove_channel(e, n, 1, nullptr); }},
+        {0, false, [](auto *e, int n, char *) { return tagcfg_mark_channel(e, n, 1, nullptr); }},
+        {-1, false, [](auto *e, int n, char *) { return tagcfg_select_server(e, n, nullptr); }},
+        {0, false, [](auto *e, int n, char *) { return tagcfg_select_items(e, n, nullptr) ? 1 : 0; }},
+    };
+    for (tagcfg_environment *handle : {env, static_cast<tagcfg_environment *>(nullptr)})
+        for (int number : {-1, 1, 3})
+            for (const auto &[failure, writes, call] : calls) {
+                std::memset(buffer, 'Z', 9);
+                EXPECT_EQ(call(handle, number, buffer), failure) << number;
+                EXPECT_EQ(std::string(buffer, 9), bytes(writes ? ".ZZZZZZ.Z" : "ZZZZZZZZZ")) << number;
+            }
     EXPECT_EQ(tagcfg_load(nullptr, "", ""), -1);
     EXPECT_EQ(tagcfg_save(nullptr, "", "", 0, 1), -1);
     EXPECT_EQ(tagcfg_find_channel(nullptr, "x"), -1);
-    EXPECT_EQ(tagcfg_find_channel(env, nullptr), -1);
-    EXPECT_EQ(tagcfg_set_server_host(env, 0, nullptr), -1);
-    EXPECT_EQ(tagcfg_get_server_name(env, 0, nullptr, 10), 0);
     EXPECT_EQ(tagcfg_itemlist_size(nullptr), 0);
-    EXPECT_EQ(tagcfg_itemlist_get_id(nullptr, 0, buffer, sizeof buffer), 0);
-    tagcfg_add_channel(env, 0, 1, nullptr);
-    EXPECT_EQ(first().channels.size(), 0u);
-    tagcfg_free_environment(nullptr);
-    tagcfg_clear(nullptr);
-    tagcfg_start_gc(nullptr);
-    tagcfg_finish_gc(nullptr);
+    EXPECT_EQ(tagcfg_itemlist_get_id(nullptr, 0, buffer, 8), 0);
+    for (auto *nothing : {tagcfg_free_environment, tagcfg_clear, tagcfg_start_gc, tagcfg_finish_gc}) nothing(nullptr);
     tagcfg_itemlist_free(nullptr);
 }
 
-TEST_F(ExportsTest, ServerTextsFollowTheCopyOutRule) {
-    EXPECT_EQ(tagcfg_get_server_name(env, 0, buffer, sizeof buffer), 15);
-    EXPECT_STREQ(buffer, "Vendor.Server.1");
-    EXPECT_EQ(tagcfg_get_server_name(env, 0, buffer, 1), 0);
-    EXPECT_EQ(buffer[0], 0);
-    EXPECT_EQ(tagcfg_get_server_name(env, 0, buffer, 7), 6);
-    EXPECT_STREQ(buffer, "Vendor");
-    EXPECT_EQ(tagcfg_get_server_host(env, 2, buffer, sizeof buffer), 0);
+TEST_F(ExportsTest, ServerTextsAndType) {
+    EXPECT_EQ(tagcfg_get_server_name(env, 0, buffer, sizeof buffer), 11);
+    EXPECT_STREQ(buffer, "Sim.First.1");
+    EXPECT_EQ(tagcfg_get_server_name(env, 0, buffer, 4), 3);
+    EXPECT_STREQ(buffer, "Sim");
     EXPECT_EQ(tagcfg_get_server_host(env, 0, buffer, sizeof buffer), 6);
-}
+    EXPECT_EQ(tagcfg_get_server_host(env, 2, buffer, sizeof buffer), 0);
 
-// A failure leaves the empty text by its first and last byte and the caller's bytes between them
-// alone; a text that exists, even an empty one, fills the buffer as ever.
-TEST_F(ExportsTest, FailuresWriteOnlyTheFirstAndTheLastByte) {
-    const std::string failed("\0ZZZZZZ\0", 8), empty(8, '\0');
-    auto *list = new tagcfg_itemlist{{"A.B"}};
-    const std::pair<std::function<int(char *)>, std::string> cases[] = {
-        {[&](char *b) { return tagcfg_get_server_name(env, 1, b, 8); }, failed},
-        {[&](char *b) { return tagcfg_get_server_host(env, 3, b, 8); }, failed},
-        {[&](char *b) { return tagcfg_get_channel_id(env, 0, 5, "none", b, 8); }, failed},
-        {[&](char *b) { return tagcfg_get_channel_access_path(env, -1, 5, nullptr, b, 8); }, failed},
-        {[&](char *b) { return tagcfg_select_channel(env, 0, 5, "", b, 8, nullptr) + 1; }, failed},
-        {[&](char *b) { return tagcfg_itemlist_get_id(list, 1, b, 8); }, failed},
-        {[&](char *b) { return tagcfg_get_server_host(env, 2, b, 8); }, empty},
-        {[&](char *b) { return tagcfg_get_server_name(env, 2, b, 8); }, empty},
-    };
-    for (const auto &[call, expected] : cases) {
-        std::memset(buffer, 'Z', sizeof buffer);
-        EXPECT_EQ(call(buffer), 0);
-        EXPECT_EQ(std::string(buffer, 9), expected + "Z");
-    }
-    tagcfg_itemlist_free(list);
-}
-
-TEST_F(ExportsTest, HostChangeIsCaseSensitiveAndMarksModified) {
-    EXPECT_EQ(tagcfg_set_server_host(env, 0, "PLANT2"), 0);
-    EXPECT_FALSE(first().modified);
-    EXPECT_EQ(tagcfg_set_server_host(env, 0, "plant2"), 0);
-    EXPECT_TRUE(first().modified);
-    EXPECT_EQ(first().hostname, "plant2");
-}
-
-TEST_F(ExportsTest, ServerTypeComesFromTheClsidBeforeTheProgId) {
+    // Type 1 for the one fixed class, found from the CLSID text, else the ProgID.
     const platform::Guid special = {0xD5238CB9, 0xAEBE, 0x11D2, {0xB5, 0xE1, 0x00, 0x40, 0x95, 0x24, 0xE7, 0x3B}};
-    platform::sim::register_progid("Special.Server.1", special);
+    sim::register_progid("Special.Server.1", special);
     int type = -1, count = -1;
     EXPECT_EQ(tagcfg_get_server_type(env, 2, &type, &count), 0);
-    EXPECT_EQ(type, 0);
-    EXPECT_EQ(count, 0);
+    EXPECT_EQ(std::make_pair(type, count), std::make_pair(0, 0));
     last().progid = "Special.Server.1";
     tagcfg_add_channel(env, 2, 5, "Item");
     EXPECT_EQ(tagcfg_get_server_type(env, 2, nullptr, &count), 0);
-    EXPECT_EQ(count, 1);
     EXPECT_EQ(tagcfg_get_server_type(env, 2, &type, nullptr), 0);
-    EXPECT_EQ(type, 1);
+    EXPECT_EQ(std::make_pair(type, count), std::make_pair(1, 1));
     last().clsid = "not a clsid";  // the CLSID text wins even when it does not convert
     EXPECT_EQ(tagcfg_get_server_type(env, 2, &type, nullptr), 0);
     EXPECT_EQ(type, 0);
     last().clsid = "{d5238cb9-aebe-11d2-b5e1-00409524e73b}";
     EXPECT_EQ(tagcfg_get_server_type(env, 2, &type, nullptr), 0);
     EXPECT_EQ(type, 1);
+    EXPECT_EQ(sim::opc_calls().creations, 0);  // asking the type connects nothing
+}
+
+// A new computer name drops the server object held for the old one, so that the next use
+// connects to the new computer; the same name, byte for byte, keeps it and changes nothing.
+TEST_F(ExportsTest, HostChangeReleasesTheServerObjectOfTheOldComputer) {
+    ASSERT_TRUE(sim::register_server("Sim.First.1", {0x1111, 1, 1, {1}}, "leaf First"));
+    sim::set_computer_name("PLANT1");
+    ASSERT_TRUE(connect_server(first()));  // as the dialogs connect
+    platform::ServerObject *held = first().server_object;
+    EXPECT_EQ(tagcfg_set_server_host(env, 0, "PLANT1"), 0);
+    EXPECT_EQ(first().server_object, held);
+    EXPECT_FALSE(first().modified);
+    EXPECT_EQ(sim::opc_calls().live_server_objects, 1);
+
+    EXPECT_EQ(tagcfg_set_server_host(env, 0, "plant1"), 0);  // another computer for the library
+    EXPECT_EQ(first().server_object, nullptr);
+    EXPECT_EQ(sim::opc_calls().live_server_objects, 0);
+    EXPECT_TRUE(first().modified);
+    EXPECT_EQ(first().hostname, "plant1");
+    ASSERT_TRUE(connect_server(first()));
+    EXPECT_EQ(sim::opc_calls().creations, 2);
+    EXPECT_EQ(tagcfg_set_server_host(env, 0, nullptr), -1);
 }
 
 TEST_F(ExportsTest, ChannelExportsReachTheTable) {
     test::add_parsed(first(), -1, "Pump1", "Pumps.P1", "Line1");
+    test::add_parsed(first(), -1, "OnlyName", "Item.A");
     rebuild_indexes(first());
+    EXPECT_EQ(tagcfg_find_channel(env, "Item.A"), -1);  // a channel without a number is never found
     EXPECT_EQ(tagcfg_get_channel_id(env, 0, 17, "Pump1", buffer, sizeof buffer), 8);
     EXPECT_STREQ(buffer, "Pumps.P1");
     EXPECT_TRUE(first().modified);  // the lookup bound Pump1 to 17
@@ -196,17 +193,14 @@ TEST_F(ExportsTest, ChannelExportsReachTheTable) {
     EXPECT_EQ(tagcfg_find_channel(env, "Pumps.P1"), 17);
 
     tagcfg_add_channel(env, 2, 4, "Valve");
+    tagcfg_add_channel(env, 2, 5, nullptr);
     EXPECT_EQ(tagcfg_find_channel(env, "Valve"), 4);
     tagcfg_add_channel(env, 2, 4, "");  // an empty item ID removes the channel
     EXPECT_EQ(tagcfg_find_channel(env, "Valve"), -1);
+    EXPECT_EQ(last().channels.size(), 0u);
     EXPECT_EQ(tagcfg_remove_channel(env, 0, 17, nullptr), 0);
     EXPECT_EQ(tagcfg_get_channel_id(env, 0, 17, nullptr, buffer, sizeof buffer), 0);
-}
-
-TEST_F(ExportsTest, FindChannelSkipsChannelsWithoutANumber) {
-    test::add_parsed(first(), -1, "OnlyName", "Item.A");
-    rebuild_indexes(first());
-    EXPECT_EQ(tagcfg_find_channel(env, "Item.A"), -1);
+    EXPECT_EQ(tagcfg_find_channel(env, nullptr), -1);
 }
 
 TEST_F(ExportsTest, CleanUpCycleKeepsOnlyMarkedChannels) {
@@ -219,19 +213,14 @@ TEST_F(ExportsTest, CleanUpCycleKeepsOnlyMarkedChannels) {
     EXPECT_NE(tagcfg_mark_channel(env, 0, 2, nullptr), 0);  // twice stays marked
     EXPECT_EQ(tagcfg_mark_channel(env, 0, 9, nullptr), 0);
     tagcfg_finish_gc(env);
-    EXPECT_EQ(tagcfg_find_channel(env, "a"), -1);
+    EXPECT_EQ(tagcfg_find_channel(env, "a") + tagcfg_find_channel(env, "c"), -2);
     EXPECT_EQ(tagcfg_find_channel(env, "b"), 2);
-    EXPECT_EQ(tagcfg_find_channel(env, "c"), -1);
-    EXPECT_TRUE(first().modified);
-    EXPECT_TRUE(last().modified);
-}
+    EXPECT_TRUE(first().modified && last().modified);
 
-TEST_F(ExportsTest, ClearEmptiesTheTableAndTheStoredLocation) {
     env->env.directory = "dir";
     tagcfg_clear(env);
     EXPECT_TRUE(env->env.servers.empty());
     EXPECT_EQ(env->env.directory, "");
-    EXPECT_EQ(tagcfg_get_server_name(env, 0, buffer, sizeof buffer), 0);
 }
 
 TEST(ItemListExports, CopyOutEachIdAndRejectBadIndexes) {
@@ -243,4 +232,45 @@ TEST(ItemListExports, CopyOutEachIdAndRejectBadIndexes) {
     EXPECT_EQ(tagcfg_itemlist_get_id(list, 2, buffer, sizeof buffer), 0);
     EXPECT_EQ(tagcfg_itemlist_get_id(list, -1, buffer, sizeof buffer), 0);
     tagcfg_itemlist_free(list);
+}
+
+// The library exports the listed names and nothing else.
+TEST(CAbi, ExportsExactlyTheListedNames) {
+    std::ifstream listed(TAGCFG_SOURCE_DIR "/tests/exports.txt");
+    std::set<std::string> expected{std::istream_iterator<std::string>(listed), {}}, defined;
+    FILE *nm = ::popen("nm -D --defined-only '" TAGCFG_SHARED_LIBRARY "'", "r");
+    ASSERT_NE(nm, nullptr);
+    char line[1024];
+    std::string address, type, name;
+    while (std::fgets(line, sizeof line, nm))
+        if (std::istringstream(line) >> address >> type >> name) defined.insert(name);
+    EXPECT_EQ(::pclose(nm), 0);
+    EXPECT_EQ(expected.size(), 23u);
+    EXPECT_EQ(defined, expected);
+}
+
+// A host that loads the library at run time and reaches it through function pointers only; the
+// save ignores its fourth argument and writes only the server that changed.
+TEST(CAbi, HostScenarioThroughFunctionPointers) {
+    void *lib = ::dlopen(TAGCFG_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(lib, nullptr) << ::dlerror();
+#define TAGCFG_FN(name) reinterpret_cast<decltype(&::name)>(::dlsym(lib, #name))
+    test::TempDir dir;
+    const std::string zero = "%%OPC_SERVER_CONFIG\n; not in the form a save writes\nPROGID:Vendor.Server.1\n";
+    const std::string two = "%%OPC_SERVER_CONFIG\r\n\r\nCLSID:{0C0A0B0D-0000-0000-0000-000000000002}\r\n\r\n";
+    dir.put("proj_opc0.cnf", zero);
+    dir.put("proj_opc2.cnf", two);
+    tagcfg_environment *env = TAGCFG_FN(tagcfg_init_environment)();
+    ASSERT_EQ(TAGCFG_FN(tagcfg_load)(env, dir.path().c_str(), "proj"), 0);
+    char buffer[64];
+    EXPECT_EQ(TAGCFG_FN(tagcfg_get_server_name)(env, 2, buffer, sizeof buffer), 38);
+    EXPECT_STREQ(buffer, "{0C0A0B0D-0000-0000-0000-000000000002}");
+    TAGCFG_FN(tagcfg_add_channel)(env, 2, 42, "Area1.Valve7");
+    EXPECT_EQ(TAGCFG_FN(tagcfg_find_channel)(env, "Area1.Valve7"), 42);
+    EXPECT_EQ(TAGCFG_FN(tagcfg_save)(env, nullptr, nullptr, 0x5A5A, 0), 0);
+    TAGCFG_FN(tagcfg_free_environment)(env);
+#undef TAGCFG_FN
+    EXPECT_EQ(dir.get("proj_opc0.cnf"), zero);
+    EXPECT_EQ(dir.get("proj_opc2.cnf"), two + "%CHANID:42\r\nID:Area1.Valve7\r\n\r\n");
+    ::dlclose(lib);
 }
