@@ -137,6 +137,7 @@ TEST_F(ExportsTest, ServerTextsAndType) {
     EXPECT_STREQ(buffer, "Sim");
     EXPECT_EQ(tagcfg_get_server_host(env, 0, buffer, sizeof buffer), 6);
     EXPECT_EQ(tagcfg_get_server_host(env, 2, buffer, sizeof buffer), 0);
+    EXPECT_EQ(tagcfg_get_server_name(env, 2, buffer, sizeof buffer), 0);  // no ProgID, no CLSID
 
     // Type 1 for the one fixed class, found from the CLSID text, else the ProgID.
     const platform::Guid special = {0xD5238CB9, 0xAEBE, 0x11D2, {0xB5, 0xE1, 0x00, 0x40, 0x95, 0x24, 0xE7, 0x3B}};
@@ -224,7 +225,8 @@ TEST_F(ExportsTest, CleanUpCycleKeepsOnlyMarkedChannels) {
 }
 
 TEST(ItemListExports, CopyOutEachIdAndRejectBadIndexes) {
-    auto *list = new tagcfg_itemlist{{"A.B", std::string(300, 'x')}};
+    auto *list = new tagcfg_itemlist{{"A.B", std::string(300, 'x'), "C.D"}};
+    list->item_ids.pop_back();  // its bytes stay just past the end, where no index may reach
     char buffer[256];
     EXPECT_EQ(tagcfg_itemlist_size(list), 2);
     EXPECT_EQ(tagcfg_itemlist_get_id(list, 0, buffer, sizeof buffer), 3);
