@@ -303,6 +303,9 @@ TEST(ModelEdges, GrowthSequence) {
     EXPECT_EQ(seen, expected);
 }
 
+namespace {
+
+// Counts its destructions.
 class Probe : public CountedRecord {
 public:
     explicit Probe(int &destroyed) : destroyed_(destroyed) {}
@@ -313,6 +316,8 @@ protected:
 private:
     int &destroyed_;
 };
+
+}  // namespace
 
 TEST(ModelEdges, ARecordDiesAtItsLastReleaseOrAtAReleaseWhenNobodyHeldIt) {
     int destroyed = 0;
