@@ -34,7 +34,7 @@ const std::string kSampleCsv =
 // Built beside the shared library: build/<preset>/src/ and build/<preset>/tools/cli/.
 const fs::path kProgram = fs::path(TAGCFG_SHARED_LIBRARY).parent_path().parent_path() / "tools" / "cli" / "tagcfg";
 
-std::string quoted(const std::string &text) {
+std::string shell_quoted(const std::string &text) {
     std::string out = "'";
     for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
@@ -53,7 +53,7 @@ RecordRef<ServerConfig> read_config(const std::string &path) {
 }
 
 struct Outcome {
-    Strings args;  // "@" stands for the project's directory and base name
+    std::string command;  // split at each blank, so two blanks pass an empty argument; "@" is the project
     int status;
     std::string out;       // all of standard output, unless it is "*"
     std::string err = "";  // a part of standard error
@@ -68,11 +68,12 @@ protected:
             if (e.path().extension() == ".cnf") fs::copy_file(e.path(), dir.file(e.path().filename()));
     }
 
-    Outcome tagcfg(Strings args) {
-        std::string command = quoted(kProgram);
-        for (const auto &arg : args) command += arg == "@" ? " " + quoted(dir.path()) + " plant1" : " " + quoted(arg);
+    Outcome tagcfg(const std::string &args) {
+        std::string command = shell_quoted(kProgram), arg;
+        for (std::istringstream words(args); std::getline(words, arg, ' ');)
+            command += arg == "@" ? " " + shell_quoted(dir.path()) + " plant1" : " " + shell_quoted(arg);
         const std::string out = dir.path() + ".out", err = dir.path() + ".err";
-        const int status = std::system((command + " >" + quoted(out) + " 2>" + quoted(err)).c_str());
+        const int status = std::system((command + " >" + shell_quoted(out) + " 2>" + shell_quoted(err)).c_str());
         Outcome run{args, WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::read_bytes(out), test::read_bytes(err)};
         fs::remove(out);
         fs::remove(err);
@@ -80,9 +81,9 @@ protected:
     }
     void script(const std::vector<Outcome> &runs) {
         for (const Outcome &expected : runs) {
-            SCOPED_TRACE(::testing::PrintToString(expected.args));
+            SCOPED_TRACE(expected.command);
             const auto before = dir.snapshot();
-            const Outcome run = tagcfg(expected.args);
+            const Outcome run = tagcfg(expected.command);
             EXPECT_EQ(run.status, expected.status) << run.err;
             EXPECT_EQ(run.out, expected.out == "*" ? run.out : expected.out);
             EXPECT_NE(run.err.find(expected.err), std::string::npos) << run.err;
@@ -103,46 +104,36 @@ protected:
 
 TEST_F(CliTest, SampleIsCheckedAndSavedAsTheLibraryWritesIt) {
     const std::string d = dir.path() + "/plant1_opc";
-    script({{{"check", "@"},
-             0,
+    script({{"check @", 0,
              lines({d + "0.cnf: ok, 4 channels", d + "1.cnf: ok, 3 channels", d + "3.cnf: ok, 2 channels",
                     "3 files, 0 rejected"})},
-            {{"save", "@"}, 0, ""},
-            {{"save", "@", "--write-all"}, 0, "", "", {"plant1_opc3.cnf"}}});  // the one not in the library's form
+            {"save @", 0, ""},
+            {"save @ --write-all", 0, "", "", {"plant1_opc3.cnf"}}});  // the one not in the library's form
     EXPECT_EQ(dir.get("plant1_opc3.cnf"), format_server_config(*read_config(kSample + "/plant1_opc3.cnf")));
 }
 
 // A section per slot, the empty one too, and a row per channel with its item ID in its column.
 TEST_F(CliTest, ShowListsEveryServerSlotAndChannel) {
-    const Outcome show = tagcfg({"show", "@"});
-    ASSERT_EQ(show.status, 0) << show.err;
-    EXPECT_NE(show.out.find("\n\nOPC2    (empty slot)\n\n"), std::string::npos) << show.out;
-    for (int n : {0, 1, 3}) {
-        auto config = read_config(dir.file(server_file_name("plant1", n)));
-        std::istringstream section(show.out.substr(show.out.find("OPC" + std::to_string(n) + " ")));
-        std::string line, host = config->hostname.empty() ? "(this computer)" : config->hostname, table;
-        for (const std::string &expected :
-             Strings{"OPC" + std::to_string(n) + "    " + config->identity_text(), "        Host         " + host,
-                     "        Description  " + config->description, "        Type         0",
-                     "        Channels     " + std::to_string(config->channels.size())})
-            EXPECT_EQ(std::getline(section, line) ? line : "", expected);
-        std::getline(section, table);
-        for (const Channel *c = config->channels.first(); c; c = c->next()) {
-            std::getline(section, line);
-            std::istringstream words(line);
-            auto or_dash = [](const std::string &s) { return s.empty() ? std::string("-") : s; };
-            EXPECT_EQ(Strings(std::istream_iterator<std::string>(words), {}),
-                      (Strings{c->channel_id >= 0 ? std::to_string(c->channel_id) : "-", or_dash(c->channel_name),
-                               c->item_id, or_dash(c->access_path)}));
-            EXPECT_EQ(line.find(c->item_id), table.find("Item ID")) << line;
-        }
-    }
+    const Outcome show = tagcfg("show @");
+    EXPECT_EQ(show.status, 0) << show.err;
+    EXPECT_NE(show.out.find("\n\nOPC1    {7C3A9E51-2B4F-4D86-A0C2-5E19F8B3D640}\n"
+                            "        Host         PLANT2\n"
+                            "        Description  Water treatment PLC gateway\n"
+                            "        Type         0\n"
+                            "        Channels     3\n"
+                            "          No.  Name          Item ID              Access path\n"
+                            "          100  -             Filters.F1.Flow      PLC1\n"
+                            "          101  -             Filters.F2.Flow      PLC1\n"
+                            "          -    ChlorineDose  Dosing.Cl2.Setpoint  PLC2\n"
+                            "\nOPC2    (empty slot)\n\nOPC3    Meridian.Historian.2\n"
+                            "        Host         (this computer)\n"),
+              std::string::npos)
+        << show.out;
 }
 
 TEST_F(CliTest, CheckNamesEveryRejectedFileAndLine) {
     const std::string b = kBroken + "/broken_opc";
-    script({{{"check", kBroken, "broken"},
-             1,
+    script({{"check " + kBroken + " broken", 1,
              lines({b + "0.cnf: ok, 1 channel",
                     b + "1.cnf:4: a server line must begin with PROGID:, CLSID:, HOSTNAME:, CHANNEL_FORMAT: or "
                         "DESCRIPTION:",
@@ -153,7 +144,7 @@ TEST_F(CliTest, CheckNamesEveryRejectedFileAndLine) {
                     "broken_opc05.cnf: not the canonical name of number 5; the load reads broken_opc5.cnf instead, "
                     "which does not exist, so the load fails; a save never deletes this entry",
                     "6 files, 5 rejected"})},
-            {{"show", kBroken, "broken"}, 1, "", "tagcfg check"}});
+            {"show " + kBroken + " broken", 1, "", "tagcfg check"}});
 }
 
 // Entries that load and save treat otherwise than their names suggest, and the files a save kept
@@ -162,24 +153,21 @@ TEST_F(CliTest, CheckExplainsOddEntriesAndKeptFiles) {
     fs::copy_file(dir.file("plant1_opc1.cnf"), dir.file("plant1_opc01.cnf"));
     for (const char *name : {"plant1_opc02.cnf", "PLANT1_opc4.cnf", "plant1_opc300.cnf", "plant1_opc3.cnf.bad"})
         dir.put(name, "%%OPC_SERVER_CONFIG\n");
-    const Outcome check = tagcfg({"check", "@"});
+    const Outcome check = tagcfg("check @");
     EXPECT_EQ(check.status, 1);
     const std::string d = dir.path() + "/";
     for (const std::string &line : Strings{
-             "plant1_opc01.cnf: not the canonical name of number 1; the load reads plant1_opc1.cnf instead; a save "
-             "never deletes this entry",
-             "plant1_opc02.cnf: not the canonical name of number 2; the load reads plant1_opc2.cnf instead, which does "
-             "not exist, so the load fails; a save never deletes this entry",
-             "PLANT1_opc4.cnf: not the canonical name of number 4; the load reads plant1_opc4.cnf instead, which does "
-             "not exist, so the load fails; a save never deletes this entry",
-             "plant1_opc300.cnf: number 300 is above 255; load and save ignore it",
-             d + "plant1_opc3.cnf: kept aside as plant1_opc3.cnf.bad",
-             d + "plant1_opc4.cnf:0: the file cannot be opened (found as PLANT1_opc4.cnf)", "5 files, 2 rejected"})
-        EXPECT_NE(check.out.find(line + "\n"), std::string::npos) << line << "\n" << check.out;
+             "plant1_opc01.cnf: not the canonical name of number 1; the load reads plant1_opc1.cnf instead; a",
+             "plant1_opc02.cnf: not the canonical name of number 2; the load reads plant1_opc2.cnf instead, which",
+             "PLANT1_opc4.cnf: not the canonical name of number 4; the load reads plant1_opc4.cnf instead, which",
+             "plant1_opc300.cnf: number 300 is above 255; load and save ignore it\n",
+             d + "plant1_opc3.cnf: kept aside as plant1_opc3.cnf.bad\n",
+             d + "plant1_opc4.cnf:0: the file cannot be opened (found as PLANT1_opc4.cnf)\n", "5 files, 2 rejected\n"})
+        EXPECT_NE(check.out.find(line), std::string::npos) << line << "\n" << check.out;
     EXPECT_EQ(std::count(check.out.begin(), check.out.end(), '\n'), 11);
 
     fs::create_directory_symlink(dir.file("loop"), dir.file("loop"));
-    EXPECT_EQ(tagcfg({"check", dir.file("loop"), "plant1"}).out,
+    EXPECT_EQ(tagcfg("check " + dir.file("loop") + " plant1").out,
               dir.file("loop") +
                   "/plant1_opc*.cnf: cannot be listed; the load fails, and a save after it deletes no "
                   "file\n");
@@ -188,15 +176,14 @@ TEST_F(CliTest, CheckExplainsOddEntriesAndKeptFiles) {
 // Editing commands save the server they changed and no other; removals reach its file too.
 TEST_F(CliTest, EditsAreSavedToTheChangedServerOnly) {
     const Strings zero = {"plant1_opc0.cnf"};
-    script({{{"set-host", "@", "0", "SCADA7"}, 0, "", "", zero},
-            {{"add-channel", "@", "0", "4242", "Test.Added"}, 0, "", "", zero},
-            {{"find", "@", "Test.Added"}, 0, "4242\n"},
-            {{"remove-channel", "@", "0", "4242"}, 0, "", "", zero},
-            {{"find", "@", "Test.Added"}, 1, ""},
-            {{"remove-channel", "@", "0", "4242"}, 1, ""},
-            {{"remove-channel", "@", "0", "-1", "BurnerFlame"}, 0, "", "", zero},
-            {{"export", "@"},
-             0,
+    script({{"set-host @ 0 SCADA7", 0, "", "", zero},
+            {"add-channel @ 0 4242 Test.Added", 0, "", "", zero},
+            {"find @ Test.Added", 0, "4242\n"},
+            {"remove-channel @ 0 4242", 0, "", "", zero},
+            {"find @ Test.Added", 1, ""},
+            {"remove-channel @ 0 4242", 1, ""},
+            {"remove-channel @ 0 -1 BurnerFlame", 0, "", "", zero},
+            {"export @", 0,
              kHeader + "0,12,,Boiler.Drum.Level,\r\n0,13,,Boiler.Drum.Pressure,\r\n0,20,,Pumps.Feed1.Run,Line1\r\n" +
                  kServer1Rows + "3,200,,Tanks.T1.Level,\r\n3,,Tank2Level,Tanks.T2.Level,Farm\r\n"}});
     EXPECT_EQ(read_config(dir.file("plant1_opc0.cnf"))->hostname, "SCADA7");
@@ -206,13 +193,12 @@ TEST_F(CliTest, EditsAreSavedToTheChangedServerOnly) {
 // reported with its line.
 TEST_F(CliTest, GcKeepsOnlyTheListedChannels) {
     dir.put("keep.txt", "; a channel of every server\n\n0 12\r\n1 100\n3 -1 Tank2Level\n0 987654\n");
-    script({{{"gc", "@", dir.file("keep.txt")},
+    script({{"gc @ " + dir.file("keep.txt"),
              0,
              "removed 6 of 9 channels\n",
              "keep.txt:6:",
              {"plant1_opc0.cnf", "plant1_opc1.cnf", "plant1_opc3.cnf"}},
-            {{"export", "@"},
-             0,
+            {"export @", 0,
              kHeader +
                  "0,12,,Boiler.Drum.Level,\r\n1,100,,Filters.F1.Flow,PLC1\r\n3,,Tank2Level,Tanks.T2.Level,Farm\r\n"}});
 }
@@ -221,36 +207,24 @@ TEST_F(CliTest, GcKeepsOnlyTheListedChannels) {
 // none changes a file.
 TEST_F(CliTest, RefusedCommandsTouchNothing) {
     std::vector<Outcome> refused;
-    for (const Strings &args : std::vector<Strings>{{},
-                                                    {"frobnicate"},
-                                                    {"show", dir.path()},
-                                                    {"show", "@", "extra"},
-                                                    {"show", "@", "--write-all"},
-                                                    {"save", "@", "--all"},
-                                                    {"set-host", "@", "0x1", "H"},
-                                                    {"set-host", "@", " 1", "H"},
-                                                    {"set-host", "@", "", "H"},
-                                                    {"add-channel", "@", "0", "12abc", "Item"},
-                                                    {"add-channel", "@", "0", "99999999999", "Item"},
-                                                    {"add-channel", "@", "0", "-3", "Item"},
-                                                    {"remove-channel", "@", "0", "-1"},
-                                                    {"import", "@", "--dry-run"},
-                                                    {"export", "@", "--replace"}})
+    for (const std::string &args :
+         Strings{"", "frobnicate", "show " + dir.path(), "show @ extra", "show @ --write-all", "save @ --all",
+                 "set-host @ 0x1 H", "set-host @ +1 H", "set-host @  H", "add-channel @ 0 12abc Item",
+                 "add-channel @ 0 99999999999 Item", "add-channel @ 0 -3 Item", "remove-channel @ 0 -1",
+                 "import @ --dry-run", "export @ --replace"})
         refused.push_back({args, 2, "*", "tagcfg"});
-    for (const Strings &args : std::vector<Strings>{{"set-host", "@", "4", "X"},
-                                                    {"add-channel", "@", "4", "1", "X"},
-                                                    {"import", "@", dir.file("missing.csv")}})
+    for (const std::string &args : Strings{"set-host @ 4 X", "add-channel @ 4 1 X", "import @ " + dir.file("no.csv")})
         refused.push_back({args, 1, "*", "tagcfg"});
     script(refused);
 
     fs::copy_file(kBroken + "/broken_opc1.cnf", dir.file("plant1_opc4.cnf"));
-    dir.put("bindings.csv", kHeader);
-    script({{{"set-host", "@", "0", "X"}, 1, "", "tagcfg check"},
-            {{"save", "@", "--write-all"}, 1, ""},
-            {{"export", "@", dir.file("bindings.csv")}, 1, "", "plant1_opc4.cnf:4: "},
-            {{"import", "@", dir.file("bindings.csv")}, 1, "", "plant1_opc4.cnf:4: "}});
+    const std::string csv = dir.put("bindings.csv", kHeader);
+    script({{"set-host @ 0 X", 1, "", "tagcfg check"},
+            {"save @ --write-all", 1, ""},
+            {"export @ " + csv, 1, "", "plant1_opc4.cnf:4: "},
+            {"import @ " + csv, 1, "", "plant1_opc4.cnf:4: "}});
 
-    const Outcome help = tagcfg({"help"});
+    const Outcome help = tagcfg("help");
     EXPECT_EQ(help.status, 0);
     for (const char *command :
          {"show", "check", "set-host", "add-channel", "remove-channel", "find", "gc", "save", "export", "import"})
@@ -261,10 +235,10 @@ TEST_F(CliTest, RefusedCommandsTouchNothing) {
 
 TEST_F(CliTest, ExportThenImportChangesNoByte) {
     const std::string csv = dir.file("bindings.csv"), unchanged = "0 added, 0 changed, 0 removed\n";
-    script({{{"export", "@"}, 0, kSampleCsv},
-            {{"export", "@", csv}, 0, "", "", {"bindings.csv"}},
-            {{"import", "@", csv}, 0, unchanged},
-            {{"import", "@", csv, "--replace"}, 0, unchanged}});
+    script({{"export @", 0, kSampleCsv},
+            {"export @ " + csv, 0, "", "", {"bindings.csv"}},
+            {"import @ " + csv, 0, unchanged},
+            {"import @ " + csv + " --replace", 0, unchanged}});
     EXPECT_EQ(dir.get("bindings.csv"), kSampleCsv);
 
     // 100,000 channels in four files with LF line ends, which any rewrite would turn into CR LF,
@@ -277,8 +251,8 @@ TEST_F(CliTest, ExportThenImportChangesNoByte) {
             else file << "%CHANID:" << i << "\nID:Big." << server << '.' << i << "\nACCPATH: Path" << i % 7 << "\n";
         }
     }
-    script({{{"export", dir.path(), "big", csv}, 0, "", "", {"bindings.csv"}},
-            {{"import", dir.path(), "big", csv, "--replace"}, 0, unchanged}});
+    script({{"export " + dir.path() + " big " + csv, 0, "", "", {"bindings.csv"}},
+            {"import " + dir.path() + " big " + csv + " --replace", 0, unchanged}});
     const std::string exported = dir.get("bindings.csv");
     EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 100001);
     EXPECT_EQ(exported.rfind(kHeader + "0,0,,Big.0.0,\" Path0\"\r\n", 0), 0u) << exported.substr(0, 200);
@@ -298,14 +272,13 @@ TEST_F(CliTest, ImportTakesQuotedFieldsAsTheyStand) {
                           ",Dosing.Cl2.Setpoint,,ChlorineDose,1"};
     dir.put("crlf.csv", lines(rows, "\r\n"));
     dir.put("lf.csv", lines(rows).substr(0, lines(rows).size() - 1));  // the last line without its end
-    script({{{"import", "@", dir.file("crlf.csv")},
+    script({{"import @ " + dir.file("crlf.csv"),
              0,
              "5 added, 1 changed, 1 removed\n",
              "",
              {"plant1_opc0.cnf", "plant1_opc1.cnf"}},
-            {{"import", "@", dir.file("lf.csv")}, 0, "0 added, 0 changed, 0 removed\n"},
-            {{"export", "@"},
-             0,
+            {"import @ " + dir.file("lf.csv"), 0, "0 added, 0 changed, 0 removed\n"},
+            {"export @", 0,
              kHeader +
                  "0,12,,Boiler.Drum.Level,\r\n0,20,,Pumps.Feed1.Run,Line1\r\n0,,BurnerFlame,Boiler.Burner.Flame,\r\n"
                  "0,500,,\"Tag,with,commas\",\r\n0,501,,\"say \"\"hi\"\"\",\r\n0,502,,\" lead\",\"  both\"\r\n"
@@ -345,16 +318,14 @@ TEST_F(CliTest, ImportRefusesEveryBadLineAndChangesNothing) {
         std::string expected;  // a reason for a line follows the file's path
         std::istringstream in(reasons);
         for (std::string line; std::getline(in, line);) expected += (line[0] == ':' ? csv : "") + line + "\n";
-        script({{{"import", "@", csv}, 1, "", expected}});
+        script({{"import @ " + csv, 1, "", expected}});
     }
 
     // One bad row among a thousand.
     Strings many = {"server,channel,name,item_id,access_path"};
     for (int i = 2; i <= 1000; ++i) many.push_back(i == 500 ? "2,1,,X," : "0," + std::to_string(i) + ",,New,");
     dir.put("edit.csv", lines(many));
-    script({{{"import", "@", csv},
-             1,
-             "",
+    script({{"import @ " + csv, 1, "",
              csv + ":500: server slot 2 is empty\ntagcfg import: 1 of 999 rows refused; nothing changed\n"}});
 }
 
@@ -371,17 +342,15 @@ TEST_F(CliTest, DryRunAndReplace) {
         "changed 3,,Tank2Level,Tanks.T2.Level2,Farm (was Tanks.T2.Level,Farm)\n";
     const std::string swept =
         "removed 0,12,,Boiler.Drum.Level,\nremoved 0,20,,Pumps.Feed1.Run,Line1\nremoved 3,200,,Tanks.T1.Level,\n";
-    script({{{"import", "@", csv, "--dry-run"}, 0, changes + "1 added, 2 changed, 1 removed; dry run, nothing saved\n"},
-            {{"import", "@", csv, "--dry-run", "--replace"},
-             0,
+    script({{"import @ " + csv + " --dry-run", 0, changes + "1 added, 2 changed, 1 removed; dry run, nothing saved\n"},
+            {"import @ " + csv + " --dry-run --replace", 0,
              changes + swept + "1 added, 2 changed, 4 removed; dry run, nothing saved\n"},
-            {{"import", "@", csv, "--replace"},
+            {"import @ " + csv + " --replace",
              0,
              "1 added, 2 changed, 4 removed\n",
              "",
              {"plant1_opc0.cnf", "plant1_opc3.cnf"}},
-            {{"export", "@"},
-             0,
+            {"export @", 0,
              kHeader + "0,13,,Boiler.Drum.Pressure2,\r\n0,21,,Pumps.Feed2.Run,Line2\r\n" + kServer1Rows +
                  "3,,Tank2Level,Tanks.T2.Level2,Farm\r\n"}});
 }

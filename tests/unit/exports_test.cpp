@@ -1,16 +1,11 @@
 // The host's view: the copy-out rule, failure values and the exports over a server table of
-// [server, empty, server]; then the names the shared library exports. (The host program links the
-// shared library and reaches it by these names in every test of its own.)
+// [server, empty, server]. (The host program links the shared library and reaches it by these
+// names in every test of its own; the Windows build checks the exported names.)
 #include <gtest/gtest.h>
-#include <stdio.h>
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <set>
-#include <sstream>
 #include <string>
 #include <tuple>
 
@@ -243,19 +238,4 @@ TEST(ItemListExports, CopyOutEachIdAndRejectBadIndexes) {
     EXPECT_EQ(tagcfg_itemlist_get_id(list, 2, buffer, sizeof buffer), 0);
     EXPECT_EQ(tagcfg_itemlist_get_id(list, -1, buffer, sizeof buffer), 0);
     tagcfg_itemlist_free(list);
-}
-
-// The library exports the listed names and nothing else.
-TEST(CAbi, ExportsExactlyTheListedNames) {
-    std::ifstream listed(TAGCFG_SOURCE_DIR "/tests/exports.txt");
-    std::set<std::string> expected{std::istream_iterator<std::string>(listed), {}}, defined;
-    FILE *nm = ::popen("nm -D --defined-only '" TAGCFG_SHARED_LIBRARY "'", "r");
-    ASSERT_NE(nm, nullptr);
-    char line[1024];
-    std::string address, type, name;
-    while (std::fgets(line, sizeof line, nm))
-        if (std::istringstream(line) >> address >> type >> name) defined.insert(name);
-    EXPECT_EQ(::pclose(nm), 0);
-    EXPECT_EQ(expected.size(), 23u);
-    EXPECT_EQ(defined, expected);
 }
