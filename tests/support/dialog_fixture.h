@@ -85,7 +85,6 @@ inline void add_opc_server(const std::string &computer, const std::string &progi
 }
 
 inline std::string selected_path(ui::MemoryTree &tree) { return tree.selection() ? tree.path(tree.selection()) : ""; }
-
 // A server record that a sim server serves; every server object and string the server handed out
 // must be given back by the end of the test.
 class SimServerTest : public ::testing::Test {

@@ -43,10 +43,10 @@ public:
     void end(int result) override;
     void *native_handle() override { return nullptr; }
 
-    // What a user does. A disabled button cannot be clicked.
+    // A disabled button cannot be clicked.
     void click(int control);
     void type(int control, const std::string &text) { texts_[control] = text; }
-    void double_click(int control);  // a tree or a list view
+    void double_click(int control);
     void select_node(int tree_control, TreeNode node);
     // An event as the window system would raise it, also where no user action leads to it.
     void raise(const Event &event);
@@ -54,7 +54,6 @@ public:
     // takes it with escape_pressed().
     void press_key(int virtual_key) { keys_.push_back(virtual_key); }
 
-    // What a test looks at.
     MemoryTree &memory_tree(int control);
     MemoryList &memory_list(int control);
     bool enabled(int control);
@@ -69,7 +68,7 @@ public:
 private:
     friend class MemoryDialogHost;
     void run_posted();
-    void act(const Event &event);  // raises the event, then what its handler posted
+    void act(const Event &event);
 
     EventTarget &target_;  // not owned: the dialog object, which outlives its window
     std::map<int, std::string> texts_;
@@ -92,14 +91,13 @@ public:
     using User = std::function<void(MemoryDialog &)>;
 
     MemoryDialogHost() = default;
-    // A host for the dialogs that another dialog opens: each of them runs with this user.
+    // For the dialogs that another dialog opens.
     explicit MemoryDialogHost(User user) : user_(std::move(user)) {}
 
     // The user acts on the open dialog, then closes it as the close box does (IDCANCEL) unless it
     // has ended; returns what it ended with, or -1 when it did not end.
     int run(DialogObject &dialog, const User &user);
-    // DialogHost: runs with the user given at construction; without one the dialog cannot be
-    // created.
+    // Without a user the dialog cannot be created.
     int run(DialogObject &dialog, DialogWindow &) override { return user_ ? run(dialog, user_) : -1; }
 
 private:
