@@ -16,16 +16,11 @@ constexpr DWORD kDeadlineMs = 60000;
 // Thread timers carry no user data: their ids lead back to the scripts of this thread.
 thread_local std::map<UINT_PTR, DialogScript *> t_scripts;
 
-BOOL CALLBACK collect_dialog(HWND window, LPARAM found) {
-    char name[16];
-    if (GetClassNameA(window, name, sizeof name) && std::string(name) == "#32770" && IsWindowVisible(window))
-        reinterpret_cast<std::vector<HWND> *>(found)->push_back(window);
-    return TRUE;
-}
-
 std::vector<HWND> thread_dialogs() {
     std::vector<HWND> dialogs;
-    EnumThreadWindows(GetCurrentThreadId(), collect_dialog, reinterpret_cast<LPARAM>(&dialogs));
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", nullptr));)
+        if (IsWindowVisible(window) && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
+            dialogs.push_back(window);
     return dialogs;
 }
 
@@ -114,12 +109,6 @@ HTREEITEM select_path(HWND dialog, int tree_id, const std::string &path) {
     EXPECT_NE(item, nullptr) << "no item " << path;
     TreeView_SelectItem(tree, item);
     return item;
-}
-
-void double_click_path(HWND dialog, int tree_id, const std::string &path) {
-    select_path(dialog, tree_id, path);
-    NMHDR header{GetDlgItem(dialog, tree_id), static_cast<UINT_PTR>(tree_id), static_cast<UINT>(NM_DBLCLK)};
-    SendMessageA(dialog, WM_NOTIFY, tree_id, reinterpret_cast<LPARAM>(&header));
 }
 
 std::vector<std::string> list_column(HWND list, int column) {

@@ -1,9 +1,7 @@
-// Acting on modal dialogs from the thread that runs them. A DialogScript arms a thread timer before
-// the test calls an export that shows a dialog or a message box; the timer keeps firing inside
-// their modal loops, and at the first tick at which a visible dialog of this thread has the
-// caption, the action runs there, with no race. Past its deadline a script ends every dialog of
-// the thread with IDABORT, so a test that goes wrong fails instead of hanging. Nothing here needs
-// focus or a foreground window, which a bare X server without a window manager does not give.
+// Acting on modal dialogs from the thread that runs them: a DialogScript's thread timer keeps firing
+// inside the modal loops of the export under test and runs its action on the first visible dialog
+// of this thread with the caption. Past a deadline it ends them all with IDABORT, so a test that
+// goes wrong fails instead of hanging. Nothing needs focus, which a bare X server does not give.
 #pragma once
 
 #include <windows.h>
@@ -49,10 +47,7 @@ std::vector<std::string> children(HWND tree, HTREEITEM item);
 // Opens each item on the way to a "/"-separated path below the root, as its expand button does
 // (TVN_ITEMEXPANDING), then selects the path's item (TVN_SELCHANGED) and returns it.
 HTREEITEM select_path(HWND dialog, int tree_id, const std::string &path);
-// Selects the item, then sends the dialog the tree's NM_DBLCLK.
-void double_click_path(HWND dialog, int tree_id, const std::string &path);
 
-// One column of a list view, row by row.
 std::vector<std::string> list_column(HWND list, int column = 0);
 
 // Captures the dialog from the screen, checks that it is not blank, and saves it through GDI+'s

@@ -33,9 +33,8 @@ SIZE_T committed_private_bytes() {
     return total;
 }
 
-// Handles in use. Wine answers GetProcessHandleCount with 0; there the slot a new handle lands
-// in stands for the count, since a new handle takes the lowest free slot of the table and leaked
-// handles push it up.
+// Handles in use. Wine answers GetProcessHandleCount with 0; there a new handle's slot stands for
+// the count, since it takes the lowest free slot and leaked handles push it up.
 DWORD handles_in_use() {
     DWORD count = 0;
     if (GetProcessHandleCount(GetCurrentProcess(), &count) && count > 0) return count;
@@ -46,20 +45,14 @@ DWORD handles_in_use() {
 }
 
 // One host session: load the library, read the project, write it back, unload.
-::testing::AssertionResult open_and_close_project(const std::string &folder) {
+void open_and_close_project(const std::string &folder) {
     HMODULE library = LoadLibraryA(library_path("tagcfg.dll").c_str());
-    auto init = exported<decltype(&tagcfg_init_environment)>(library, "tagcfg_init_environment");
-    auto load = exported<decltype(&tagcfg_load)>(library, "tagcfg_load");
-    auto save = exported<decltype(&tagcfg_save)>(library, "tagcfg_save");
-    auto release = exported<decltype(&tagcfg_free_environment)>(library, "tagcfg_free_environment");
-    if (!init || !load || !save || !release) return ::testing::AssertionFailure() << "no usable library";
-    tagcfg_environment *env = init();
-    const bool loaded = load(env, folder.c_str(), "plant") == 0, saved = save(env, nullptr, nullptr, 0, 1) == 0;
-    release(env);
-    if (!FreeLibrary(library)) return ::testing::AssertionFailure() << "FreeLibrary failed with " << GetLastError();
-    if (!loaded || !saved)
-        return ::testing::AssertionFailure() << (loaded ? "tagcfg_save" : "tagcfg_load") << " failed";
-    return ::testing::AssertionSuccess();
+    ASSERT_NE(library, nullptr);
+    tagcfg_environment *env = EXPORT(library, tagcfg_init_environment)();
+    ASSERT_EQ(EXPORT(library, tagcfg_load)(env, folder.c_str(), "plant"), 0);
+    ASSERT_EQ(EXPORT(library, tagcfg_save)(env, nullptr, nullptr, 0, 1), 0);
+    EXPORT(library, tagcfg_free_environment)(env);
+    ASSERT_TRUE(FreeLibrary(library)) << GetLastError();
 }
 
 TEST(LoadCycle, AHostLoadsAndUnloadsTheLibraryThousandsOfTimes) {
@@ -70,7 +63,7 @@ TEST(LoadCycle, AHostLoadsAndUnloadsTheLibraryThousandsOfTimes) {
     SIZE_T settled_bytes = 0;
     DWORD settled_handles = 0;
     for (int cycle = 1; cycle <= kCycles; ++cycle) {
-        ASSERT_TRUE(open_and_close_project(folder.path)) << "cycle " << cycle;
+        ASSERT_NO_FATAL_FAILURE(open_and_close_project(folder.path)) << "cycle " << cycle;
         if (cycle != kSettledCycle) continue;
         settled_bytes = committed_private_bytes();
         settled_handles = handles_in_use();

@@ -1,7 +1,5 @@
-// The shipped modules as Windows sees them: the version resource as Explorer and installers read
-// it, and the shared image list that library load makes and unload destroys, watched through
-// tagcfg_probe.dll (the library from the same sources, with its module state exported and
-// unloading allowed).
+// The version resource of the shipped modules, and the shared image list that library load makes
+// and unload destroys, watched through tagcfg_probe.dll.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -32,13 +30,12 @@ TEST(Module, EveryShippedModuleCarriesTheProjectVersionInEveryLanguage) {
         SCOPED_TRACE(file_name);
         std::vector<char> block(GetFileVersionInfoSizeA(path.c_str(), nullptr));
         ASSERT_TRUE(!block.empty() && GetFileVersionInfoA(path.c_str(), 0, block.size(), block.data()));
-        auto value = [&](const std::string &name, UINT *length = nullptr) {
-            void *found = nullptr;
-            UINT ignored = 0;
-            return VerQueryValueA(block.data(), name.c_str(), &found, length ? length : &ignored) ? found : nullptr;
-        };
         UINT length = 0;
-        auto fixed = static_cast<const VS_FIXEDFILEINFO *>(value("\\", &length));
+        auto value = [&](const std::string &name) {
+            void *found = nullptr;
+            return VerQueryValueA(block.data(), name.c_str(), &found, &length) ? found : nullptr;
+        };
+        auto fixed = static_cast<const VS_FIXEDFILEINFO *>(value("\\"));
         ASSERT_TRUE(fixed && length >= sizeof *fixed);
         EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
         EXPECT_EQ(fixed->dwFileVersionMS, (major << 16) | minor);
@@ -48,7 +45,7 @@ TEST(Module, EveryShippedModuleCarriesTheProjectVersionInEveryLanguage) {
         EXPECT_EQ(fixed->dwFileType, file_type);
 
         // The four string tables, each language with code page 1200, in this order.
-        auto translations = static_cast<const DWORD *>(value("\\VarFileInfo\\Translation", &length));
+        auto translations = static_cast<const DWORD *>(value("\\VarFileInfo\\Translation"));
         ASSERT_TRUE(translations);
         EXPECT_THAT(std::vector<DWORD>(translations, translations + length / sizeof(DWORD)),
                     ElementsAre(0x04B00409u, 0x04B00410u, 0x04B00804u, 0x04B00419u));

@@ -1,6 +1,5 @@
-// The library's connection code over the real COM calls, against opcsim.dll as its own
-// DllRegisterServer registered it, where the dialogs of the host's day do not reach; and texts in
-// the system's case-blind comparison and ANSI code page. The rules themselves are covered natively.
+// The connection code over real COM where the host's day does not reach, and texts in the system's
+// case-blind comparison and ANSI code page. The rules themselves are covered natively.
 #include <objbase.h>
 #include <windows.h>
 

@@ -1,7 +1,5 @@
-// Resources compiled into tagcfg.dll, in every language it ships: each dialog template of each
-// language made into a window by the dialog manager, and each string table as LoadString reads
-// it. Russian texts are compared as UTF-16, character for character: the resource compiler's
-// code-page handling is what usually breaks them.
+// Resources of tagcfg.dll in every language it ships, dialogs made into windows by the dialog
+// manager. Russian texts are compared as UTF-16: the resource compiler's code pages break them.
 #include <windows.h>
 
 #include <commctrl.h>

@@ -57,20 +57,17 @@ HMODULE tagcfg_dll() {
     return library;
 }
 
-// opcsim.dll, loaded at first use for the rest of the run.
-static HMODULE opcsim() {
-    static const HMODULE library = LoadLibraryA(library_path("opcsim.dll").c_str());
-    return library;
-}
+// opcsim.dll, loaded with the program for the whole run.
+static const HMODULE opcsim = LoadLibraryA(library_path("opcsim.dll").c_str());
 
 bool opcsim_registered() {
-    static const auto do_register = exported<HRESULT(STDAPICALLTYPE *)()>(opcsim(), "DllRegisterServer");
+    static const auto do_register = exported<HRESULT(STDAPICALLTYPE *)()>(opcsim, "DllRegisterServer");
     static const bool registered = do_register && SUCCEEDED(do_register());
     return registered;
 }
 
 long opcsim_created() {
-    auto count = exported<LONG (*)()>(opcsim(), "opcsim_created_count");
+    auto count = exported<LONG (*)()>(opcsim, "opcsim_created_count");
     return count ? count() : -1;
 }
 

@@ -1,6 +1,4 @@
-// What the Windows tests stand on: the program's folder, a scratch folder, whole files with no
-// newline translation, the exports of tagcfg.dll found by name as the host finds them, opcsim.dll
-// registered once, and a project loaded on a thread inside a COM apartment.
+// What the Windows tests stand on.
 #pragma once
 
 #include <objbase.h>
@@ -43,7 +41,8 @@ Function exported(HMODULE module, const char *name) {
 // tagcfg.dll, loaded by its full path once for the run.
 HMODULE tagcfg_dll();
 // An export called as the host calls it: found by its undecorated name, typed by tagcfg.h.
-#define TAGCFG(name) (::wintest::exported<decltype(&::name)>(::wintest::tagcfg_dll(), #name))
+#define EXPORT(module, name) (::wintest::exported<decltype(&::name)>(module, #name))
+#define TAGCFG(name) EXPORT(::wintest::tagcfg_dll(), name)
 
 // opcsim.dll from beside the program, registered by its own DllRegisterServer at first use. It
 // stays loaded, so COM finds this very module and the count read here is the one it bumps.
