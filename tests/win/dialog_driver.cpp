@@ -43,6 +43,11 @@ DialogScript::DialogScript(std::string caption, std::function<void(HWND)> action
     t_scripts[timer_] = this;
 }
 
+DialogScript::~DialogScript() {
+    stop();
+    EXPECT_TRUE(dialog_ && !timed_out_) << "no timely \"" << caption_ << "\" dialog";
+}
+
 void DialogScript::stop() {
     KillTimer(nullptr, timer_);
     t_scripts.erase(timer_);

@@ -17,10 +17,9 @@ namespace wintest {
 class DialogScript {
 public:
     DialogScript(std::string caption, std::function<void(HWND dialog)> action);
-    ~DialogScript() { stop(); }
+    ~DialogScript();  // fails the test unless the action ran before the deadline
     DialogScript(const DialogScript &) = delete;
     DialogScript &operator=(const DialogScript &) = delete;
-    bool done() const { return dialog_ && !timed_out_; }  // the action ran, before the deadline
 
 private:
     static void CALLBACK tick(HWND, UINT, UINT_PTR id, DWORD);

@@ -68,7 +68,6 @@ TEST(LoadCycle, AHostLoadsAndUnloadsTheLibraryThousandsOfTimes) {
         settled_bytes = committed_private_bytes();
         settled_handles = handles_in_use();
     }
-    EXPECT_EQ(read_bytes(folder.file("plant_opc0.cnf")), kServer);
     ASSERT_GT(settled_bytes, 0u) << "no committed private memory found";
     const SIZE_T bytes = committed_private_bytes();
     EXPECT_LT(bytes, settled_bytes + kMemoryBound) << "private bytes " << settled_bytes << " -> " << bytes;

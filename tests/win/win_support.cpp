@@ -1,7 +1,7 @@
 #include "win_support.h"
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 namespace wintest {
 
@@ -34,10 +34,7 @@ bool write_bytes(const std::string &path, const std::string &bytes) {
 
 std::string read_bytes(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    if (!in) return "<missing>";
-    bytes << in.rdbuf();
-    return bytes.str();
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<missing>";
 }
 
 std::vector<std::string> file_names(const std::string &directory) {
