@@ -55,9 +55,8 @@ void DialogScript::stop() {
 }
 
 void CALLBACK DialogScript::tick(HWND, UINT, UINT_PTR id, DWORD) {
-    auto found = t_scripts.find(id);
-    if (found == t_scripts.end()) return;
-    DialogScript &script = *found->second;
+    if (!t_scripts.count(id)) return;
+    DialogScript &script = *t_scripts[id];
     if (!script.dialog_) {
         script.dialog_ = find_thread_dialog(script.caption_);
         // Set before the action runs: it may open a nested modal loop that ticks again.

@@ -41,18 +41,6 @@ void pick_a_server(HWND picker) {
     EXPECT_TRUE(click(picker, IDOK));
 }
 
-// Remove on a configured server asks, with No as the default button and no Cancel; No keeps it.
-void refuse_a_removal(HWND list) {
-    ListView_SetItemState(GetDlgItem(list, IDC_SERVER_LIST), 0, LVIS_SELECTED, LVIS_SELECTED);
-    DialogScript warning("Warning", [](HWND box) {
-        EXPECT_THAT(control_text(box, kMessageBoxText), ::testing::EndsWith("Do you want to continue ?"));
-        EXPECT_EQ(GetWindowLongA(GetDlgItem(box, IDNO), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
-        EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
-        EXPECT_TRUE(click(box, IDNO));
-    });
-    EXPECT_TRUE(click(list, IDC_REMOVE_SERVER));
-}
-
 }  // namespace
 
 TEST_F(OpcProject, AHostsDayOnTheSampleProject) {
@@ -66,7 +54,15 @@ TEST_F(OpcProject, AHostsDayOnTheSampleProject) {
     DialogScript server_list("OPC server selection", [&](HWND list) {
         HWND rows = GetDlgItem(list, IDC_SERVER_LIST);
         EXPECT_TRUE(ListView_GetExtendedListViewStyle(rows) & LVS_EX_FULLROWSELECT);
-        refuse_a_removal(list);
+        // Remove on a configured server asks, with No as the default button and no Cancel; No keeps it.
+        ListView_SetItemState(rows, 0, LVIS_SELECTED, LVIS_SELECTED);
+        DialogScript warning("Warning", [](HWND box) {
+            EXPECT_THAT(control_text(box, kMessageBoxText), ::testing::EndsWith("Do you want to continue ?"));
+            EXPECT_EQ(GetWindowLongA(GetDlgItem(box, IDNO), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+            EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
+            EXPECT_TRUE(click(box, IDNO));
+        });
+        EXPECT_TRUE(click(list, IDC_REMOVE_SERVER));
         EXPECT_EQ(ListView_GetItemCount(rows), 4);
         DialogScript picker("Select OPC server", pick_a_server);
         EXPECT_TRUE(click(list, IDC_ADD_SERVER));

@@ -44,7 +44,6 @@ DWORD handles_in_use() {
     return count;
 }
 
-// One host session: load the library, read the project, write it back, unload.
 void open_and_close_project(const std::string &folder) {
     HMODULE library = LoadLibraryA(library_path("tagcfg.dll").c_str());
     ASSERT_NE(library, nullptr);

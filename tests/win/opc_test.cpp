@@ -16,7 +16,6 @@
 namespace wintest {
 namespace {
 
-using tagcfg::connect_server;
 using tagcfg::RecordRef;
 using tagcfg::ServerConfig;
 
@@ -41,7 +40,8 @@ TEST_F(OpcProject, ConfigurationsNamingNoUsableClassOrAnotherHostOrOutsideComSta
              server("", "{6A3F1C20-5B7E-4D2A-9E01-0C5D1A0000FF}"),  // no such class
              server("OpcSim.Hierarchical.1", "", "opcsim-no-such-host"),
          }) {
-        EXPECT_FALSE(connect_server(*config)) << config->progid << " " << config->clsid << " " << config->hostname;
+        EXPECT_FALSE(tagcfg::connect_server(*config))
+            << config->progid << " " << config->clsid << " " << config->hostname;
         EXPECT_EQ(config->server_object, nullptr);
     }
     EXPECT_EQ(opcsim_created(), before);
@@ -53,7 +53,7 @@ TEST_F(OpcProject, ConfigurationsNamingNoUsableClassOrAnotherHostOrOutsideComSta
         APTTYPE type;
         APTTYPEQUALIFIER qualifier;
         implicit_apartment = SUCCEEDED(CoGetApartmentType(&type, &qualifier));
-        connected = connect_server(*config);
+        connected = tagcfg::connect_server(*config);
     }).join();
     EXPECT_EQ(connected, implicit_apartment);
     EXPECT_EQ(config->server_object != nullptr, implicit_apartment);

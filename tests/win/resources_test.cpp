@@ -15,8 +15,7 @@
 namespace wintest {
 namespace {
 
-// English texts under the first three, Russian under the last.
-const WORD kLanguages[] = {0x409, 0x410, 0x804, 0x419};
+const WORD kLanguages[] = {0x409, 0x410, 0x804, 0x419};  // English texts under all but Russian
 constexpr WORD kRussian = 0x419;
 
 struct Control {

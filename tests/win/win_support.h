@@ -38,7 +38,6 @@ Function exported(HMODULE module, const char *name) {
     return reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name)));
 }
 
-// tagcfg.dll, loaded by its full path once for the run.
 HMODULE tagcfg_dll();
 // An export called as the host calls it: found by its undecorated name, typed by tagcfg.h.
 #define EXPORT(module, name) (::wintest::exported<decltype(&::name)>(module, #name))
