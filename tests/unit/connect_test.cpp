@@ -92,6 +92,14 @@ TEST_F(ConnectTest, HeldObjectIsReusedUntilDisconnected) {
     EXPECT_EQ(server->server_object, nullptr);
 }
 
+// Only the answers of a server that is gone let the held object go; a busy or failing one keeps it.
+TEST(Connect, OnlyTheCodesOfAGoneServerCountAsDead) {
+    for (uint32_t code : {0x80010108u, 0x80010007u, 0x80010012u, 0x800706BAu})
+        EXPECT_TRUE(is_dead_object_result(static_cast<int32_t>(code))) << std::hex << code;
+    for (uint32_t code : {0x80010001u, 0x80004005u, 0x00000001u, 0u})  // rejected, failed, S_FALSE, S_OK
+        EXPECT_FALSE(is_dead_object_result(static_cast<int32_t>(code))) << std::hex << code;
+}
+
 TEST(OpcUtil, ConversionsRoundTrip) {
     platform::Guid clsid;
     ASSERT_EQ(clsid_from_text(kFirstText, clsid), 0);
