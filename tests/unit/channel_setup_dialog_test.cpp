@@ -100,22 +100,33 @@ TEST_F(ChannelSetupTest, OkStoresUpTo1023BytesAndAnEmptyItemIdRemovesTheChannel)
     }
 }
 
-// A server that cannot be created is reported once; typing still works.
-TEST_F(ChannelSetupTest, AServerThatCannotBeCreatedIsReportedOnce) {
-    server->progid = "Sim.Missing.1";
-    server->hostname.clear();
-    server->description.clear();  // the root is then labelled with the ProgID
-    int end = open(5, "", [&](ui::MemoryDialog &d) {
-        ASSERT_EQ(d.messages().size(), 1u);
-        EXPECT_EQ(d.messages()[0].text, "Error creating server. Server may not be correctly registered.");
-        EXPECT_EQ(d.messages()[0].caption, "Error");
-        EXPECT_EQ(d.messages()[0].style, ui::kMbIconHand);
-        EXPECT_FALSE(d.enabled(IDC_BROWSE_TREE));
-        EXPECT_THAT(children(tree(d), nullptr), ElementsAre("Sim.Missing.1"));  // the root stands anyway
-        d.type(IDC_ITEM_ID, "Typed.Item");
-        d.type(IDC_ACCESS_PATH, "Path");
-        d.click(ui::kIdOk);
-    });
-    EXPECT_EQ(end, ui::kIdOk);
-    EXPECT_EQ(lookup_channel(*server, 5, nullptr)->access_path, "Path");
+// A server that cannot be created is reported once; a server object found dead costs only the dialog
+// that finds it, silently, and the next dialog connects again. Either way the tree is disabled, the
+// root stands, labelled with the ProgID when there is no description, and typing still works.
+TEST_F(ChannelSetupTest, AServerThatCannotBeReachedCostsOnlyTheBrowsing) {
+    const std::string missing =
+        "Error|Error creating server. Server may not be correctly registered.|" + std::to_string(ui::kMbIconHand);
+    ASSERT_TRUE(connect_server(*server));
+    sim::kill_server_objects();
+    server->description.clear();
+    for (const auto &[progid, message] :
+         {std::pair("Sim.Plant.1", std::string()), std::pair("Sim.Missing.1", missing)}) {
+        server->progid = progid;
+        int end = open(5, "", [&](ui::MemoryDialog &d) {
+            std::string shown;
+            for (const auto &m : d.messages()) shown += m.caption + "|" + m.text + "|" + std::to_string(m.style);
+            EXPECT_EQ(shown, message);
+            EXPECT_FALSE(d.enabled(IDC_BROWSE_TREE));
+            EXPECT_THAT(children(tree(d), nullptr), ElementsAre(progid));
+            d.type(IDC_ITEM_ID, "Boiler.Temp2");
+            d.type(IDC_ACCESS_PATH, "Path");
+            d.click(ui::kIdOk);
+        });
+        EXPECT_EQ(end, ui::kIdOk);
+        EXPECT_EQ(lookup_channel(*server, 5, nullptr)->access_path, "Path");
+        EXPECT_EQ(server->server_object, nullptr);
+    }
+    server->progid = "Sim.Plant.1";
+    open(5, "", [&](ui::MemoryDialog &d) { EXPECT_EQ(selected_path(tree(d)), "Sim.Plant.1/Boiler/Temp2"); });
+    EXPECT_EQ(sim::opc_calls().creations, 2);
 }

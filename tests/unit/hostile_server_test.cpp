@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "dialog_fixture.h"
-#include "dialogs/channel_setup_dialog.h"
 #include "dialogs/item_selection_dialog.h"
 
 using namespace tagcfg;
@@ -15,6 +14,7 @@ using ::testing::ElementsAre;
 namespace {
 
 const char kCyclic[] = "branch Loop loops-back\nleaf Value\n";
+const char kEndlessLeaves[] = "fault endless-leaves\nbranch T\n  leaf Level\nleaf Alarm\n";
 
 // "Loop.Loop. ... .Loop." with the name that many times, then the rest.
 std::string loops(int count, const std::string &rest, const char *separator = ".") {
@@ -40,14 +40,7 @@ void PrintTo(const Hostile &hostile, std::ostream *out) { *out << hostile.name; 
 const Hostile kHostile[] = {
     {"own folder", kCyclic, "Loop", 2, CollectEnd::complete, 64, {loops(64, "Value"), "Loop.Value"}, 130},
     {"own folder from the root", kCyclic, "", 2, CollectEnd::complete, 65, {loops(64, "Value"), "Value"}, 130},
-    {"endless leaves",
-     "fault endless-leaves\nbranch Tanks\n  leaf Level\nleaf Alarm\n",
-     "",
-     1000001,
-     CollectEnd::name_limit,
-     999999,
-     {"Tanks.Level", "Tanks.Value999998"},
-     2},
+    {"endless leaves", kEndlessLeaves, "", 1000001, CollectEnd::name_limit, 999999, {"T.Level", "T.Value999998"}, 2},
     {"endless branches", "fault endless-branches\nbranch Tanks\n", "", 1000000, CollectEnd::name_limit, 0, {}, 2000000},
     {"null names", "fault null-name\nbranch A\n  leaf B\nleaf C\n", "", 0, CollectEnd::complete, 0, {}, 1},
     {"up never fails", "fault up-forever\nbranch A\n  leaf B\n", "", 1, CollectEnd::complete, 1, {"A.B", "A.B"}, 1026},
@@ -139,27 +132,6 @@ TEST_F(BrowseTest, AServerThatDiesIsLetGoWhereverTheViewMeetsIt) {
     EXPECT_THAT(ids, ElementsAre("A"));  // the name read before is still taken
     EXPECT_FALSE(tree.enabled());
     EXPECT_EQ(server->server_object, nullptr);
-}
-
-// The dialog that finds the object dead behaves as for a server without browsing: no message, a
-// disabled tree, and typing still works. The next dialog connects again.
-TEST_F(SimServerTest, AServerThatDiedCostsOnlyTheDialogThatFindsIt) {
-    serve(kPlant);
-    ASSERT_TRUE(connect_server(*server));
-    sim::kill_server_objects();
-    auto set_up_channel = [&](const ui::MemoryDialogHost::User &user) {
-        ChannelSetupDialog dialog(0, *server, 1, "");
-        ui::MemoryDialogHost().run(dialog, user);
-    };
-    set_up_channel([&](ui::MemoryDialog &d) {
-        EXPECT_TRUE(d.messages().empty());
-        EXPECT_FALSE(d.enabled(IDC_BROWSE_TREE));
-        d.type(IDC_ITEM_ID, "Boiler.Temp2");
-        d.click(ui::kIdOk);
-    });
-    EXPECT_EQ(server->server_object, nullptr);
-    set_up_channel([&](ui::MemoryDialog &d) { EXPECT_EQ(selected_path(tree_of(d)), "Plant/Boiler/Temp2"); });
-    EXPECT_EQ(sim::opc_calls().creations, 2);
 }
 
 // ">>" looks for Escape every 4,096 names read, so a short walk never does; Escape stops the

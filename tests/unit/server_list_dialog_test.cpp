@@ -43,10 +43,22 @@ struct Script {
     const char *buttons;
     std::vector<unsigned> questions;  // the message boxes' styles
     int chosen;                       // the slot chosen, or -1 when the dialog was left with Exit
+    size_t kept_slots = 0;            // slots of files that failed to read, kept before the others
 };
 
 const Texts kXZ = {"X", "", "Z"};
+const Texts kGap = {"X", "", "", "Z"};
 const std::string kElsewhere = std::string(kClsidText) + "@plant2";  // known by its CLSID only
+const std::string kAlpha = "Sim.A.1=" + std::string(kClsidText);
+const std::string kRemote = "Sim.Remote.1@PLANT2=" + std::string(kClsidText);
+
+// Numbers run to 255: a table of 255 slots, the last one configured, and as it is after Add.
+Texts with(Texts slots, const std::string &last) {
+    slots.push_back(last);
+    return slots;
+}
+const Texts k255 = with(Texts(254, ""), "X");
+const Texts k256 = with(with(Texts(254, kNone), "X"), kAlpha);
 
 const Script kScripts[] = {
     // The slot the host asks for is selected; an empty slot cannot be chosen, however asked.
@@ -63,20 +75,20 @@ const Script kScripts[] = {
     {kXZ, 0, {"answer yes", "remove"}, {kNone, kNone, "Z"}, 0, "A-CSE", {kAskRemove}, -1},
     {kXZ, 2, {"answer no", "remove"}, {"X", kNone, "Z"}, 2, "ARCSE", {kAskRemove}, -1},
     // Change asks only over a configured slot, and replaces its record, channels and all.
-    {{"X", ""}, 1, {"answer no", "change My Computer/Alpha"}, {"X", "Sim.A.1"}, 1, "ARCSE", {}, -1},
-    {{"X", ""}, 0, {"answer no", "change My Computer/Alpha"}, {"X", kNone}, 0, "ARCSE", {kAskChange}, -1},
-    {{"X", ""}, 0, {"answer yes", "change My Computer/Alpha"}, {"Sim.A.1", kNone}, 0, "ARCSE", {kAskChange}, -1},
+    {{"X", ""}, 1, {"answer no", "change Alpha"}, {"X", kAlpha}, 1, "ARCSE", {}, -1},
+    {{"X", ""}, 0, {"answer no", "change Alpha"}, {"X", kNone}, 0, "ARCSE", {kAskChange}, -1},
+    {{"X", ""}, 0, {"answer yes", "change Alpha"}, {kAlpha, kNone}, 0, "ARCSE", {kAskChange}, -1},
     {{"X", ""}, 0, {"answer yes", "change"}, {"X", kNone}, 0, "ARCSE", {}, -1},
-    // Add appends a slot, never fills an empty one, and asks nothing, the same server twice included.
-    {{"X", ""},
-     -1,
-     {"add", "add My Computer/Alpha", "add My Computer/Alpha"},
-     {"X", kNone, "Sim.A.1", "Sim.A.1"},
-     3,
-     "ARCSE",
-     {},
-     -1},
-    {{}, -1, {"add Network Neighbourhood/PLANT2/Remote"}, {"Sim.Remote.1@PLANT2"}, 0, "ARCSE", {}, -1},
+    // Add appends a slot, never fills an empty one, and asks nothing, the same server twice included;
+    // a picked server keeps its CLSID where that is usable.
+    {{"X", ""}, -1, {"add", "add Alpha", "add Alpha"}, {"X", kNone, kAlpha, kAlpha}, 3, "ARCSE", {}, -1},
+    {{}, -1, {"add No CLSID", "add Bad CLSID"}, {"Sim.NoClsid.1", "Sim.Bad.1"}, 1, "ARCSE", {}, -1},
+    {{}, -1, {"add Network Neighbourhood/PLANT2/Remote"}, {kRemote}, 0, "ARCSE", {}, -1},
+    // Add stops at 256 slots, however reached; removing the last slot lets it add again.
+    {k255, 254, {"add Alpha", "force-add Alpha"}, k256, 255, "-RCSE", {}, -1},
+    {k255, 254, {"add Alpha", "answer yes", "remove"}, with(Texts(254, kNone), "X"), -1, "A---E", {kAskRemove}, -1},
+    // Add never lands on the slot of a file that failed to read, which stays when the servers after it go.
+    {kGap, 3, {"answer yes", "remove", "add Alpha"}, {"X", kNone, kNone, kAlpha}, 3, "ARCSE", {kAskRemove}, -1, 3},
 };
 
 class ServerListTest : public ::testing::Test {
@@ -107,9 +119,13 @@ protected:
         }
     }
 
+    // The slots as slot_text writes them, with "=CLSID" where a ProgID comes with a CLSID.
     Texts slots() const {
         Texts texts;
-        for (const auto &config : env.servers) texts.push_back(slot_text(config.get()));
+        for (const auto &config : env.servers) {
+            const bool both = config && !config->progid.empty() && !config->clsid.empty();
+            texts.push_back(slot_text(config.get()) + (both ? "=" + config->clsid : ""));
+        }
         return texts;
     }
 
@@ -122,10 +138,10 @@ protected:
     }
 
     // One step of a user: "add PATH" and "change PATH" press those buttons and pick the server at
-    // that path of the picker's tree (no path: the picker is cancelled); "answer yes|no" answers
-    // the next question; "row N" selects a row; "double" double-clicks the list; "remove" presses
-    // Remove; "select" and "force-add" reach the dialog even when the button is disabled, as
-    // Enter does.
+    // that path of the picker's tree, a bare name under My Computer (no path: the picker is
+    // cancelled); "answer yes|no" answers the next question; "row N" selects a row; "double"
+    // double-clicks the list; "remove" presses Remove; "select" and "force-add" reach the dialog
+    // even when the button is disabled, as Enter does.
     void act(ui::MemoryDialog &d, const std::string &step) {
         const size_t space = step.find(' ');
         const std::string verb = step.substr(0, space);
@@ -144,7 +160,8 @@ protected:
     int chosen = 0;
     std::string path;  // where the next picker goes
     ui::MemoryDialogHost pickers{[this](ui::MemoryDialog &d) {
-        ui::TreeNode node = path.empty() ? nullptr : find_node(d.memory_tree(IDC_PICKER_TREE), path);
+        const std::string full = path.find('/') == std::string::npos ? "My Computer/" + path : path;
+        ui::TreeNode node = path.empty() ? nullptr : find_node(d.memory_tree(IDC_PICKER_TREE), full);
         if (!node) return;  // closed: the picker is cancelled
         d.select_node(IDC_PICKER_TREE, node);
         d.click(ui::kIdOk);
@@ -157,6 +174,7 @@ TEST_F(ServerListTest, ScriptsLeaveTheSlotsTheRowsAndTheButtons) {
     for (const Script &script : kScripts) {
         SCOPED_TRACE(::testing::PrintToString(script.slots) + " " + ::testing::PrintToString(script.steps));
         fill(script.slots);
+        env.kept_slots = script.kept_slots;
         std::vector<unsigned> questions;
         int end = open(script.number, [&](ui::MemoryDialog &d) {
             EXPECT_TRUE(list(d).full_row_select());
@@ -192,38 +210,4 @@ TEST_F(ServerListTest, ScriptsLeaveTheSlotsTheRowsAndTheButtons) {
         for (const auto &config : env.servers)
             EXPECT_TRUE(!config || config->modified == (config->channels.size() == 0)) << slot_text(config.get());
     }
-}
-
-TEST_F(ServerListTest, APickedServerKeepsItsClsidWhereThatIsUsable) {
-    open(-1, [&](ui::MemoryDialog &d) {
-        for (const char *name : {"Alpha", "No CLSID", "Bad CLSID"}) act(d, std::string("add My Computer/") + name);
-    });
-    ASSERT_EQ(env.servers.size(), 3u);
-    EXPECT_EQ(env.servers[0]->clsid, kClsidText);
-    EXPECT_EQ(env.servers[1]->clsid, "");
-    EXPECT_EQ(env.servers[2]->clsid, "");
-    EXPECT_EQ(env.servers[2]->progid, "Sim.Bad.1");
-}
-
-// Numbers run to 255: Add appends only while the table has fewer than 256 slots, and never onto
-// the slot of a file that failed to read, which stays in the table when the servers after it go.
-TEST_F(ServerListTest, AddStopsAt256SlotsAndNeverLandsOnTheSlotOfAFileThatFailed) {
-    fill(Texts(255, ""));
-    env.servers[254] = make_server();
-    open(254, [&](ui::MemoryDialog &d) {
-        for (const char *step : {"add My Computer/Alpha", "force-add My Computer/Alpha"}) act(d, step);
-        EXPECT_EQ(list(d).count(), 256);
-        EXPECT_EQ(buttons(d), "-RCSE");
-        for (const char *step : {"answer yes", "remove"}) act(d, step);
-        EXPECT_EQ(buttons(d), "A---E");
-    });
-    EXPECT_EQ(env.servers.size(), 255u);
-
-    fill({"X", "", "", "Z"});
-    env.kept_slots = 3;  // the file of number 2 failed to read
-    open(3, [&](ui::MemoryDialog &d) {
-        for (const char *step : {"answer yes", "remove", "add My Computer/Alpha"}) act(d, step);
-        EXPECT_EQ(list(d).selected(), 3);
-    });
-    EXPECT_THAT(slots(), ElementsAre("X", kNone, kNone, "Sim.A.1"));
 }
