@@ -16,7 +16,6 @@ namespace {
 const char kCyclic[] = "branch Loop loops-back\nleaf Value\n";
 const char kEndlessLeaves[] = "fault endless-leaves\nbranch T\n  leaf Level\nleaf Alarm\n";
 
-// "Loop.Loop. ... .Loop." with the name that many times, then the rest.
 std::string loops(int count, const std::string &rest, const char *separator = ".") {
     std::string text;
     for (int i = 0; i < count; ++i) text += std::string("Loop") + separator;

@@ -17,8 +17,7 @@ const unsigned kAskRemove = kAskChange | ui::kMbDefButton2;
 
 ui::MemoryList &list(ui::MemoryDialog &d) { return d.memory_list(IDC_SERVER_LIST); }
 
-// Which of Add, Remove, Change, Select and Exit can be pressed: "ARCSE", with "-" for each that
-// cannot.
+// Which of Add, Remove, Change, Select and Exit can be pressed: "ARCSE", "-" for each that cannot.
 std::string buttons(ui::MemoryDialog &d) {
     std::string enabled;
     for (auto [id, letter] :
@@ -129,7 +128,6 @@ protected:
         return texts;
     }
 
-    // Runs the dialog on the slot the host asks for; returns what it ended with.
     int open(int number, const ui::MemoryDialogHost::User &user) {
         ServerListDialog dialog(env, number, pickers);
         int result = ui::MemoryDialogHost().run(dialog, user);

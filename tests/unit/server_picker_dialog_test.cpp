@@ -1,5 +1,6 @@
 #include "dialog_fixture.h"
 #include "dialogs/server_picker_dialog.h"
+#include "opc/opc_util.h"
 #include "platform/network.h"
 
 using namespace tagcfg;
@@ -9,8 +10,8 @@ namespace {
 
 ui::MemoryTree &tree(ui::MemoryDialog &d) { return d.memory_tree(IDC_PICKER_TREE); }
 
-// The tree as the user sees it: a line per node that has been opened into, "text:image", with "+"
-// where the node offers an expand button, indented under its parent.
+// The tree below a node (the whole tree for none) as the user sees it: a line per node that has been
+// opened into, "text:image", with "+" where the node offers an expand button, indented under its parent.
 std::string render(ui::MemoryTree &t, ui::TreeNode parent = nullptr, const std::string &indent = "") {
     std::string text;
     for (ui::TreeNode c = t.first_child(parent); c; c = t.next_sibling(c)) {
@@ -23,19 +24,22 @@ std::string render(ui::MemoryTree &t, ui::TreeNode parent = nullptr, const std::
 // The user clicks the node at the path: the control moves its caret and tells the dialog.
 void pick(ui::MemoryDialog &d, const std::string &path) { d.select_node(IDC_PICKER_TREE, find_node(tree(d), path)); }
 
-// What the server at the path, picked with OK in a dialog of its own, is known by; empty when none was.
-struct Picked {
-    std::string computer_name, progid, description;
-    platform::Guid clsid;
-};
-Picked picked(const std::string &path) {
+// A picked server as "computer|ProgID|description|CLSID"; empty for none.
+std::string describe(const ServerNode *node) {
+    std::string clsid;
+    if (!node) return "";
+    if (node->clsid != platform::Guid()) clsid_to_text(node->clsid, clsid);
+    return node->computer_name + "|" + node->progid + "|" + node->description + "|" + clsid;
+}
+
+// The server at the path, picked with OK in a dialog of its own.
+std::string picked(const std::string &path) {
     ServerPickerDialog dialog;
     ui::MemoryDialogHost().run(dialog, [&](ui::MemoryDialog &d) {
         pick(d, path);
         d.click(ui::kIdOk);
     });
-    const ServerNode *node = dialog.picked();
-    return node ? Picked{node->computer_name, node->progid, node->description, node->clsid} : Picked{};
+    return describe(dialog.picked());
 }
 
 class ServerPickerTest : public ::testing::Test {
@@ -59,15 +63,10 @@ TEST_F(ServerPickerTest, MyComputerListsOnlyOpcServersWithTheirRegistryTexts) {
     sim::add_registry_key("", "NotOpc.1\\CLSID", kClsidText);
     sim::add_registry_key("", "Sim.Open.1", "Unterminated", false);
     sim::add_registry_key("", "Sim.Open.1\\OPC");
-    const Picked no_text = picked("My Computer/Sim.NoText.1");
-    EXPECT_EQ(no_text.computer_name, "");
-    EXPECT_EQ(no_text.progid, "Sim.NoText.1");
-    EXPECT_EQ(no_text.description, "");
-    EXPECT_EQ(no_text.clsid,
-              (platform::Guid{0x12345678, 0x9ABC, 0xDEF0, {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88}}));
+    EXPECT_EQ(picked("My Computer/Sim.NoText.1"), "|Sim.NoText.1||" + std::string(kClsidText));
     // Read after Alpha, whose CLSID must not carry over.
-    for (const char *unusable : {"My Computer/Bad", "My Computer/None"})
-        EXPECT_EQ(picked(unusable).clsid, platform::Guid()) << unusable;
+    EXPECT_EQ(picked("My Computer/Bad"), "|Sim.Bad.1|Bad|");
+    EXPECT_EQ(picked("My Computer/None"), "|Sim.None.1|None|");
     sim::set_endless_keys("");  // then names without end, which open no key
     int result = open([&](ui::MemoryDialog &d) {
         EXPECT_TRUE(tree(d).shows_shared_images());
@@ -128,28 +127,24 @@ TEST_F(ServerPickerTest, TheNetworkOffersContainersAndComputersWithTheirRegistri
                                              group + "/PLANT2", group + "/DEAD"})
             tree(d).expand(find_node(tree(d), path));
         // Containers and computers with nothing to offer lose their button.
-        EXPECT_EQ(render(tree(d)),
-                  "My Computer:3+\n"
-                  "Network Neighbourhood:4+\n"
-                  "  WORKGROUP:7+\n"
-                  "    simhost:6+\n"
-                  "      Local:0\n"
-                  "    PLANT2:6+\n"
-                  "      Remote:0\n"
-                  "    DEAD:6\n"
-                  "  Entire Network:8+\n"
-                  "    Sim Network:5\n");
+        EXPECT_EQ(render(tree(d), find_node(tree(d), "Network Neighbourhood")),
+                  "WORKGROUP:7+\n"
+                  "  simhost:6+\n"
+                  "    Local:0\n"
+                  "  PLANT2:6+\n"
+                  "    Remote:0\n"
+                  "  DEAD:6\n"
+                  "Entire Network:8+\n"
+                  "  Sim Network:5\n");
         EXPECT_TRUE(d.messages().empty());
         pick(d, group);
         EXPECT_FALSE(d.enabled(ui::kIdOk));
         pick(d, group + "/PLANT2/Remote");
         d.double_click(IDC_PICKER_TREE);
     });
-    ASSERT_NE(dialog.picked(), nullptr);
-    EXPECT_EQ(dialog.picked()->computer_name, "PLANT2");
-    EXPECT_EQ(dialog.picked()->progid, "Sim.Remote.1");
+    EXPECT_EQ(describe(dialog.picked()), "PLANT2|Sim.Remote.1|Remote|" + std::string(kClsidText));
     // This computer reached through the network is known by its name.
-    EXPECT_EQ(picked(group + "/simhost/Local").computer_name, "simhost");
+    EXPECT_EQ(picked(group + "/simhost/Local"), "simhost|Sim.Local.1|Local|" + std::string(kClsidText));
 }
 
 // A network that never stops answering: the walk reads a million names, keeps what it found and
