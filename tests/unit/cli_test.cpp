@@ -55,7 +55,7 @@ RecordRef<ServerConfig> read_config(const std::string &path) {
 struct Outcome {
     std::string command;  // split at each blank, so two blanks pass an empty argument; "@" is the project
     int status;
-    std::string out;       // all of standard output, unless it is "*"
+    std::string out;       // all of standard output; "*" any; a part of it after "..."
     std::string err = "";  // a part of standard error
     Strings changed = {};  // the project's files that the run changed, made or removed
 };
@@ -85,7 +85,9 @@ protected:
             const auto before = dir.snapshot();
             const Outcome run = tagcfg(expected.command);
             EXPECT_EQ(run.status, expected.status) << run.err;
-            EXPECT_EQ(run.out, expected.out == "*" ? run.out : expected.out);
+            if (expected.out.rfind("...", 0) == 0)
+                EXPECT_NE(run.out.find(expected.out.substr(3)), std::string::npos) << run.out;
+            else EXPECT_EQ(run.out, expected.out == "*" ? run.out : expected.out);
             EXPECT_NE(run.err.find(expected.err), std::string::npos) << run.err;
             const auto after = dir.snapshot();
             Strings changed;
@@ -102,49 +104,57 @@ protected:
 
 }  // namespace
 
-TEST_F(CliTest, SampleIsCheckedAndSavedAsTheLibraryWritesIt) {
-    const std::string d = dir.path() + "/plant1_opc";
+// The sample checks clean, shows a section per slot, the empty one too, and goes through CSV and
+// back without a byte changed; a save writes only the file not in the library's form. Edits save the
+// server they changed and no other; gc keeps only the listed channels and names a missing one.
+TEST_F(CliTest, SampleProject) {
+    const std::string d = dir.path() + "/plant1_opc", csv = dir.file("bindings.csv");
+    const std::string unchanged = "0 added, 0 changed, 0 removed\n";
     script({{"check @", 0,
              lines({d + "0.cnf: ok, 4 channels", d + "1.cnf: ok, 3 channels", d + "3.cnf: ok, 2 channels",
                     "3 files, 0 rejected"})},
+            {"show @", 0,
+             "...\n\nOPC1    {7C3A9E51-2B4F-4D86-A0C2-5E19F8B3D640}\n"
+             "        Host         PLANT2\n"
+             "        Description  Water treatment PLC gateway\n"
+             "        Type         0\n"
+             "        Channels     3\n"
+             "          No.  Name          Item ID              Access path\n"
+             "          100  -             Filters.F1.Flow      PLC1\n"
+             "          101  -             Filters.F2.Flow      PLC1\n"
+             "          -    ChlorineDose  Dosing.Cl2.Setpoint  PLC2\n"
+             "\nOPC2    (empty slot)\n\nOPC3    Meridian.Historian.2\n"
+             "        Host         (this computer)\n"},
+            {"export @", 0, kSampleCsv},
+            {"export @ " + csv, 0, "", "", {"bindings.csv"}},
+            {"import @ " + csv, 0, unchanged},
+            {"import @ " + csv + " --replace", 0, unchanged},
             {"save @", 0, ""},
-            {"save @ --write-all", 0, "", "", {"plant1_opc3.cnf"}}});  // the one not in the library's form
+            {"save @ --write-all", 0, "", "", {"plant1_opc3.cnf"}}});
+    EXPECT_EQ(dir.get("bindings.csv"), kSampleCsv);
     EXPECT_EQ(dir.get("plant1_opc3.cnf"), format_server_config(*read_config(kSample + "/plant1_opc3.cnf")));
-}
 
-// A section per slot, the empty one too, and a row per channel with its item ID in its column.
-TEST_F(CliTest, ShowListsEveryServerSlotAndChannel) {
-    const Outcome show = tagcfg("show @");
-    EXPECT_EQ(show.status, 0) << show.err;
-    EXPECT_NE(show.out.find("\n\nOPC1    {7C3A9E51-2B4F-4D86-A0C2-5E19F8B3D640}\n"
-                            "        Host         PLANT2\n"
-                            "        Description  Water treatment PLC gateway\n"
-                            "        Type         0\n"
-                            "        Channels     3\n"
-                            "          No.  Name          Item ID              Access path\n"
-                            "          100  -             Filters.F1.Flow      PLC1\n"
-                            "          101  -             Filters.F2.Flow      PLC1\n"
-                            "          -    ChlorineDose  Dosing.Cl2.Setpoint  PLC2\n"
-                            "\nOPC2    (empty slot)\n\nOPC3    Meridian.Historian.2\n"
-                            "        Host         (this computer)\n"),
-              std::string::npos)
-        << show.out;
-}
-
-TEST_F(CliTest, CheckNamesEveryRejectedFileAndLine) {
-    const std::string b = kBroken + "/broken_opc";
-    script({{"check " + kBroken + " broken", 1,
-             lines({b + "0.cnf: ok, 1 channel",
-                    b + "1.cnf:4: a server line must begin with PROGID:, CLSID:, HOSTNAME:, CHANNEL_FORMAT: or "
-                        "DESCRIPTION:",
-                    b + "2.cnf:9: a channel line must begin with ID: or ACCPATH:",
-                    b + "3.cnf:1: the first line is not the signature %%OPC_SERVER_CONFIG",
-                    b + "4.cnf:7: a channel line must begin with ID: or ACCPATH:",
-                    b + "5.cnf:0: the file cannot be opened (found as broken_opc05.cnf)",
-                    "broken_opc05.cnf: not the canonical name of number 5; the load reads broken_opc5.cnf instead, "
-                    "which does not exist, so the load fails; a save never deletes this entry",
-                    "6 files, 5 rejected"})},
-            {"show " + kBroken + " broken", 1, "", "tagcfg check"}});
+    const Strings zero = {"plant1_opc0.cnf"};
+    dir.put("keep.txt", "; a channel of every server\n\n0 12\r\n1 100\n3 -1 Tank2Level\n0 987654\n");
+    script({{"set-host @ 0 SCADA7", 0, "", "", zero},
+            {"add-channel @ 0 4242 Test.Added", 0, "", "", zero},
+            {"find @ Test.Added", 0, "4242\n"},
+            {"remove-channel @ 0 4242", 0, "", "", zero},
+            {"find @ Test.Added", 1, ""},
+            {"remove-channel @ 0 4242", 1, ""},
+            {"remove-channel @ 0 -1 BurnerFlame", 0, "", "", zero},
+            {"export @", 0,
+             kHeader + "0,12,,Boiler.Drum.Level,\r\n0,13,,Boiler.Drum.Pressure,\r\n0,20,,Pumps.Feed1.Run,Line1\r\n" +
+                 kServer1Rows + "3,200,,Tanks.T1.Level,\r\n3,,Tank2Level,Tanks.T2.Level,Farm\r\n"},
+            {"gc @ " + dir.file("keep.txt"),
+             0,
+             "removed 5 of 8 channels\n",
+             "keep.txt:6:",
+             {"plant1_opc0.cnf", "plant1_opc1.cnf", "plant1_opc3.cnf"}},
+            {"export @", 0,
+             kHeader +
+                 "0,12,,Boiler.Drum.Level,\r\n1,100,,Filters.F1.Flow,PLC1\r\n3,,Tank2Level,Tanks.T2.Level,Farm\r\n"}});
+    EXPECT_EQ(read_config(dir.file("plant1_opc0.cnf"))->hostname, "SCADA7");
 }
 
 // Entries that load and save treat otherwise than their names suggest, and the files a save kept
@@ -171,36 +181,6 @@ TEST_F(CliTest, CheckExplainsOddEntriesAndKeptFiles) {
               dir.file("loop") +
                   "/plant1_opc*.cnf: cannot be listed; the load fails, and a save after it deletes no "
                   "file\n");
-}
-
-// Editing commands save the server they changed and no other; removals reach its file too.
-TEST_F(CliTest, EditsAreSavedToTheChangedServerOnly) {
-    const Strings zero = {"plant1_opc0.cnf"};
-    script({{"set-host @ 0 SCADA7", 0, "", "", zero},
-            {"add-channel @ 0 4242 Test.Added", 0, "", "", zero},
-            {"find @ Test.Added", 0, "4242\n"},
-            {"remove-channel @ 0 4242", 0, "", "", zero},
-            {"find @ Test.Added", 1, ""},
-            {"remove-channel @ 0 4242", 1, ""},
-            {"remove-channel @ 0 -1 BurnerFlame", 0, "", "", zero},
-            {"export @", 0,
-             kHeader + "0,12,,Boiler.Drum.Level,\r\n0,13,,Boiler.Drum.Pressure,\r\n0,20,,Pumps.Feed1.Run,Line1\r\n" +
-                 kServer1Rows + "3,200,,Tanks.T1.Level,\r\n3,,Tank2Level,Tanks.T2.Level,Farm\r\n"}});
-    EXPECT_EQ(read_config(dir.file("plant1_opc0.cnf"))->hostname, "SCADA7");
-}
-
-// Every channel that the keep file does not list goes; a listed one that does not exist is
-// reported with its line.
-TEST_F(CliTest, GcKeepsOnlyTheListedChannels) {
-    dir.put("keep.txt", "; a channel of every server\n\n0 12\r\n1 100\n3 -1 Tank2Level\n0 987654\n");
-    script({{"gc @ " + dir.file("keep.txt"),
-             0,
-             "removed 6 of 9 channels\n",
-             "keep.txt:6:",
-             {"plant1_opc0.cnf", "plant1_opc1.cnf", "plant1_opc3.cnf"}},
-            {"export @", 0,
-             kHeader +
-                 "0,12,,Boiler.Drum.Level,\r\n1,100,,Filters.F1.Flow,PLC1\r\n3,,Tank2Level,Tanks.T2.Level,Farm\r\n"}});
 }
 
 // Usage errors exit with 2, edits of a missing server or of a set that does not load with 1, and
@@ -233,16 +213,10 @@ TEST_F(CliTest, RefusedCommandsTouchNothing) {
 
 // --- Bindings as CSV -----------------------------------------------------------------------------
 
-TEST_F(CliTest, ExportThenImportChangesNoByte) {
+// 100,000 channels in four files with LF line ends, which any rewrite would turn into CR LF, and
+// one channel with neither a number nor a name, which is no binding.
+TEST_F(CliTest, ExportThenImportOfALargeProjectChangesNoByte) {
     const std::string csv = dir.file("bindings.csv"), unchanged = "0 added, 0 changed, 0 removed\n";
-    script({{"export @", 0, kSampleCsv},
-            {"export @ " + csv, 0, "", "", {"bindings.csv"}},
-            {"import @ " + csv, 0, unchanged},
-            {"import @ " + csv + " --replace", 0, unchanged}});
-    EXPECT_EQ(dir.get("bindings.csv"), kSampleCsv);
-
-    // 100,000 channels in four files with LF line ends, which any rewrite would turn into CR LF,
-    // and one channel with neither a number nor a name, which is no binding.
     for (int server : {0, 1, 2, 4}) {
         std::ofstream file(dir.file(server_file_name("big", server)), std::ios::binary);
         file << "%%OPC_SERVER_CONFIG\n\nPROGID:Big." << server << "\n\n%CHANID:-5\nID:Nowhere\n";
