@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "model/channel_table.h"
 #include "model/counted_record.h"
@@ -21,6 +22,13 @@ inline void add_parsed(ServerConfig &config, int32_t id, const std::string &name
     value.item_id = item;
     value.access_path = access_path;
     append_parsed_channel(config, value);
+}
+
+// Each line with its end.
+inline std::string lines(const std::vector<std::string> &lines, const std::string &end = "\n") {
+    std::string text;
+    for (const auto &line : lines) text += line + end;
+    return text;
 }
 
 inline ChannelValue numbered(int32_t id, const std::string &item, const std::string &access_path = "") {

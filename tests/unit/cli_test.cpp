@@ -40,12 +40,6 @@ std::string shell_quoted(const std::string &text) {
     return out + "'";
 }
 
-std::string lines(const Strings &lines, const std::string &end = "\n") {
-    std::string text;
-    for (const auto &line : lines) text += line + end;
-    return text;
-}
-
 RecordRef<ServerConfig> read_config(const std::string &path) {
     auto config = test::make_server();
     EXPECT_TRUE(read_server_file(*config, path)) << path;
@@ -111,8 +105,8 @@ TEST_F(CliTest, SampleProject) {
     const std::string d = dir.path() + "/plant1_opc", csv = dir.file("bindings.csv");
     const std::string unchanged = "0 added, 0 changed, 0 removed\n";
     script({{"check @", 0,
-             lines({d + "0.cnf: ok, 4 channels", d + "1.cnf: ok, 3 channels", d + "3.cnf: ok, 2 channels",
-                    "3 files, 0 rejected"})},
+             test::lines({d + "0.cnf: ok, 4 channels", d + "1.cnf: ok, 3 channels", d + "3.cnf: ok, 2 channels",
+                          "3 files, 0 rejected"})},
             {"show @", 0,
              "...\n\nOPC1    {7C3A9E51-2B4F-4D86-A0C2-5E19F8B3D640}\n"
              "        Host         PLANT2\n"
@@ -244,8 +238,8 @@ TEST_F(CliTest, ImportTakesQuotedFieldsAsTheyStand) {
                           ",Main.Flow,,\"Flow, main\",0",
                           ",,13,,0",
                           ",Dosing.Cl2.Setpoint,,ChlorineDose,1"};
-    dir.put("crlf.csv", lines(rows, "\r\n"));
-    dir.put("lf.csv", lines(rows).substr(0, lines(rows).size() - 1));  // the last line without its end
+    dir.put("crlf.csv", test::lines(rows, "\r\n"));
+    dir.put("lf.csv", test::lines(rows).substr(0, test::lines(rows).size() - 1));  // the last line without its end
     script({{"import @ " + dir.file("crlf.csv"),
              0,
              "5 added, 1 changed, 1 removed\n",
@@ -298,7 +292,7 @@ TEST_F(CliTest, ImportRefusesEveryBadLineAndChangesNothing) {
     // One bad row among a thousand.
     Strings many = {"server,channel,name,item_id,access_path"};
     for (int i = 2; i <= 1000; ++i) many.push_back(i == 500 ? "2,1,,X," : "0," + std::to_string(i) + ",,New,");
-    dir.put("edit.csv", lines(many));
+    dir.put("edit.csv", test::lines(many));
     script({{"import @ " + csv, 1, "",
              csv + ":500: server slot 2 is empty\ntagcfg import: 1 of 999 rows refused; nothing changed\n"}});
 }

@@ -158,6 +158,18 @@ void expect_same(const ServerConfig &config, const Model &model) {
     expect_same_index(config.name_index, model.names, serial);
 }
 
+// Counts its destructions.
+class Probe : public CountedRecord {
+public:
+    explicit Probe(int &destroyed) : destroyed_(destroyed) {}
+
+protected:
+    ~Probe() override { ++destroyed_; }
+
+private:
+    int &destroyed_;
+};
+
 }  // namespace
 
 // Few numbers and names, so that keys repeat, chains collide and the indexes grow; the two long
@@ -302,22 +314,6 @@ TEST(ModelEdges, GrowthSequence) {
     }
     EXPECT_EQ(seen, expected);
 }
-
-namespace {
-
-// Counts its destructions.
-class Probe : public CountedRecord {
-public:
-    explicit Probe(int &destroyed) : destroyed_(destroyed) {}
-
-protected:
-    ~Probe() override { ++destroyed_; }
-
-private:
-    int &destroyed_;
-};
-
-}  // namespace
 
 TEST(ModelEdges, ARecordDiesAtItsLastReleaseOrAtAReleaseWhenNobodyHeldIt) {
     int destroyed = 0;

@@ -42,18 +42,14 @@ std::string parsed(const std::string &text, std::string *reason = nullptr) {
 // progid, clsid, hostname, channel_format, description.
 using Head = std::array<std::string, 5>;
 
+std::string crlf(const std::vector<std::string> &lines) { return test::lines(lines, "\r\n"); }
+
 RecordRef<ServerConfig> server(const Head &head, const std::vector<ChannelValue> &channels) {
     auto c = test::make_server();
     std::tie(c->progid, c->clsid, c->hostname, c->channel_format, c->description) =
         std::tie(head[0], head[1], head[2], head[3], head[4]);
     for (const ChannelValue &v : channels) test::add_parsed(*c, v.channel_id, v.channel_name, v.item_id, v.access_path);
     return c;
-}
-
-std::string crlf(const std::vector<std::string> &lines) {
-    std::string out;
-    for (const auto &line : lines) out += line + "\r\n";
-    return out;
 }
 
 }  // namespace
