@@ -31,12 +31,4 @@ inline std::string lines(const std::vector<std::string> &lines, const std::strin
     return text;
 }
 
-inline ChannelValue numbered(int32_t id, const std::string &item, const std::string &access_path = "") {
-    ChannelValue value;
-    value.channel_id = id;
-    value.item_id = item;
-    value.access_path = access_path;
-    return value;
-}
-
 }  // namespace tagcfg::test

@@ -77,7 +77,7 @@ protected:
         }
     }
     void put(const std::string &entries) { put(entries, dir); }
-    // A new server in a slot, modified, as the server list dialog makes one.
+    // A new server in a slot, modified, as the server list dialog makes one or an edit leaves one.
     void store(size_t number, const std::string &progid) {
         env.servers.resize(std::max(env.servers.size(), number + 1));
         env.servers[number] = RecordRef<ServerConfig>(new ServerConfig);
@@ -147,8 +147,7 @@ TEST_F(ConfigSetTest, SaveWritesWhatChangedOrAllAndGoesOnAfterAFailedWrite) {
     EXPECT_EQ(load(project, "base"), "ok A - B - - Five");
     remove_server(env, 5);
     store(1, "New");
-    server_at(&env, 2)->progid = "B2";
-    server_at(&env, 2)->modified = true;
+    store(2, "B2");
     EXPECT_EQ(save(false), "failed base_opc0.cnf=A~ base_opc1.cnf.tmp/ base_opc2.cnf=B2");
     EXPECT_EQ(table(), " A New* B2");
     std::filesystem::remove(dir.file("base_opc1.cnf.tmp"));
@@ -262,8 +261,7 @@ TEST_F(ConfigSetTest, AStaleFileThatStaysFailsTheSave) {
     EXPECT_EQ(load(project, "base"), "ok Zero One Two");
     remove_server(env, 1);
     remove_server(env, 2);
-    server_at(&env, 0)->progid = "Zero2";
-    server_at(&env, 0)->modified = true;
+    store(0, "Zero2");
     files.undeletable = {"base_opc1.cnf"};
     EXPECT_EQ(save(false), "failed base_opc0.cnf=Zero2 base_opc1.cnf=One");
     files.undeletable.clear();

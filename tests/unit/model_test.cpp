@@ -191,8 +191,7 @@ TEST(ChannelTableModel, RandomOperationsMatchTheModel) {
             switch (pick(10)) {
             case 0:
             case 1: {
-                ChannelValue value = test::numbered(id, item, path);
-                value.channel_name = name ? name : "";
+                const ChannelValue value{id, name ? name : "", item, path};
                 store_channel(config, value);
                 model.store(id, item, path, value.channel_name);
                 break;
