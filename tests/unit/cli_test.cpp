@@ -128,7 +128,7 @@ TEST_F(CliTest, SampleProject) {
     EXPECT_EQ(dir.get("bindings.csv"), kSampleCsv);
     EXPECT_EQ(dir.get("plant1_opc3.cnf"), format_server_config(*read_config(kSample + "/plant1_opc3.cnf")));
 
-    const Strings zero = {"plant1_opc0.cnf"};
+    const Strings zero = {"plant1_opc0.cnf"}, all = {"plant1_opc0.cnf", "plant1_opc1.cnf", "plant1_opc3.cnf"};
     dir.put("keep.txt", "; a channel of every server\n\n0 12\r\n1 100\n3 -1 Tank2Level\n0 987654\n");
     script({{"set-host @ 0 SCADA7", 0, "", "", zero},
             {"add-channel @ 0 4242 Test.Added", 0, "", "", zero},
@@ -140,11 +140,7 @@ TEST_F(CliTest, SampleProject) {
             {"export @", 0,
              kHeader + "0,12,,Boiler.Drum.Level,\r\n0,13,,Boiler.Drum.Pressure,\r\n0,20,,Pumps.Feed1.Run,Line1\r\n" +
                  kServer1Rows + "3,200,,Tanks.T1.Level,\r\n3,,Tank2Level,Tanks.T2.Level,Farm\r\n"},
-            {"gc @ " + dir.file("keep.txt"),
-             0,
-             "removed 5 of 8 channels\n",
-             "keep.txt:6:",
-             {"plant1_opc0.cnf", "plant1_opc1.cnf", "plant1_opc3.cnf"}},
+            {"gc @ " + dir.file("keep.txt"), 0, "removed 5 of 8 channels\n", "keep.txt:6:", all},
             {"export @", 0,
              kHeader +
                  "0,12,,Boiler.Drum.Level,\r\n1,100,,Filters.F1.Flow,PLC1\r\n3,,Tank2Level,Tanks.T2.Level,Farm\r\n"}});
@@ -238,14 +234,11 @@ TEST_F(CliTest, ImportTakesQuotedFieldsAsTheyStand) {
                           ",Main.Flow,,\"Flow, main\",0",
                           ",,13,,0",
                           ",Dosing.Cl2.Setpoint,,ChlorineDose,1"};
-    dir.put("crlf.csv", test::lines(rows, "\r\n"));
-    dir.put("lf.csv", test::lines(rows).substr(0, test::lines(rows).size() - 1));  // the last line without its end
-    script({{"import @ " + dir.file("crlf.csv"),
-             0,
-             "5 added, 1 changed, 1 removed\n",
-             "",
-             {"plant1_opc0.cnf", "plant1_opc1.cnf"}},
-            {"import @ " + dir.file("lf.csv"), 0, "0 added, 0 changed, 0 removed\n"},
+    const std::string crlf = dir.put("crlf.csv", test::lines(rows, "\r\n"));
+    const std::string lf =
+        dir.put("lf.csv", test::lines(rows).substr(0, test::lines(rows).size() - 1));  // the last without its end
+    script({{"import @ " + crlf, 0, "5 added, 1 changed, 1 removed\n", "", {"plant1_opc0.cnf", "plant1_opc1.cnf"}},
+            {"import @ " + lf, 0, "0 added, 0 changed, 0 removed\n"},
             {"export @", 0,
              kHeader +
                  "0,12,,Boiler.Drum.Level,\r\n0,20,,Pumps.Feed1.Run,Line1\r\n0,,BurnerFlame,Boiler.Burner.Flame,\r\n"
