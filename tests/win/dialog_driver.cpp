@@ -3,6 +3,7 @@
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -16,21 +17,9 @@ constexpr DWORD kDeadlineMs = 60000;
 // Thread timers carry no user data: their ids lead back to the scripts of this thread.
 thread_local std::map<UINT_PTR, DialogScript *> t_scripts;
 
-std::vector<HWND> thread_dialogs() {
-    std::vector<HWND> dialogs;
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", nullptr));)
-        if (IsWindowVisible(window) && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
-            dialogs.push_back(window);
-    return dialogs;
-}
-
 std::string item_text(HWND tree, HTREEITEM item) {
     char text[260] = "";
-    TVITEMA data{};
-    data.mask = TVIF_TEXT;
-    data.hItem = item;
-    data.pszText = text;
-    data.cchTextMax = sizeof text;
+    TVITEMA data{TVIF_TEXT, item, 0, 0, text, sizeof text, 0, 0, 0, 0};
     SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
     return text;
 }
@@ -58,21 +47,23 @@ void CALLBACK DialogScript::tick(HWND, UINT, UINT_PTR id, DWORD) {
     if (!t_scripts.count(id)) return;
     DialogScript &script = *t_scripts[id];
     if (!script.dialog_) {
-        script.dialog_ = find_thread_dialog(script.caption_);
+        script.dialog_ = find_thread_dialog(script.caption_.c_str());
         // Set before the action runs: it may open a nested modal loop that ticks again.
         if (script.dialog_) return script.action_(script.dialog_);
-    } else if (!IsWindow(script.dialog_)) {
-        return script.stop();  // done with; the deadline no longer applies
     }
+    // Once its dialog is gone the script is done with, and the deadline no longer applies.
+    if (script.dialog_ && !IsWindow(script.dialog_)) return script.stop();
     if (GetTickCount() - script.started_ < kDeadlineMs) return;
     script.timed_out_ = true;
     script.stop();
-    for (HWND open : thread_dialogs()) EndDialog(open, IDABORT);
+    for (HWND open; (open = find_thread_dialog(nullptr));) EndDialog(open, IDABORT);  // EndDialog hides it
 }
 
-HWND find_thread_dialog(const std::string &caption) {
-    for (HWND dialog : thread_dialogs())
-        if (window_text(dialog) == caption) return dialog;
+HWND find_thread_dialog(const char *caption) {
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", nullptr));)
+        if (IsWindowVisible(window) && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId() &&
+            (!caption || window_text(window) == caption))
+            return window;
     return nullptr;
 }
 
@@ -81,10 +72,6 @@ std::string window_text(HWND window) {
     GetWindowTextA(window, text, sizeof text);
     return text;
 }
-
-std::string control_text(HWND dialog, int id) { return window_text(GetDlgItem(dialog, id)); }
-
-bool enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
 
 bool click(HWND dialog, int id) {
     if (!enabled(dialog, id)) return false;
@@ -130,31 +117,28 @@ void save_screenshot(HWND dialog, const char *name) {
     GetWindowRect(dialog, &frame);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // top row first
-    void *bits = nullptr;
     HDC screen = GetWindowDC(dialog), memory = CreateCompatibleDC(screen);
-    HBITMAP shot = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP shot = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ previous = SelectObject(memory, shot);
-    EXPECT_TRUE(bits && BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY));
-    GdiFlush();
+    EXPECT_TRUE(BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY));
+    std::set<COLORREF> colours;
+    for (int y = 0; y < height; y += 2)
+        for (int x = 0; x < width; x += 2) colours.insert(GetPixel(memory, x, y));
+    EXPECT_GT(colours.size(), 4u) << name << " is blank";
     SelectObject(memory, previous);
     DeleteDC(memory);
     ReleaseDC(dialog, screen);
-    const auto *pixels = static_cast<const uint32_t *>(bits);
-    EXPECT_GT(std::set<uint32_t>(pixels, pixels + (bits ? width * height : 0)).size(), 4u) << name << " is blank";
 
     const std::string folder = executable_directory() + "\\..\\screenshots";
     CreateDirectoryA(folder.c_str(), nullptr);
-    wchar_t path[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, (folder + "\\" + name).c_str(), -1, path, MAX_PATH);
     const CLSID png = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
     ULONG_PTR gdiplus = 0;
     Gdiplus::GdiplusStartupInput startup;
     Gdiplus::GdiplusStartup(&gdiplus, &startup, nullptr);
     Gdiplus::GpBitmap *image = nullptr;
     Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP(shot, nullptr, &image);
-    EXPECT_EQ(Gdiplus::DllExports::GdipSaveImageToFile(image, path, &png, nullptr), Gdiplus::Ok) << name;
+    const std::filesystem::path path = folder + "\\" + name;
+    EXPECT_EQ(Gdiplus::DllExports::GdipSaveImageToFile(image, path.c_str(), &png, nullptr), Gdiplus::Ok) << name;
     Gdiplus::DllExports::GdipDisposeImage(image);
     Gdiplus::GdiplusShutdown(gdiplus);
     DeleteObject(shot);

@@ -2,11 +2,9 @@
 // that cannot be created, and Escape read from the thread's message queue during a long ">>".
 #include <windows.h>
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <string>
 
 #include "dialog_driver.h"
 #include "resource_ids.h"
@@ -15,9 +13,9 @@
 namespace wintest {
 namespace {
 
-TEST_F(OpcProject, AServerThatCannotBeCreatedIsReportedOnceWithTheStopIconAndTypingStillWorks) {
+TEST_F(OpcProject, AServerThatCannotBeCreatedIsReportedOnceWithTheStopIcon) {
     load({{1, "PROGID:OpcSim.NotRegistered.1\r\n"}});
-    std::optional<DialogScript> typing;  // armed once the message is answered: till then the dialog is not ready
+    std::optional<DialogScript> setup;  // armed once the message is answered: till then the dialog is not ready
     DialogScript message("Error", [&](HWND box) {
         EXPECT_EQ(control_text(box, kMessageBoxText), "Error creating server. Server may not be correctly registered.");
         EXPECT_EQ(window_text(GetWindow(box, GW_OWNER)), "OPC channel setup");
@@ -25,16 +23,13 @@ TEST_F(OpcProject, AServerThatCannotBeCreatedIsReportedOnceWithTheStopIconAndTyp
         EXPECT_EQ(icon, LoadIconA(nullptr, IDI_HAND));
         EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
         EXPECT_TRUE(click(box, IDOK));
-        typing.emplace("OPC channel setup", [&](HWND dialog) {
+        setup.emplace("OPC channel setup", [](HWND dialog) {
             EXPECT_EQ(find_thread_dialog("Error"), nullptr) << "the message came again";
-            EXPECT_FALSE(enabled(dialog, IDC_BROWSE_TREE));
-            for (char c : std::string("Typed.By.Hand")) SendMessageA(GetDlgItem(dialog, IDC_ITEM_ID), WM_CHAR, c, 1);
-            EXPECT_TRUE(click(dialog, IDOK));
+            EXPECT_TRUE(click(dialog, IDCANCEL));
         });
     });
     char text[64] = "";
-    EXPECT_EQ(TAGCFG(tagcfg_select_channel)(env_, 1, 5, "Manual", text, sizeof text, nullptr), 13);
-    EXPECT_STREQ(text, "Typed.By.Hand");
+    EXPECT_EQ(TAGCFG(tagcfg_select_channel)(env_, 1, 5, "Manual", text, sizeof text, nullptr), -1);
 }
 
 // ">>" on the root of 100,000 items: the walk finds the Escape waiting in the thread's queue at its

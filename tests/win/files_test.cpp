@@ -60,7 +60,6 @@ TEST_F(ProjectFiles, AReplacedFileKeepsItsAttributesAndAReadOnlyOneIsNeitherRepl
     EXPECT_EQ(read_bytes(dir_.file("plant_opc0.cnf")), kHosted);
     EXPECT_EQ(GetFileAttributesA(dir_.file("plant_opc0.cnf").c_str()), kept);
 
-    // A file that is gone is written anew.
     ASSERT_TRUE(DeleteFileA(dir_.file("plant_opc0.cnf").c_str()));
     EXPECT_EQ(save(1), 0);
     EXPECT_EQ(read_bytes(dir_.file("plant_opc0.cnf")), kHosted);

@@ -16,11 +16,8 @@
 namespace wintest {
 namespace {
 
-using tagcfg::RecordRef;
-using tagcfg::ServerConfig;
-
-RecordRef<ServerConfig> server(const std::string &progid, const std::string &clsid = "", const char *host = "") {
-    RecordRef<ServerConfig> config(new ServerConfig);
+auto server(const std::string &progid, const std::string &clsid = "", const char *host = "") {
+    tagcfg::RecordRef<tagcfg::ServerConfig> config(new tagcfg::ServerConfig);
     config->progid = progid;
     config->clsid = clsid;
     config->hostname = host;

@@ -1,5 +1,6 @@
 #include "win_support.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -20,11 +21,9 @@ ScratchDirectory::ScratchDirectory() {
 }
 
 ScratchDirectory::~ScratchDirectory() {
-    for (const std::string &name : file_names(path)) {
-        SetFileAttributesA(file(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(file(name).c_str());
-    }
-    RemoveDirectoryA(path.c_str());
+    for (const std::string &name : file_names(path)) SetFileAttributesA(file(name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
 }
 
 bool write_bytes(const std::string &path, const std::string &bytes) {
@@ -39,13 +38,9 @@ std::string read_bytes(const std::string &path) {
 
 std::vector<std::string> file_names(const std::string &directory) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((directory + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
+    std::error_code error;
+    for (const auto &entry : std::filesystem::directory_iterator(directory, error))
+        if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
     return names;
 }
 
@@ -54,7 +49,6 @@ HMODULE tagcfg_dll() {
     return library;
 }
 
-// opcsim.dll, loaded with the program for the whole run.
 static const HMODULE opcsim = LoadLibraryA(library_path("opcsim.dll").c_str());
 
 bool opcsim_registered() {

@@ -1,4 +1,3 @@
-// What the Windows tests stand on.
 #pragma once
 
 #include <objbase.h>
@@ -14,7 +13,6 @@
 
 namespace wintest {
 
-// The folder of the running program, without a trailing backslash; the DLLs lie there.
 std::string executable_directory();
 inline std::string library_path(const char *file) { return executable_directory() + "\\" + file; }
 
@@ -29,7 +27,6 @@ struct ScratchDirectory {
 bool write_bytes(const std::string &path, const std::string &bytes);
 // The whole file, or "<missing>" when it cannot be read.
 std::string read_bytes(const std::string &path);
-// Names (not paths) of the plain files in a folder.
 std::vector<std::string> file_names(const std::string &directory);
 
 // An export as a typed function pointer (FARPROC's own type says nothing of the signature).
