@@ -59,20 +59,13 @@ void BM_StoreReplaceItemId(benchmark::State &state) {
     state.SetItemsProcessed(state.iterations());
 }
 
-BENCHMARK(BM_StoreNewChannels)
-    ->ArgName("channels")
-    ->Arg(1000)
-    ->Arg(100000)
-    ->Arg(1000000)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_StoreReplaceItemId)
-    ->ArgName("channels")
-    ->Arg(1000)
-    ->Arg(100000)
-    ->Arg(1000000)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+// Both store benchmarks at the same sizes, five times each, reporting the aggregates.
+void at_store_sizes(benchmark::internal::Benchmark *b) {
+    b->ArgName("channels")->Arg(1000)->Arg(100000)->Arg(1000000)->Repetitions(5)->ReportAggregatesOnly(true);
+}
+
+BENCHMARK(BM_StoreNewChannels)->Apply(at_store_sizes);
+BENCHMARK(BM_StoreReplaceItemId)->Apply(at_store_sizes);
 
 }  // namespace
 }  // namespace tagcfg::bench
