@@ -8,8 +8,8 @@ builds you can spare (a worktree), since it rebuilds the presets there. On deman
 
   tests/mutations/run.py [--suites native,win32] [--only ID,ID] [--out table.md]
 
-native runs `ctest --preset native`; win32 runs the Windows suite `win_tests` under Wine (the
-long endless-server dialog is left out) plus any test a fault names in `windows-tests`.
+native runs `ctest --preset native`; win32 runs the Windows suite `win_tests` under Wine, plus
+any test a fault names in `windows-tests`.
 """
 import argparse
 import pathlib

@@ -1,9 +1,9 @@
 #!/bin/bash
 # The release packages as an integrator receives them (dist/, from scripts/package.sh). Each zip
 # is unpacked into a fresh folder and must hold exactly the documented files with matching
-# SHA256SUMS; its DLL must be a stripped PE of its architecture that exports exactly the host's
-# 23 names, imports only system DLLs and carries version information. Then a small C host
-# (host.c) is built against only the package's include/ and lib/tagcfg.lib with clang and
+# SHA256SUMS; its DLL must be a stripped PE of its architecture that imports only system DLLs
+# (its exports and version resource are those the Windows suite checks in the build). Then a small
+# C host (host.c) is built against only the package's include/ and lib/tagcfg.lib with clang and
 # lld-link, the MSVC-compatible linker (/SAFESEH on for i686), and run under Wine with the
 # packaged DLL, as is the packaged host program.
 set -u
@@ -47,16 +47,9 @@ check_package() {  # ZIP ARCH
     objdump -s -j .gnu_debuglink "$dll" | grep -q 'tagcfg.dll.debug' || fail "tagcfg.dll does not name its debug file"
     objdump -h "$root/debug/tagcfg.dll.debug" | grep -q '\.debug_info' ||
         fail "tagcfg.dll.debug has no debug information"
-    expected=$(grep -v '^\s*$' tests/exports.txt | LC_ALL=C sort)
-    actual=$(objdump -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '/\[/ && NR > 1 {print $NF}' |
-             LC_ALL=C sort)
-    [ "$actual" = "$expected" ] || { fail "exports differ:"; diff <(echo "$expected") <(echo "$actual"); }
     for import in $(objdump -p "$dll" | awk '/DLL Name:/ {print tolower($3)}'); do
         [[ " $allowed_imports " == *" $import "* ]] || fail "tagcfg.dll imports $import"
     done
-    llvm-readobj --coff-resources "$dll" | grep -q 'Type: VERSIONINFO' || fail "tagcfg.dll has no version resource"
-    [ "$(strings -el "$dll" | grep -cx 'MERIDIAN SCADA')" -eq 4 ] ||
-        fail "tagcfg.dll's version texts are not in four languages"
 
     # The host, built only from what the package gives it (and clang's own freestanding headers).
     local safeseh=
@@ -71,8 +64,9 @@ check_package() {  # ZIP ARCH
     fi
     # Beside the DLL, where the loader finds it; run from the package's folder.
     (cd "$root" && "$wine_run" "$prefix" bin/host.exe) || fail "the host failed"
-    (cd "$root" && "$wine_run" "$prefix" bin/tagcfg.exe check examples/plant1 plant1) ||
-        fail "the packaged tagcfg.exe check failed"
+    for file in plant1_opc0.cnf plant1_opc1.cnf; do  # the sample's files in the library's own form
+        cmp -s "$root/examples/plant1/$file" "$unpacked/saved/$file" || fail "the host's save of $file differs"
+    done
     # The CSV round trip: standard output carries the file's bytes (CR LF, not CR CR LF), and
     # importing them back leaves every file of the set as SHA256SUMS has it.
     (cd "$root" && "$wine_run" "$prefix" bin/tagcfg.exe export examples/plant1 plant1 plant1.csv &&
