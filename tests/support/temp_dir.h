@@ -1,13 +1,11 @@
 // A directory of its own for a test's files, removed with everything in it.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 
 namespace tagcfg::test {
@@ -28,10 +26,11 @@ inline std::map<std::string, std::string> snapshot(const std::string &directory)
 
 class TempDir {
 public:
+    // A new name of its own: creating an existing directory answers false, any failure throws.
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tagcfg_XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("no temporary directory: " + pattern);
-        path_ = pattern;
+        std::random_device random;
+        do path_ = (std::filesystem::temp_directory_path() / ("tagcfg_" + std::to_string(random()))).string();
+        while (!std::filesystem::create_directory(path_));
     }
     ~TempDir() {
         std::error_code ignored;

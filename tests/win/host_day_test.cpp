@@ -49,8 +49,8 @@ TEST_F(OpcProject, AHostsDayOnTheSampleProject) {
     ASSERT_TRUE(opcsim_registered() && SUCCEEDED(com_) && env_);
     const std::string sample = executable_directory() + "\\..\\..\\..\\examples\\plant1\\";  // above build\<preset>\src
     for (const char *file : {"plant1_opc0.cnf", "plant1_opc1.cnf", "plant1_opc3.cnf"})
-        ASSERT_TRUE(write_bytes(dir_.file(file), read_bytes(sample + file))) << file;
-    ASSERT_EQ(TAGCFG(tagcfg_load)(env_, dir_.path.c_str(), "plant1"), 0);
+        dir_.put(file, tagcfg::test::read_bytes(sample + file));
+    ASSERT_EQ(TAGCFG(tagcfg_load)(env_, dir_.path().c_str(), "plant1"), 0);
 
     // A new server from this computer's OPC servers; Add appends it after the last slot, 3.
     DialogScript server_list("OPC server selection", [&](HWND list) {
@@ -116,7 +116,7 @@ TEST_F(OpcProject, AHostsDayOnTheSampleProject) {
     EXPECT_EQ(opcsim_created(), created + 1) << "the second dialog did not reuse the server object";
 
     ASSERT_EQ(TAGCFG(tagcfg_save)(env_, nullptr, nullptr, 0, 0), 0);
-    EXPECT_EQ(read_bytes(dir_.file("plant1_opc4.cnf")),
+    EXPECT_EQ(dir_.get("plant1_opc4.cnf"),
               std::string("%%OPC_SERVER_CONFIG\r\n\r\nPROGID:") + kPicked.progid + "\r\nCLSID:" + kPicked.clsid +
                   "\r\nDESCRIPTION:" + kPicked.description + "\r\n\r\n%CHANID:7\r\nID:Custom/D.Id\r\n\r\n" +
                   "%CHANID:300\r\nID:Tanks.T1.Level\r\n\r\n%CHANID:301\r\nID:Tanks.T2.Level\r\n\r\n");

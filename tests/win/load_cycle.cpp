@@ -55,14 +55,14 @@ void open_and_close_project(const std::string &folder) {
 }
 
 TEST(LoadCycle, AHostLoadsAndUnloadsTheLibraryThousandsOfTimes) {
-    ScratchDirectory folder;
-    ASSERT_TRUE(write_bytes(folder.file("plant_opc0.cnf"), kServer));
+    tagcfg::test::TempDir folder;
+    folder.put("plant_opc0.cnf", kServer);
     ASSERT_EQ(GetModuleHandleA("tagcfg.dll"), nullptr) << "the library must not be loaded before the cycles";
 
     SIZE_T settled_bytes = 0;
     DWORD settled_handles = 0;
     for (int cycle = 1; cycle <= kCycles; ++cycle) {
-        ASSERT_NO_FATAL_FAILURE(open_and_close_project(folder.path)) << "cycle " << cycle;
+        ASSERT_NO_FATAL_FAILURE(open_and_close_project(folder.path())) << "cycle " << cycle;
         if (cycle != kSettledCycle) continue;
         settled_bytes = committed_private_bytes();
         settled_handles = handles_in_use();

@@ -10,24 +10,12 @@
 #include <vector>
 
 #include "tagcfg.h"
+#include "temp_dir.h"
 
 namespace wintest {
 
 std::string executable_directory();
 inline std::string library_path(const char *file) { return executable_directory() + "\\" + file; }
-
-// A new empty folder under the temporary folder, removed with its files (read-only ones too).
-struct ScratchDirectory {
-    ScratchDirectory();
-    ~ScratchDirectory();
-    std::string file(const std::string &name) const { return path + "\\" + name; }
-    std::string path;  // no trailing backslash; empty when no folder could be made
-};
-
-bool write_bytes(const std::string &path, const std::string &bytes);
-// The whole file, or "<missing>" when it cannot be read.
-std::string read_bytes(const std::string &path);
-std::vector<std::string> file_names(const std::string &directory);
 
 // An export as a typed function pointer (FARPROC's own type says nothing of the signature).
 template <typename Function>
@@ -59,7 +47,7 @@ protected:
     void load(const std::vector<std::pair<int, std::string>> &servers);
 
     HRESULT com_;
-    ScratchDirectory dir_;
+    tagcfg::test::TempDir dir_;
     tagcfg_environment *env_ = TAGCFG(tagcfg_init_environment)();
 };
 
