@@ -5,7 +5,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -51,18 +50,13 @@ leaf Long = )" + kLongId + "\n";
 
 // The node at a path of texts joined with "/" from the top level, as MemoryTree::path writes it,
 // opening the nodes on the way (not the node itself); null when no node has the path.
-inline ui::TreeNode find_node(ui::MemoryTree &tree, const std::string &path) {
-    ui::TreeNode node = nullptr;
-    for (size_t start = 0; start <= path.size();) {
-        size_t end = std::min(path.find('/', start), path.size());
-        if (node) tree.expand(node);
-        ui::TreeNode c = tree.first_child(node);
-        while (c && tree.text(c) != path.substr(start, end - start)) c = tree.next_sibling(c);
-        if (!c) return nullptr;
-        node = c;
-        start = end + 1;
+inline ui::TreeNode find_node(ui::MemoryTree &tree, const std::string &path, ui::TreeNode below = nullptr) {
+    if (below) tree.expand(below);
+    for (ui::TreeNode c = tree.first_child(below); c; c = tree.next_sibling(c)) {
+        if (tree.path(c) == path) return c;
+        if (path.rfind(tree.path(c) + "/", 0) == 0) return find_node(tree, path, c);
     }
-    return node;
+    return nullptr;
 }
 
 // The texts of a node's children once it is open, or of the top level; "text:image" with images.

@@ -29,19 +29,12 @@ std::string cut(const std::string &text, size_t capacity) {
 std::string MemoryDialog::text(int control, size_t capacity) { return cut(texts_[control], capacity); }
 
 std::string MemoryDialog::load_string(int id, size_t capacity) {
-    auto found = kStrings.find(id);
-    return found == kStrings.end() ? std::string() : cut(found->second, capacity);
+    return cut(kStrings.count(id) ? kStrings.at(id) : "", capacity);
 }
 
-// A tree's enabled state is the tree's own, whether the dialog or a browse view sets it.
 void MemoryDialog::enable(int control, bool enabled) {
-    if (trees_.count(control)) trees_[control].enable(enabled);
-    else if (enabled) disabled_.erase(control);
+    if (enabled) disabled_.erase(control);
     else disabled_.insert(control);
-}
-
-bool MemoryDialog::enabled(int control) {
-    return trees_.count(control) ? trees_[control].enabled() : disabled_.count(control) == 0;
 }
 
 MemoryTree &MemoryDialog::memory_tree(int control) {
@@ -58,7 +51,7 @@ MemoryList &MemoryDialog::memory_list(int control) {
 }
 
 int MemoryDialog::message_box(const std::string &text, const std::string &caption, unsigned style) {
-    shown_.push_back({text, caption, style});
+    shown_.push_back(std::to_string(style) + "|" + caption + "|" + text);
     if (answers.empty()) return kIdOk;
     int answer = answers.front();
     answers.pop_front();
@@ -77,35 +70,17 @@ void *MemoryDialog::show_wait_cursor() {
     return nullptr;
 }
 
-void MemoryDialog::end(int result) {
-    if (!ended()) result_ = result;
-}
-
-void MemoryDialog::raise(const Event &event) {
-    if (!ended()) target_.dispatch(*this, event);
-}
-
-void MemoryDialog::click(int control) {
-    if (enabled(control)) act({EventKind::command, control});
-}
-
-void MemoryDialog::double_click(int control) { act({EventKind::double_clicked, control}); }
-
-void MemoryDialog::act(const Event &event) {
-    raise(event);
-    run_posted();
-}
-
 void MemoryDialog::select_node(int tree_control, TreeNode node) {
     memory_tree(tree_control).select(node);
     raise({EventKind::selection_changed, tree_control});
 }
 
-void MemoryDialog::run_posted() {
+void MemoryDialog::act(const Event &event) {
+    raise(event);
     while (!posted_.empty() && !ended()) {
-        Event event = posted_.front();
+        Event posted = posted_.front();
         posted_.pop_front();
-        raise(event);
+        raise(posted);
     }
 }
 

@@ -1,6 +1,6 @@
 // Dialogs in memory, for native tests and benchmarks: the same dialog objects and event tables as
-// on Windows, with controls kept in memory so that a test can click, type, expand and answer
-// message boxes. What a user does raises the event the window system would raise for it.
+// on Windows, with controls kept in memory; what a user does raises the event the window system
+// would raise for it.
 #pragma once
 
 #include <deque>
@@ -19,15 +19,8 @@ namespace tagcfg::ui {
 
 class MemoryDialog : public DialogWindow {
 public:
-    struct ShownMessage {
-        std::string text;
-        std::string caption;
-        unsigned style;
-    };
-
     explicit MemoryDialog(EventTarget &target) : target_(target) {}
 
-    // DialogWindow
     void set_text(int control, const std::string &text) override { texts_[control] = text; }
     std::string text(int control, size_t capacity) override;
     void enable(int control, bool enabled) override;
@@ -40,26 +33,32 @@ public:
     bool escape_pressed() override;
     void *show_wait_cursor() override;
     void restore_cursor(void *) override {}
-    void end(int result) override;
+    void end(int result) override {
+        if (!ended()) result_ = result;
+    }
     void *native_handle() override { return nullptr; }
 
     // A disabled button cannot be clicked.
-    void click(int control);
-    void type(int control, const std::string &text) { texts_[control] = text; }
-    void double_click(int control);
+    void click(int control) {
+        if (enabled(control)) act({EventKind::command, control});
+    }
+    void double_click(int control) { act({EventKind::double_clicked, control}); }
     void select_node(int tree_control, TreeNode node);
     // An event as the window system would raise it, also where no user action leads to it.
-    void raise(const Event &event);
+    void raise(const Event &event) {
+        if (!ended()) target_.dispatch(*this, event);
+    }
     // A key pressed while the dialog is busy: it waits, as WM_KEYDOWN would, until a handler
     // takes it with escape_pressed().
     void press_key(int virtual_key) { keys_.push_back(virtual_key); }
 
     MemoryTree &memory_tree(int control);
     MemoryList &memory_list(int control);
-    bool enabled(int control);
+    bool enabled(int control) const { return disabled_.count(control) == 0; }
     int focused() const { return focus_; }
     bool ended() const { return result_ >= 0; }
-    const std::vector<ShownMessage> &messages() const { return shown_; }
+    // The message boxes shown, each as "style|caption|text".
+    const std::vector<std::string> &messages() const { return shown_; }
     bool wait_cursor_shown() const { return wait_cursors_ > 0; }
     int key_checks() const { return key_checks_; }
     // Answers for the next message boxes, oldest first; IDOK when none is left.
@@ -67,7 +66,7 @@ public:
 
 private:
     friend class MemoryDialogHost;
-    void run_posted();
+    // The event, then what its handlers posted, as the message loop takes them.
     void act(const Event &event);
 
     EventTarget &target_;  // not owned: the dialog object, which outlives its window
@@ -78,7 +77,7 @@ private:
     std::deque<Event> posted_;
     std::deque<int> keys_;
     int key_checks_ = 0;
-    std::vector<ShownMessage> shown_;
+    std::vector<std::string> shown_;
     int focus_ = 0;
     int wait_cursors_ = 0;
     int result_ = -1;  // until the dialog ends

@@ -1,3 +1,6 @@
+#include <functional>
+#include <memory>
+
 #include "dialog_fixture.h"
 
 using namespace tagcfg;
@@ -57,9 +60,6 @@ TEST_F(BrowseTest, CollectGoesDepthFirstAndSkipsWhatHasNoItemId) {
     open(kPlant);
     EXPECT_THAT(collect(root), ElementsAre("Boiler.Pumps.P1", "Boiler.Pumps.P2", "Boiler.Temp1", "Boiler.Temp2",
                                            "BoilerRoom.Fan", "Alarm", "Plant.PUMP", "plant.pump", kLongId));
-    CollectEnd end;
-    EXPECT_THAT(collect(find_node(tree, "Plant/Refused"), &end), IsEmpty());
-    EXPECT_EQ(end, CollectEnd::unreachable);
 }
 
 TEST_F(BrowseTest, AFlatSpaceListsItsLeavesAndNeverMovesThePosition) {
@@ -111,4 +111,126 @@ TEST_F(BrowseTest, TheDeepWalksCallTheServerInAFixedOrder) {
         "up", "up",  // from Boiler, then at the top
         "down Boiler", "down Pumps", "browse branch", "next end", "browse leaf", "next P1", "next P2", "next end"));
     // clang-format on
+}
+
+// Servers that misbehave cost the user a dialog at most: address spaces without a bottom,
+// enumerations that never end, answers that say nothing, and server objects that die under the
+// dialogs.
+namespace {
+
+const char kCyclic[] = "branch Loop loops-back\nleaf Value\n";
+const char kEndlessLeaves[] = "fault endless-leaves\nbranch T\n  leaf Level\nleaf Alarm\n";
+
+std::string loops(int count, const std::string &rest, const char *separator = ".") {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += std::string("Loop") + separator;
+    return text + rest;
+}
+
+struct Hostile {
+    const char *name;
+    std::string space;
+    const char *branch;  // where the collect starts: a path below the root, or "" for the root
+    size_t top_level;    // the nodes the root gets when it opens
+    CollectEnd end;
+    size_t count;    // item IDs collected
+    Texts ends;      // the first and the last of them
+    int most_moves;  // position changes the collect may ask for
+};
+void PrintTo(const Hostile &hostile, std::ostream *out) { *out << hostile.name; }
+
+// The position never goes more than 64 levels below the top (leaves there are still taken); one
+// enumeration gives at most a million names, and one collect reads a million in all.
+const Hostile kHostile[] = {
+    {"own folder", kCyclic, "Loop", 2, CollectEnd::complete, 64, {loops(64, "Value"), "Loop.Value"}, 130},
+    {"own folder from the root", kCyclic, "", 2, CollectEnd::complete, 65, {loops(64, "Value"), "Value"}, 130},
+    {"endless leaves", kEndlessLeaves, "", 1000001, CollectEnd::name_limit, 999999, {"T.Level", "T.Value999998"}, 2},
+    {"endless branches", "fault endless-branches\nbranch Tanks\n", "", 1000000, CollectEnd::name_limit, 0, {}, 2000000},
+    {"null names", "fault null-name\nbranch A\n  leaf B\nleaf C\n", "", 0, CollectEnd::complete, 0, {}, 1},
+    {"up never fails", "fault up-forever\nbranch A\n  leaf B\n", "", 1, CollectEnd::complete, 1, {"A.B", "A.B"}, 1026},
+    {"down refused", "branch R refuse-down\n  leaf X\n", "R", 1, CollectEnd::unreachable, 0, {}, 2},
+};
+
+class HostileServer : public BrowseTest, public ::testing::WithParamInterface<Hostile> {};
+
+}  // namespace
+
+TEST_P(HostileServer, TheTreeOpensAndACollectEnds) {
+    const Hostile &c = GetParam();
+    open(c.space);
+    tree.expand(root);
+    EXPECT_EQ(tree.node(root).kids.size(), c.top_level);
+    int moves = sim::opc_calls().change_position;
+    CollectEnd end;
+    Texts ids = collect(*c.branch ? find_node(tree, std::string("Plant/") + c.branch) : root, &end);
+    EXPECT_LE(sim::opc_calls().change_position - moves, c.most_moves);
+    EXPECT_EQ(end, c.end);
+    ASSERT_EQ(ids.size(), c.count);
+    EXPECT_EQ(ids.empty() ? Texts() : Texts({ids.front(), ids.back()}), c.ends);
+}
+
+INSTANTIATE_TEST_SUITE_P(Spaces, HostileServer, ::testing::ValuesIn(kHostile));
+
+TEST_F(BrowseTest, OpeningAlongAnItemIdGoesSixtyFourLevelsDownAtMost) {
+    open(kCyclic);
+    view.locate_item_id(loops(64, "Value"), root, false);
+    EXPECT_EQ(selected_path(tree), "Plant/" + loops(64, "Value", "/"));
+    tree.select(nullptr);
+    for (int count : {65, 100000}) {
+        view.locate_item_id(loops(count, "Value"), root, false);
+        EXPECT_EQ(tree.selection(), nullptr) << count;
+    }
+    ui::TreeNode deepest = find_node(tree, "Plant/" + loops(63, "Loop", "/"));
+    EXPECT_TRUE(tree.expanded_once(deepest));
+    EXPECT_FALSE(tree.expanded_once(tree.first_child(deepest)));
+}
+
+// S_FALSE says nothing was handed out, whatever the name pointer holds: it is not freed or shown.
+TEST_F(BrowseTest, ANameHandedOutWithSFalseIsNotTaken) {
+    open("namespace flat\n");
+    struct Junk : platform::NameEnumerator {
+        char16_t text[6] = u"Ghost";
+        int32_t next(char16_t **name) override {
+            *name = text;
+            return 1;  // S_FALSE
+        }
+    } junk;
+    EXPECT_EQ(view.insert_names(root, &junk, NodeKind::leaf), 0);
+    EXPECT_EQ(tree.first_child(root), nullptr);
+}
+
+// Every call can meet the dead object, the enumerators handed out before included: the view lets
+// the object go and disables the tree, as for a server without browsing. Each time, the server
+// object is made again and dies before the next call.
+TEST_F(BrowseTest, AServerThatDiesIsLetGoWhereverTheViewMeetsIt) {
+    open("namespace flat\nleaf A\nleaf B\n");
+    std::string id;
+    std::unique_ptr<platform::NameEnumerator> names;
+    const std::function<void()> meetings[] = {
+        [&] { view.open(*server, true); },
+        [&] { EXPECT_EQ(view.fill_node(root), 0); },
+        [&] { EXPECT_FALSE(view.item_id_of_node(root, id)); },
+        [&] { EXPECT_EQ(view.insert_names(root, names.get(), NodeKind::leaf), 0); },
+    };
+    for (const auto &meet : meetings) {
+        view.open(*server, true);
+        int32_t result = 0;
+        names =
+            platform::query_browse_source(server->server_object, &result)->browse_item_ids(platform::kOpcFlat, &result);
+        sim::kill_server_objects();
+        meet();
+        EXPECT_FALSE(tree.enabled());
+        EXPECT_EQ(server->server_object, nullptr);
+        ASSERT_TRUE(connect_server(*server));
+    }
+    view.open(*server, true);
+    Texts ids;
+    auto sink = [&](const std::string &item_id) {
+        ids.push_back(item_id);
+        sim::kill_server_objects();
+    };
+    EXPECT_EQ(view.collect_item_ids(root, sink), CollectEnd::server_lost);
+    EXPECT_THAT(ids, ElementsAre("A"));  // the name read before is still taken
+    EXPECT_FALSE(tree.enabled());
+    EXPECT_EQ(server->server_object, nullptr);
 }

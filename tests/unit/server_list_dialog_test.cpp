@@ -7,7 +7,7 @@
 using namespace tagcfg;
 using namespace tagcfg::test;
 using ::testing::ElementsAre;
-using ::testing::StartsWith;
+using ::testing::HasSubstr;
 
 namespace {
 
@@ -90,7 +90,7 @@ const Script kScripts[] = {
     {kGap, 3, {"answer yes", "remove", "add Alpha"}, {"X", kNone, kNone, kAlpha}, 3, "ARCSE", {kAskRemove}, -1, 3},
 };
 
-class ServerListTest : public ::testing::Test {
+class ServerListTest : public SimServerTest {
 protected:
     void SetUp() override {
         add_opc_server("", "Sim.A.1", "Alpha");
@@ -99,7 +99,6 @@ protected:
         sim::add_network_entry("", platform::kDisplayServer, "\\\\PLANT2");
         add_opc_server("PLANT2", "Sim.Remote.1", "Remote");
     }
-    void TearDown() override { sim::reset(); }
 
     // Slots as slot_text writes them, with a ProgID or a braced CLSID; each server has two channels.
     void fill(const Texts &slots) {
@@ -194,10 +193,9 @@ TEST_F(ServerListTest, ScriptsLeaveTheSlotsTheRowsAndTheButtons) {
             }
             EXPECT_EQ(list(d).selected(), script.selected);
             EXPECT_EQ(buttons(d), script.buttons);
-            for (const auto &shown : d.messages()) {
-                EXPECT_EQ(shown.caption, "Warning");
-                EXPECT_THAT(shown.text, StartsWith("If you remove or change OPC server configuration,\n"));
-                questions.push_back(shown.style);
+            for (const std::string &shown : d.messages()) {
+                EXPECT_THAT(shown, HasSubstr("|Warning|If you remove or change OPC server configuration,\n"));
+                questions.push_back(static_cast<unsigned>(std::stoul(shown)));
             }
         });
         EXPECT_EQ(questions, script.questions);

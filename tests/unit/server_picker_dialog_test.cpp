@@ -24,27 +24,24 @@ std::string render(ui::MemoryTree &t, ui::TreeNode parent = nullptr, const std::
 // The user clicks the node at the path: the control moves its caret and tells the dialog.
 void pick(ui::MemoryDialog &d, const std::string &path) { d.select_node(IDC_PICKER_TREE, find_node(tree(d), path)); }
 
-// A picked server as "computer|ProgID|description|CLSID"; empty for none.
-std::string describe(const ServerNode *node) {
+// The server at the path, picked in a dialog of its own with OK or a double click, as
+// "computer|ProgID|description|CLSID"; empty for none.
+std::string picked(const std::string &path, bool double_click = false) {
+    ServerPickerDialog dialog;
+    ui::MemoryDialogHost().run(dialog, [&](ui::MemoryDialog &d) {
+        pick(d, path);
+        if (double_click) d.double_click(IDC_PICKER_TREE);
+        else d.click(ui::kIdOk);
+    });
+    const ServerNode *node = dialog.picked();
     std::string clsid;
     if (!node) return "";
     if (node->clsid != platform::Guid()) clsid_to_text(node->clsid, clsid);
     return node->computer_name + "|" + node->progid + "|" + node->description + "|" + clsid;
 }
 
-// The server at the path, picked with OK in a dialog of its own.
-std::string picked(const std::string &path) {
-    ServerPickerDialog dialog;
-    ui::MemoryDialogHost().run(dialog, [&](ui::MemoryDialog &d) {
-        pick(d, path);
-        d.click(ui::kIdOk);
-    });
-    return describe(dialog.picked());
-}
-
-class ServerPickerTest : public ::testing::Test {
+class ServerPickerTest : public SimServerTest {
 protected:
-    void TearDown() override { sim::reset(); }
     int open(const ui::MemoryDialogHost::User &user) { return ui::MemoryDialogHost().run(dialog, user); }
 
     ServerPickerDialog dialog;
@@ -139,10 +136,8 @@ TEST_F(ServerPickerTest, TheNetworkOffersContainersAndComputersWithTheirRegistri
         EXPECT_TRUE(d.messages().empty());
         pick(d, group);
         EXPECT_FALSE(d.enabled(ui::kIdOk));
-        pick(d, group + "/PLANT2/Remote");
-        d.double_click(IDC_PICKER_TREE);
     });
-    EXPECT_EQ(describe(dialog.picked()), "PLANT2|Sim.Remote.1|Remote|" + std::string(kClsidText));
+    EXPECT_EQ(picked(group + "/PLANT2/Remote", true), "PLANT2|Sim.Remote.1|Remote|" + std::string(kClsidText));
     // This computer reached through the network is known by its name.
     EXPECT_EQ(picked(group + "/simhost/Local"), "simhost|Sim.Local.1|Local|" + std::string(kClsidText));
 }
