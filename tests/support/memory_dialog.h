@@ -1,6 +1,5 @@
-// Dialogs in memory, for native tests and benchmarks: the same dialog objects and event tables as
-// on Windows, with controls kept in memory; what a user does raises the event the window system
-// would raise for it.
+// Dialogs in memory, for native tests and benchmarks: the real dialog objects and event tables, with
+// controls kept in memory; a user's action raises the event the window system would raise for it.
 #pragma once
 
 #include <deque>

@@ -8,7 +8,7 @@ using namespace tagcfg::test;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-TEST_F(BrowseTest, TheRootIsFilledOnceWithBranchesBeforeLeaves) {
+TEST_F(BrowseTest, TheRootIsFilledOnceWithBranchesBeforeLeavesAndCollectedDepthFirst) {
     open(kPlant);
     EXPECT_EQ(tree.text(root), "Plant");
     EXPECT_TRUE(tree.enabled());
@@ -26,6 +26,9 @@ TEST_F(BrowseTest, TheRootIsFilledOnceWithBranchesBeforeLeaves) {
         EXPECT_THAT(children(tree, find_node(tree, path)), IsEmpty()) << path;
         EXPECT_EQ(tree.child_count(find_node(tree, path)), 0) << path;
     }
+    // A collect goes depth first and skips what has no item ID.
+    EXPECT_THAT(collect(root), ElementsAre("Boiler.Pumps.P1", "Boiler.Pumps.P2", "Boiler.Temp1", "Boiler.Temp2",
+                                           "BoilerRoom.Fan", "Alarm", "Plant.PUMP", "plant.pump", kLongId));
 }
 
 // Opening the tree along an item ID selects the node it names, whose item ID the server gives.
@@ -54,12 +57,6 @@ TEST_F(BrowseTest, LocatingTakesEverySeparatorBelowTheTopAndStopsAtTheFirstMisma
         }
         EXPECT_EQ(id, item_id) << text;
     }
-}
-
-TEST_F(BrowseTest, CollectGoesDepthFirstAndSkipsWhatHasNoItemId) {
-    open(kPlant);
-    EXPECT_THAT(collect(root), ElementsAre("Boiler.Pumps.P1", "Boiler.Pumps.P2", "Boiler.Temp1", "Boiler.Temp2",
-                                           "BoilerRoom.Fan", "Alarm", "Plant.PUMP", "plant.pump", kLongId));
 }
 
 TEST_F(BrowseTest, AFlatSpaceListsItsLeavesAndNeverMovesThePosition) {

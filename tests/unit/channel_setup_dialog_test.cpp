@@ -1,4 +1,5 @@
 #include <memory>
+#include <tuple>
 
 #include "dialog_fixture.h"
 #include "dialogs/channel_setup_dialog.h"
@@ -34,30 +35,26 @@ protected:
 }  // namespace
 
 TEST_F(ChannelSetupTest, OpensWithTheServerAndTheChannelsItemShownAndSelected) {
-    struct Case {
-        int32_t id;
-        const char *name, *item_id, *access_path, *selected;
-    };
-    const Case cases[] = {
+    // A channel number and name as the host gives them; the item ID, access path and node shown.
+    const std::tuple<int32_t, const char *, const char *, const char *, const char *> cases[] = {
         {17, "Temp", "Boiler.Temp2", "Line1", "Plant/Boiler/Temp2"},
         {40, "", "", "", ""},                                           // a new channel: only the first level is read
         {23, "Pump1", "Boiler.Pumps.P1", "", "Plant/Boiler/Pumps/P1"},  // known by name: bound to the number
     };
-    for (const Case &c : cases) {
-        int end = open(c.id, c.name, [&](ui::MemoryDialog &d) {
+    for (const auto &[channel, name, item_id, access_path, selected] : cases) {
+        int end = open(channel, name, [&](ui::MemoryDialog &d) {
             Texts fields;
             for (int id : {IDC_SERVER_NUMBER, IDC_SERVER_PROGID, IDC_SERVER_HOSTNAME, IDC_SERVER_DESCRIPTION,
                            IDC_CHANNEL_NAME, IDC_ITEM_ID, IDC_ACCESS_PATH})
                 fields.push_back(d.text(id, 80));
-            EXPECT_THAT(fields,
-                        ElementsAre("OPC2", "Sim.Plant.1", "plant1", "Plant", c.name, c.item_id, c.access_path));
+            EXPECT_THAT(fields, ElementsAre("OPC2", "Sim.Plant.1", "plant1", "Plant", name, item_id, access_path));
             EXPECT_EQ(d.focused(), IDC_ITEM_ID);
             EXPECT_TRUE(d.wait_cursor_shown());
             EXPECT_TRUE(tree(d).enabled());
             EXPECT_TRUE(tree(d).shows_shared_images());
             EXPECT_TRUE(d.messages().empty());
-            EXPECT_EQ(selected_path(tree(d)), c.selected);
-            EXPECT_EQ(tree(d).expanded_once(find_node(tree(d), "Plant/Boiler")), *c.selected != 0);
+            EXPECT_EQ(selected_path(tree(d)), selected);
+            EXPECT_EQ(tree(d).expanded_once(find_node(tree(d), "Plant/Boiler")), *selected != 0);
             d.set_text(IDC_ITEM_ID, "Typed.Item");
         });
         EXPECT_EQ(end, ui::kIdCancel);
