@@ -35,7 +35,6 @@ TEST_F(BrowseTest, TheRootIsFilledOnceWithBranchesBeforeLeavesAndCollectedDepthF
 TEST_F(BrowseTest, LocatingTakesEverySeparatorBelowTheTopAndStopsAtTheFirstMismatch) {
     open(kPlant);
     const std::tuple<const char *, const char *, const char *> cases[] = {
-        {"Boiler.Pumps.P1", "Plant/Boiler/Pumps/P1", "Boiler.Pumps.P1"},
         {"Boiler/Pumps:P1", "Plant/Boiler/Pumps/P1", "Boiler.Pumps.P1"},
         {"Boiler\\..Pumps//P1", "Plant/Boiler/Pumps/P1", "Boiler.Pumps.P1"},
         {"BoilerRoom.Fan", "Plant/BoilerRoom/Fan", "BoilerRoom.Fan"},
