@@ -100,7 +100,7 @@ protected:
         add_opc_server("PLANT2", "Sim.Remote.1", "Remote");
     }
 
-    // Slots as slot_text writes them, with a ProgID or a braced CLSID; each server has two channels.
+    // Slots as slot_text writes them, with a ProgID or a braced CLSID; each server has a channel.
     void fill(const Texts &slots) {
         env.servers.clear();
         for (const std::string &slot : slots) {
@@ -113,7 +113,6 @@ protected:
             if (at != std::string::npos) config.hostname = slot.substr(at + 1);
             config.description = slot + " text";
             add_parsed(config, 1, "", "A.Item");
-            add_parsed(config, 2, "", "B.Item");
         }
     }
 
