@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "storage/config_set.h"
-#include "storage/server_file.h"
+#include "storage/set_files.h"
 #include "temp_dir.h"
 #include "test_support.h"
 
@@ -23,13 +22,14 @@ namespace {
 
 const std::string kSample = TAGCFG_SOURCE_DIR "/examples/plant1", kBroken = TAGCFG_SOURCE_DIR "/tests/data/broken";
 const std::string kHeader = "server,channel,name,item_id,access_path\r\n";
+// The sample's bindings as the export writes them, in parts that the tests' edits leave whole.
+const std::string kServer0Rows =
+    "0,12,,Boiler.Drum.Level,\r\n0,13,,Boiler.Drum.Pressure,\r\n0,20,,Pumps.Feed1.Run,Line1\r\n";
+const std::string kBurnerRow = "0,,BurnerFlame,Boiler.Burner.Flame,\r\n";
 const std::string kServer1Rows =
     "1,100,,Filters.F1.Flow,PLC1\r\n1,101,,Filters.F2.Flow,PLC1\r\n1,,ChlorineDose,Dosing.Cl2.Setpoint,PLC2\r\n";
-const std::string kSampleCsv =
-    kHeader +
-    "0,12,,Boiler.Drum.Level,\r\n0,13,,Boiler.Drum.Pressure,\r\n0,20,,Pumps.Feed1.Run,Line1\r\n"
-    "0,,BurnerFlame,Boiler.Burner.Flame,\r\n" +
-    kServer1Rows + "3,200,,Tanks.T1.Level,\r\n3,,Tank2Level,Tanks.T2.Level,Farm\r\n";
+const std::string kServer3Rows = "3,200,,Tanks.T1.Level,\r\n3,,Tank2Level,Tanks.T2.Level,Farm\r\n";
+const std::string kSampleCsv = kHeader + kServer0Rows + kBurnerRow + kServer1Rows + kServer3Rows;
 
 // Built beside the shared library: build/<preset>/src/ and build/<preset>/tools/cli/.
 const fs::path kProgram = fs::path(TAGCFG_SHARED_LIBRARY).parent_path().parent_path() / "tools" / "cli" / "tagcfg";
@@ -38,12 +38,6 @@ std::string shell_quoted(const std::string &text) {
     std::string out = "'";
     for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
-}
-
-RecordRef<ServerConfig> read_config(const std::string &path) {
-    auto config = test::make_server();
-    EXPECT_TRUE(read_server_file(*config, path)) << path;
-    return config;
 }
 
 struct Outcome {
@@ -121,12 +115,10 @@ TEST_F(CliTest, SampleProject) {
              "        Host         (this computer)\n"},
             {"export @", 0, kSampleCsv},
             {"export @ " + csv, 0, "", "", {"bindings.csv"}},
-            {"import @ " + csv, 0, unchanged},
             {"import @ " + csv + " --replace", 0, unchanged},
             {"save @", 0, ""},
             {"save @ --write-all", 0, "", "", {"plant1_opc3.cnf"}}});
     EXPECT_EQ(dir.get("bindings.csv"), kSampleCsv);
-    EXPECT_EQ(dir.get("plant1_opc3.cnf"), format_server_config(*read_config(kSample + "/plant1_opc3.cnf")));
 
     const Strings zero = {"plant1_opc0.cnf"}, all = {"plant1_opc0.cnf", "plant1_opc1.cnf", "plant1_opc3.cnf"};
     dir.put("keep.txt", "; a channel of every server\n\n0 12\r\n1 100\n3 -1 Tank2Level\n0 987654\n");
@@ -137,14 +129,12 @@ TEST_F(CliTest, SampleProject) {
             {"find @ Test.Added", 1, ""},
             {"remove-channel @ 0 4242", 1, ""},
             {"remove-channel @ 0 -1 BurnerFlame", 0, "", "", zero},
-            {"export @", 0,
-             kHeader + "0,12,,Boiler.Drum.Level,\r\n0,13,,Boiler.Drum.Pressure,\r\n0,20,,Pumps.Feed1.Run,Line1\r\n" +
-                 kServer1Rows + "3,200,,Tanks.T1.Level,\r\n3,,Tank2Level,Tanks.T2.Level,Farm\r\n"},
+            {"export @", 0, kHeader + kServer0Rows + kServer1Rows + kServer3Rows},
             {"gc @ " + dir.file("keep.txt"), 0, "removed 5 of 8 channels\n", "keep.txt:6:", all},
             {"export @", 0,
              kHeader +
                  "0,12,,Boiler.Drum.Level,\r\n1,100,,Filters.F1.Flow,PLC1\r\n3,,Tank2Level,Tanks.T2.Level,Farm\r\n"}});
-    EXPECT_EQ(read_config(dir.file("plant1_opc0.cnf"))->hostname, "SCADA7");
+    EXPECT_NE(dir.get("plant1_opc0.cnf").find("\r\nHOSTNAME:SCADA7\r\n"), std::string::npos);
 }
 
 // Entries that load and save treat otherwise than their names suggest, and the files a save kept
@@ -240,12 +230,11 @@ TEST_F(CliTest, ImportTakesQuotedFieldsAsTheyStand) {
     script({{"import @ " + crlf, 0, "5 added, 1 changed, 1 removed\n", "", {"plant1_opc0.cnf", "plant1_opc1.cnf"}},
             {"import @ " + lf, 0, "0 added, 0 changed, 0 removed\n"},
             {"export @", 0,
-             kHeader +
-                 "0,12,,Boiler.Drum.Level,\r\n0,20,,Pumps.Feed1.Run,Line1\r\n0,,BurnerFlame,Boiler.Burner.Flame,\r\n"
+             kHeader + "0,12,,Boiler.Drum.Level,\r\n0,20,,Pumps.Feed1.Run,Line1\r\n" + kBurnerRow +
                  "0,500,,\"Tag,with,commas\",\r\n0,501,,\"say \"\"hi\"\"\",\r\n0,502,,\" lead\",\"  both\"\r\n"
                  "0,503,,\" unquoted lead\",Line 2\r\n0,,\"Flow, main\",Main.Flow,\r\n1,100,,Filters.F1.Flow,PLC1\r\n"
-                 "1,101,,Filters.F2.Flow,PLC1\r\n1,,ChlorineDose,Dosing.Cl2.Setpoint,\r\n3,200,,Tanks.T1.Level,\r\n"
-                 "3,,Tank2Level,Tanks.T2.Level,Farm\r\n"}});
+                 "1,101,,Filters.F2.Flow,PLC1\r\n1,,ChlorineDose,Dosing.Cl2.Setpoint,\r\n" +
+                 kServer3Rows}});
     EXPECT_NE(dir.get("plant1_opc0.cnf").find("%CHANID:502\r\nID: lead\r\nACCPATH:  both\r\n"), std::string::npos);
 }
 

