@@ -38,8 +38,20 @@ void add_registry_key(const std::string &computer, const std::string &path, cons
 // After its own keys, the computer's classes root lists new key names (Key1, Key2, ...) that
 // never end and never open, as a registry that keeps answering would.
 void set_endless_keys(const std::string &computer);
-// The computer's remote registry connection fails, whatever it holds.
+// The computer's remote registry connection fails, whatever it holds; servers and the server
+// browser there are still created.
 void set_unreachable(const std::string &computer);
+
+// Gives a computer ("" is this one; another is reached only under the name it was set up with) an
+// OPC server browser that lists the class among the OPC Data Access servers, after those added
+// before. An empty ProgID stands for a class the browser gives none for.
+void add_browser_class(const std::string &computer, const std::string &progid, const Guid &clsid,
+                       const std::string &description);
+// Creating the computer's server browser fails, whatever it holds.
+void set_browser_unreachable(const std::string &computer);
+// After its own classes, the computer's server browser lists Sim.Class.1, Sim.Class.2, ... that
+// never end.
+void set_browser_endless(const std::string &computer);
 
 // Adds an entry to the network inside a container, named by its remote name ("" is this
 // computer's own neighbourhood); a display type from platform/network.h. An empty remote name is

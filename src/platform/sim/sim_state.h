@@ -11,6 +11,7 @@
 
 #include "address_space/address_space.h"
 #include "platform/com.h"
+#include "platform/server_browser.h"
 #include "platform/sim/sim_platform.h"
 
 namespace tagcfg::platform::sim {
@@ -26,6 +27,12 @@ struct SimNetworkEntry {
     uint32_t display_type;
     std::string remote_name;
     std::string provider;
+};
+
+struct SimServerBrowser {
+    std::vector<BrowsedClass> classes;
+    bool unreachable = false;
+    bool endless = false;
 };
 
 // Where the stand-in's "endless" enumerations end after all: far past any bound of the library,
@@ -47,6 +54,7 @@ struct SimState {
     bool network_endless = false;
     std::vector<SimNetworkEntry> network;
     bool network_failing = false;
+    std::map<std::string, SimServerBrowser> browsers;  // "" or upper-case computer
 };
 
 SimState &state();

@@ -1,9 +1,11 @@
-// The OPC Data Access custom interfaces the library uses, declared from their published method
-// order and interface identifiers.
+// The OPC Data Access and OPC Common custom interfaces the library uses, declared from their
+// published method order and identifiers.
 #pragma once
 
 #include <objbase.h>
 #include <windows.h>
+
+#include <comcat.h>  // IEnumGUID, which IOPCServerList hands out
 
 namespace tagcfg::opc {
 
@@ -41,6 +43,49 @@ struct IOPCBrowseServerAddressSpace : public IUnknown {
                                                        DWORD access_rights, IEnumString **names) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetItemID(LPWSTR item_data_id, LPWSTR *item_id) = 0;
     virtual HRESULT STDMETHODCALLTYPE BrowseAccessPaths(LPCWSTR item_id, IEnumString **access_paths) = 0;
+};
+
+// The server browser (OPCEnum) and its category list.
+// {13486D51-4821-11D2-A494-3CB306C10000}
+constexpr GUID kClsidOpcServerList = {0x13486D51, 0x4821, 0x11D2, {0xA4, 0x94, 0x3C, 0xB3, 0x06, 0xC1, 0x00, 0x00}};
+// {13486D50-4821-11D2-A494-3CB306C10000}
+constexpr GUID kIidOpcServerList = {0x13486D50, 0x4821, 0x11D2, {0xA4, 0x94, 0x3C, 0xB3, 0x06, 0xC1, 0x00, 0x00}};
+// {9DD0B56C-AD9E-43EE-8305-487F3188BF7A}
+constexpr GUID kIidOpcServerList2 = {0x9DD0B56C, 0xAD9E, 0x43EE, {0x83, 0x05, 0x48, 0x7F, 0x31, 0x88, 0xBF, 0x7A}};
+// {55C382C8-21C7-4E88-96C1-BECFB1E3F483}
+constexpr GUID kIidOpcEnumGuid = {0x55C382C8, 0x21C7, 0x4E88, {0x96, 0xC1, 0xBE, 0xCF, 0xB1, 0xE3, 0xF4, 0x83}};
+// The categories of OPC Data Access 1.0, 2.0 and 3.0 servers.
+// {63D5F430-CFE4-11D1-B2C8-0060083BA1FB}, {63D5F432-CFE4-11D1-B2C8-0060083BA1FB},
+// {CC603642-66D7-48F1-B69A-B625E73652D7}
+constexpr GUID kCatidOpcDaServers[] = {
+    {0x63D5F430, 0xCFE4, 0x11D1, {0xB2, 0xC8, 0x00, 0x60, 0x08, 0x3B, 0xA1, 0xFB}},
+    {0x63D5F432, 0xCFE4, 0x11D1, {0xB2, 0xC8, 0x00, 0x60, 0x08, 0x3B, 0xA1, 0xFB}},
+    {0xCC603642, 0x66D7, 0x48F1, {0xB6, 0x9A, 0xB6, 0x25, 0xE7, 0x36, 0x52, 0xD7}},
+};
+
+struct IOPCServerList : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE EnumClassesOfCategories(ULONG implemented_count, CATID implemented[],
+                                                              ULONG required_count, CATID required[],
+                                                              IEnumGUID **classes) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetClassDetails(REFCLSID clsid, LPOLESTR *progid, LPOLESTR *user_type) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CLSIDFromProgID(LPCOLESTR progid, LPCLSID clsid) = 0;
+};
+
+// IEnumGUID's methods under an interface of its own.
+struct IOPCEnumGUID : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Next(ULONG count, GUID *guids, ULONG *fetched) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Skip(ULONG count) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reset() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Clone(IOPCEnumGUID **copy) = 0;
+};
+
+struct IOPCServerList2 : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE EnumClassesOfCategories(ULONG implemented_count, CATID implemented[],
+                                                              ULONG required_count, CATID required[],
+                                                              IOPCEnumGUID **classes) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetClassDetails(REFCLSID clsid, LPOLESTR *progid, LPOLESTR *user_type,
+                                                      LPOLESTR *version_independent_progid) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CLSIDFromProgID(LPCOLESTR progid, LPCLSID clsid) = 0;
 };
 
 }  // namespace tagcfg::opc
