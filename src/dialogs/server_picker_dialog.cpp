@@ -1,9 +1,7 @@
 #include "dialogs/server_picker_dialog.h"
 
 #include "dialogs/wait_cursor.h"
-#include "opc/connect.h"
-#include "opc/opc_util.h"
-#include "platform/registry.h"
+#include "opc/server_catalog.h"
 #include "resource_ids.h"
 
 namespace tagcfg {
@@ -11,30 +9,15 @@ namespace tagcfg {
 namespace {
 
 constexpr size_t kCaptionText = 80;
-constexpr size_t kNameText = 260;  // key names, registry texts and computer names
-constexpr size_t kClsidText = 80;
+constexpr size_t kNameText = 260;        // computer names
 constexpr intptr_t kNoNetworkNode = -1;  // the item data of a tree item that no network node backs
 
-// How many names one walk reads before it gives up: a registry or a network that keeps
-// answering must not hold the dialog for ever. What was read by then stays in the tree.
-constexpr uint32_t kMostKeys = 1000000;
+// How many names the network walk reads before it gives up: a network that keeps answering must
+// not hold the dialog for ever. What was read by then stays in the tree.
 constexpr size_t kMostNetworkEntries = 1000000;
 
 using ui::EventKind;
 using TableRow = EventRow<ServerPickerDialog>;
-
-// A key this walk opened, closed when the walk leaves it.
-class OpenKey {
-public:
-    explicit OpenKey(platform::RegistryKey key) : key_(key) {}
-    ~OpenKey() { platform::close_key(key_); }
-    OpenKey(const OpenKey &) = delete;
-    OpenKey &operator=(const OpenKey &) = delete;
-    platform::RegistryKey get() const { return key_; }
-
-private:
-    platform::RegistryKey key_;
-};
 
 const char *skip_backslashes(const char *name) {
     if (name)
@@ -119,34 +102,23 @@ void ServerPickerDialog::expanding(ui::DialogWindow &window, const ui::Event &ev
 }
 
 int ServerPickerDialog::registry_walk(ui::DialogWindow &window, ui::TreeNode parent, const std::string *computer) {
-    bool local = !computer || is_local_host(*computer);
     WaitCursor wait(window);
-    OpenKey remote(local ? nullptr : platform::connect_remote_registry(*computer));
-    if (!local && !remote.get()) return 0;
-    OpenKey remote_classes(local ? nullptr : platform::open_key(remote.get(), "Software\\Classes"));
-    if (!local && !remote_classes.get()) return 0;
-    platform::RegistryKey root = local ? platform::classes_root() : remote_classes.get();
-
     ui::Tree &tree = window.tree(IDC_PICKER_TREE);
     int added = 0;
-    std::string progid;
-    for (uint32_t index = 0; index < kMostKeys && platform::enum_key(root, index, kNameText, progid); ++index) {
-        OpenKey key(platform::open_key(root, progid));
-        std::string text;
-        // Only keys with an "OPC" subkey are OPC servers; nothing else is read from the others.
-        if (!key.get() || !platform::query_value(key.get(), "OPC", kNameText, text)) continue;
+    auto add = [&](FoundServer found) {
         RecordRef<ServerNode> node(new ServerNode);
         node->computer_name = computer ? *computer : std::string();
-        node->progid = progid;
-        platform::query_value(root, progid, kNameText, node->description);  // stays empty when unread
-        std::string clsid;
-        if (platform::query_value(key.get(), "CLSID", kClsidText, clsid) && clsid_from_text(clsid, node->clsid) < 0)
-            node->clsid = platform::Guid();
-        tree.insert(parent, node->description.empty() ? progid : node->description, IMAGE_OPC_SERVER, 0,
+        node->progid = std::move(found.progid);
+        node->clsid = found.clsid;
+        node->description = std::move(found.description);
+        tree.insert(parent, node->description.empty() ? node->progid : node->description, IMAGE_OPC_SERVER, 0,
                     static_cast<intptr_t>(server_nodes_.size()));
         server_nodes_.push_back(std::move(node));
         ++added;
-    }
+    };
+    // Only another computer's registry can be out of reach (its remote registry service is often
+    // off); its server browser is then asked instead.
+    if (registry_servers(computer, add) == CatalogResult::unreachable) browser_servers(computer, add);
     return added;
 }
 

@@ -12,13 +12,13 @@
 
 namespace tagcfg {
 
-// An OPC server found in a registry.
+// An OPC server found on a computer, in its registry or through its server browser.
 class ServerNode : public CountedRecord {
 public:
     std::string computer_name;  // as the user reached it; empty under "My Computer"
     std::string progid;
-    platform::Guid clsid;     // the null GUID when the registry gives none that converts
-    std::string description;  // empty when the ProgID key has no default value
+    platform::Guid clsid;     // the null GUID when none converts
+    std::string description;  // empty when the source gives none
 };
 
 // A network container (network, domain or workgroup, entire network), kept so that it can be
@@ -50,7 +50,8 @@ private:
 
     // The server node of the tree's caret item, or null when that is not a server.
     ServerNode *caret_server(ui::Tree &tree) const;
-    // Both walks return the number of items they added under the parent.
+    // Both walks return the number of items they added under the parent. The registry walk falls
+    // back on the computer's server browser when its registry cannot be reached.
     int registry_walk(ui::DialogWindow &window, ui::TreeNode parent, const std::string *computer);
     int network_walk(ui::DialogWindow &window, ui::TreeNode parent, intptr_t container);
 

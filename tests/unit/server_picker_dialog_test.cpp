@@ -1,6 +1,9 @@
+#include <tuple>
+
 #include "dialog_fixture.h"
 #include "dialogs/server_picker_dialog.h"
 #include "opc/opc_util.h"
+#include "opc/server_catalog.h"
 #include "platform/network.h"
 
 using namespace tagcfg;
@@ -47,6 +50,8 @@ protected:
 
     ServerPickerDialog dialog;
 };
+
+class ServerCatalogTest : public SimServerTest {};
 
 }  // namespace
 
@@ -135,6 +140,83 @@ TEST_F(ServerPickerTest, TheNetworkOffersContainersAndComputersWithTheirRegistri
     EXPECT_EQ(picked(group + "/PLANT2/Remote", true), "PLANT2|Sim.Remote.1|Remote|" + std::string(kClsidText));
     // This computer reached through the network is known by its name.
     EXPECT_EQ(picked(group + "/simhost/Local"), "simhost|Sim.Local.1|Local|" + std::string(kClsidText));
+}
+
+// A computer whose registry is refused is asked through its server browser, whose servers appear as
+// the registry walk makes them; a computer stays empty only when both refuse. Where the registry
+// answers, the browser is not asked, and My Computer never asks it.
+TEST_F(ServerPickerTest, AComputerWhoseRegistryIsRefusedIsAskedThroughItsServerBrowser) {
+    platform::Guid clsid;
+    ASSERT_EQ(clsid_from_text(kClsidText, clsid), 0);
+    for (const char *computer : {"\\\\PLANT2", "\\\\PLANT3", "\\\\DEAD"})
+        sim::add_network_entry("", platform::kDisplayServer, computer);
+    add_opc_server("PLANT2", "Sim.Remote.1", "Remote");
+    add_opc_server("PLANT3", "Sim.Hidden.1", "Hidden");
+    sim::set_unreachable("PLANT3");
+    sim::set_browser_unreachable("DEAD");
+    for (const char *computer : {"", "PLANT2", "PLANT3", "DEAD"})
+        sim::add_browser_class(computer, "Sim.Browsed.1", clsid, "Browsed");
+    sim::add_browser_class("PLANT3", "Sim.NoText.1", {}, "");
+    open([&](ui::MemoryDialog &d) {
+        for (const char *path : {"My Computer", "Network Neighbourhood/PLANT2", "Network Neighbourhood/PLANT3",
+                                 "Network Neighbourhood/DEAD"})
+            tree(d).expand(find_node(tree(d), path));
+        EXPECT_EQ(render(tree(d)),
+                  "My Computer:3\n"
+                  "Network Neighbourhood:4+\n"
+                  "  PLANT2:6+\n"
+                  "    Remote:0\n"
+                  "  PLANT3:6+\n"
+                  "    Browsed:0\n"
+                  "    Sim.NoText.1:0\n"
+                  "  DEAD:6\n");
+        EXPECT_TRUE(d.messages().empty());
+    });
+    EXPECT_EQ(picked("Network Neighbourhood/PLANT3/Browsed"),
+              "PLANT3|Sim.Browsed.1|Browsed|" + std::string(kClsidText));
+    EXPECT_EQ(picked("Network Neighbourhood/PLANT3/Sim.NoText.1", true), "PLANT3|Sim.NoText.1||");
+}
+
+// The server browser as a source of its own: the browser's order, classes without a ProgID left out,
+// this computer's browser under its name, a bound on a browser that never ends, and unreachable
+// where the browser cannot be created.
+TEST_F(ServerCatalogTest, BrowserServersListTheBrowsersClassesWithinABound) {
+    platform::Guid clsid;
+    ASSERT_EQ(clsid_from_text(kClsidText, clsid), 0);
+    sim::add_browser_class("", "Sim.B.1", clsid, "Beta");
+    sim::add_browser_class("", "", clsid, "Nameless");
+    sim::add_browser_class("", "Sim.A.1", {}, "");
+    sim::add_browser_class("PLANT2", "Sim.Remote.1", clsid, "Remote");
+    sim::add_browser_class("DEAD", "Sim.Gone.1", clsid, "Gone");
+    sim::set_browser_unreachable("DEAD");
+    sim::set_browser_endless("BIG");
+    Texts found;
+    auto list = [&](const char *computer) {
+        found.clear();
+        const std::string name = computer ? computer : "";
+        return browser_servers(computer ? &name : nullptr, [&](FoundServer server) {
+            std::string text;
+            if (server.clsid != platform::Guid()) clsid_to_text(server.clsid, text);
+            found.push_back(server.progid + "|" + text + "|" + server.description);
+        });
+    };
+    const Texts local = {"Sim.B.1|" + std::string(kClsidText) + "|Beta", "Sim.A.1||"};
+    const std::vector<std::tuple<const char *, CatalogResult, Texts>> cases = {
+        {nullptr, CatalogResult::found, local},
+        {"simhost", CatalogResult::found, local},
+        {"plant2", CatalogResult::found, {"Sim.Remote.1|" + std::string(kClsidText) + "|Remote"}},
+        {"DEAD", CatalogResult::unreachable, {}},
+        {"NOWHERE", CatalogResult::unreachable, {}},
+    };
+    for (const auto &[computer, result, servers] : cases) {
+        EXPECT_EQ(list(computer), result) << (computer ? computer : "null");
+        EXPECT_EQ(found, servers) << (computer ? computer : "null");
+    }
+    EXPECT_EQ(list("BIG"), CatalogResult::found);
+    ASSERT_EQ(found.size(), 100000u);
+    EXPECT_EQ(found.back(), "Sim.Class.100000|{000186A0-0000-0000-0000-000000000000}|");
+    sim::set_com_initialised(false);
+    EXPECT_EQ(list(nullptr), CatalogResult::unreachable);
 }
 
 // A network that never stops answering: the walk reads a million names, keeps what it found and
