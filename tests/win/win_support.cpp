@@ -21,6 +21,12 @@ bool opcsim_registered() {
     return registered;
 }
 
+bool opcsim_server_browser_registered() {
+    static const auto do_register = exported<HRESULT (*)()>(opcsim, "opcsim_register_server_browser");
+    static const bool registered = do_register && SUCCEEDED(do_register());
+    return registered;
+}
+
 long opcsim_created() {
     auto count = exported<LONG (*)()>(opcsim, "opcsim_created_count");
     return count ? count() : -1;

@@ -32,6 +32,9 @@ HMODULE tagcfg_dll();
 // stays loaded, so COM finds this very module and the count read here is the one it bumps.
 bool opcsim_registered();
 long opcsim_created();  // server objects created so far
+// opcsim's stand-in for the OPC server browser, registered at first use in this private prefix
+// only (on a real computer it would hide the real browser).
+bool opcsim_server_browser_registered();
 
 // A project "plant" of server files in a scratch folder, loaded through tagcfg.dll on a thread in
 // a single-threaded apartment, as the host's user-interface thread opens its dialogs.

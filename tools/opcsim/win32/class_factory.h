@@ -1,4 +1,5 @@
-// DllGetClassObject's work: one class factory per request, for the classes of opcsim_classes.h.
+// DllGetClassObject's work: one class factory per request, for the classes of opcsim_classes.h and
+// the server browser's stand-in.
 #pragma once
 
 #include <objbase.h>

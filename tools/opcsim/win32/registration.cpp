@@ -9,6 +9,7 @@
 
 #include "module.h"
 #include "opcsim_classes.h"
+#include "platform/win32/opc_interfaces.h"
 #include "wide_text.h"
 
 namespace {
@@ -47,14 +48,19 @@ bool remove_key(const std::wstring &path) {
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
+// This DLL's path, empty when it does not fit.
+std::wstring dll_path() {
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(opcsim::module_handle(), path, MAX_PATH);
+    return length == 0 || length >= MAX_PATH ? std::wstring() : std::wstring(path, length);
+}
+
 }  // namespace
 
 STDAPI DllRegisterServer() {
-    wchar_t path[MAX_PATH];
-    DWORD length = GetModuleFileNameW(opcsim::module_handle(), path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return SELFREG_E_CLASS;
-    const std::wstring dll_path(path, length);
     try {
+        const std::wstring dll_path = ::dll_path();
+        if (dll_path.empty()) return SELFREG_E_CLASS;
         for (const opcsim::ServerClass &c : opcsim::kServerClasses)
             if (!register_class(c, dll_path)) return SELFREG_E_CLASS;
     } catch (...) {
@@ -74,4 +80,22 @@ STDAPI DllUnregisterServer() {
         return E_OUTOFMEMORY;
     }
     return ok ? S_OK : SELFREG_E_CLASS;
+}
+
+// The server browser's stand-in, for test prefixes only (see server_browser.h). It is left out of
+// DllUnregisterServer for the same reason: the key may be a real browser's.
+extern "C" HRESULT opcsim_register_server_browser() {
+    wchar_t clsid[40];
+    if (!StringFromGUID2(tagcfg::opc::kClsidOpcServerList, clsid, 40)) return E_UNEXPECTED;
+    try {
+        const std::wstring dll_path = ::dll_path(), both = L"Both", name = L"OpcSim server browser";
+        const std::wstring class_key = std::wstring(L"CLSID\\") + clsid;
+        if (dll_path.empty()) return SELFREG_E_CLASS;
+        return write_key(class_key, nullptr, &name) && write_key(class_key + L"\\InprocServer32", nullptr, &dll_path) &&
+                       write_key(class_key + L"\\InprocServer32", L"ThreadingModel", &both)
+                   ? S_OK
+                   : SELFREG_E_CLASS;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
 }
