@@ -1,5 +1,6 @@
 #include "opc/browse_view.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -13,12 +14,6 @@ namespace {
 // A server that answers OPC_BROWSE_UP with success at its top would be asked forever; no real
 // address space is this deep.
 constexpr int kMostBrowseUps = 1024;
-
-// How far below the root opening the tree along an item ID and collecting a branch go: the
-// server's position is never taken more than 64 levels down. Servers that show links to their
-// own folders have no bottom; no real plant is this deep. At the last level, leaves are still
-// taken and branches are not entered.
-constexpr int kMostLevels = 64;
 
 // How many names one enumeration yields before it is given up, and how many names one collect
 // reads in all, branches and leaves alike: a server whose enumerator never ends must still let
@@ -48,6 +43,7 @@ std::string take_task_string(char16_t *text) {
 struct BrowseView::CollectRun {
     const ItemSink &sink;
     const StopCheck &stop_requested;
+    int most_levels;
     size_t names = 0;  // read so far, branches and leaves
     CollectEnd end = CollectEnd::complete;
     bool going() const { return end == CollectEnd::complete; }
@@ -187,7 +183,7 @@ void BrowseView::locate_item_id(const std::string &item_id, ui::TreeNode node, b
             return;
         }
         // Opening the match would take the server's position one level further down.
-        if (++depth > kMostLevels) return;
+        if (++depth > kMostBrowseLevels) return;
         node = match;
         position = behind;
         skip = true;
@@ -203,9 +199,10 @@ void BrowseView::on_expanding(ui::TreeNode node) {
 // Depth first, with one open branch enumeration per level in a list on the heap instead of one
 // stack frame per level, so no address space can exhaust the stack. Each level's branches are
 // walked (down, everything below, up) before its own leaves, as the recursive walk did.
-CollectEnd BrowseView::collect_item_ids(ui::TreeNode branch, const ItemSink &sink, const StopCheck &stop_requested) {
+CollectEnd BrowseView::collect_item_ids(ui::TreeNode branch, const ItemSink &sink, const StopCheck &stop_requested,
+                                        int most_levels) {
     if (!move_to_node(branch)) return CollectEnd::unreachable;
-    CollectRun run{sink, stop_requested};
+    CollectRun run{sink, stop_requested, std::min(most_levels, kMostBrowseLevels)};
     int depth = depth_of(branch);
     std::vector<std::unique_ptr<platform::NameEnumerator>> levels;  // the deepest last
     levels.push_back(open_branches(depth, run));
@@ -232,7 +229,7 @@ CollectEnd BrowseView::collect_item_ids(ui::TreeNode branch, const ItemSink &sin
 // The branch enumeration at the position, or null where there is none to walk: in a flat space,
 // at the depth bound, or when the server gives none.
 std::unique_ptr<platform::NameEnumerator> BrowseView::open_branches(int depth, CollectRun &run) {
-    if (!hierarchical() || depth >= kMostLevels) return nullptr;
+    if (!hierarchical() || depth >= run.most_levels) return nullptr;
     int32_t result = 0;
     std::unique_ptr<platform::NameEnumerator> branches = browse_->browse_item_ids(platform::kOpcBranch, &result);
     if (lost(result)) {

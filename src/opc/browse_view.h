@@ -21,6 +21,12 @@ constexpr int kLeafImage = 2;
 
 enum class NodeKind { branch, leaf };
 
+// How far below the root opening the tree along an item ID and collecting a branch go: the
+// server's position is never taken more than 64 levels down. Servers that show links to their
+// own folders have no bottom; no real plant is this deep. At the last level, leaves are still
+// taken and branches are not entered.
+constexpr int kMostBrowseLevels = 64;
+
 // The separators between the names of an item ID.
 constexpr const char kItemIdSeparators[] = "/.:\\";
 
@@ -60,8 +66,10 @@ public:
     // Opens the tree along the item ID and selects the node it names.
     void locate_item_id(const std::string &item_id, ui::TreeNode node, bool skip);
     // Every item ID below the branch (or the root), depth first, each level's branches before its
-    // own leaves. With a stop check, that is asked every few thousand names.
-    CollectEnd collect_item_ids(ui::TreeNode branch, const ItemSink &sink, const StopCheck &stop_requested = {});
+    // own leaves, entering branches down to most_levels below the root (never more than
+    // kMostBrowseLevels). With a stop check, that is asked every few thousand names.
+    CollectEnd collect_item_ids(ui::TreeNode branch, const ItemSink &sink, const StopCheck &stop_requested = {},
+                                int most_levels = kMostBrowseLevels);
     // The tree's expanding event: fills a node the first time it opens.
     void on_expanding(ui::TreeNode node);
 

@@ -167,14 +167,36 @@ TEST_F(CliTest, CheckExplainsOddEntriesAndKeptFiles) {
 // none changes a file.
 TEST_F(CliTest, RefusedCommandsTouchNothing) {
     std::vector<Outcome> refused;
-    for (const std::string &args :
-         Strings{"", "frobnicate", "show " + dir.path(), "show @ extra", "show @ --write-all", "save @ --all",
-                 "set-host @ 0x1 H", "set-host @ +1 H", "set-host @  H", "add-channel @ 0 12abc Item",
-                 "add-channel @ 0 99999999999 Item", "add-channel @ 0 -3 Item", "remove-channel @ 0 -1",
-                 "import @ --dry-run", "export @ --replace"})
+    for (const std::string &args : Strings{"",
+                                           "frobnicate",
+                                           "show " + dir.path(),
+                                           "show @ extra",
+                                           "show @ --write-all",
+                                           "save @ --all",
+                                           "set-host @ 0x1 H",
+                                           "set-host @ +1 H",
+                                           "set-host @  H",
+                                           "add-channel @ 0 12abc Item",
+                                           "add-channel @ 0 99999999999 Item",
+                                           "add-channel @ 0 -3 Item",
+                                           "remove-channel @ 0 -1",
+                                           "import @ --dry-run",
+                                           "export @ --replace",
+                                           "browse",
+                                           "browse X --depth",
+                                           "browse X --depth 65",
+                                           "browse X --depth -1",
+                                           "browse X --browser",
+                                           "list-servers A B",
+                                           "verify @ -1",
+                                           "verify @ x"})
         refused.push_back({args, 2, "*", "tagcfg"});
-    for (const std::string &args : Strings{"set-host @ 4 X", "add-channel @ 4 1 X", "import @ " + dir.file("no.csv")})
+    for (const std::string &args :
+         Strings{"set-host @ 4 X", "add-channel @ 4 1 X", "import @ " + dir.file("no.csv"), "verify @ 2"})
         refused.push_back({args, 1, "*", "tagcfg"});
+    // This build's platform registers no server: nothing can be created or browsed.
+    refused.push_back({"browse Sim.Plant.1 --host PLANT2 --ids", 3, "", "cannot be created"});
+    refused.push_back({"verify @ 0", 3, "*", ""});
     script(refused);
 
     fs::copy_file(kBroken + "/broken_opc1.cnf", dir.file("plant1_opc4.cnf"));
@@ -186,8 +208,8 @@ TEST_F(CliTest, RefusedCommandsTouchNothing) {
 
     const Outcome help = tagcfg("help");
     EXPECT_EQ(help.status, 0);
-    for (const char *command :
-         {"show", "check", "set-host", "add-channel", "remove-channel", "find", "gc", "save", "export", "import"})
+    for (const char *command : {"show", "check", "set-host", "add-channel", "remove-channel", "find", "gc", "save",
+                                "export", "import", "list-servers", "browse", "verify"})
         EXPECT_NE(help.out.find(std::string("tagcfg ") + command + " "), std::string::npos) << command;
 }
 

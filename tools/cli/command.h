@@ -7,15 +7,25 @@
 #include <string>
 #include <vector>
 
+namespace tagcfg {
+struct Channel;
+struct Environment;
+}  // namespace tagcfg
+
 namespace tagcfg::cli {
 
-enum ExitStatus { kSuccess = 0, kFailure = 1, kUsageError = 2 };
+// kUnreachable: a computer or a server could not be reached; it goes before kFailure.
+enum ExitStatus { kSuccess = 0, kFailure = 1, kUsageError = 2, kUnreachable = 3 };
 
 struct Args {
     std::vector<std::string> positional;  // after the command name
     bool write_all = false;               // "--write-all" was given
     bool replace = false;                 // "--replace"
     bool dry_run = false;                 // "--dry-run"
+    bool ids = false;                     // "--ids"
+    bool browser = false;                 // "--browser"
+    std::string host;                     // "--host COMPUTER"; empty: this computer
+    std::string depth;                    // "--depth N"; empty: the default
 };
 
 // Thrown for a malformed command line; main() prints the command's synopsis and exits 2.
@@ -41,6 +51,13 @@ int parse_number(const std::string &text, const char *what);
 // What "check" prints about a set, to out; true when every file the load takes reads cleanly.
 bool report_check(const std::string &directory, const std::string &base_name, std::ostream &out);
 
+// A channel with neither a number nor a name is no binding: no lookup reaches it, no save writes it.
+bool is_binding(const Channel &channel);
+
+// Loads the set of DIR BASE (the first two operands) into env; a set that does not load cleanly
+// is refused with the reasons "check" gives, since a command on part of a set would mislead.
+bool load_cleanly(Environment &env, const Args &args, const char *command);
+
 int run_show(const Args &args);
 int run_check(const Args &args);
 int run_export(const Args &args);
@@ -51,6 +68,9 @@ int run_remove_channel(const Args &args);
 int run_find(const Args &args);
 int run_gc(const Args &args);
 int run_save(const Args &args);
+int run_list_servers(const Args &args);
+int run_browse(const Args &args);
+int run_verify(const Args &args);
 // Windows only: elsewhere they say so and fail.
 int run_channel(const Args &args);
 int run_items(const Args &args);

@@ -30,19 +30,6 @@ namespace {
 enum Column { kServer, kChannel, kName, kItemId, kAccessPath, kColumns };
 const char *const kColumnNames[kColumns] = {"server", "channel", "name", "item_id", "access_path"};
 
-// An export without the server of a file that did not load would look complete, and an import
-// could not tell its rows from rows of a server that does not exist: both refuse such a set.
-bool load_cleanly(Environment &env, const Args &args, const char *command) {
-    const std::string &directory = args.positional[0], &base_name = args.positional[1];
-    if (load_set(env, directory.c_str(), base_name.c_str())) return true;
-    std::cerr << "tagcfg " << command << ": the set does not load cleanly, so nothing is done:\n";
-    report_check(directory, base_name, std::cerr);
-    return false;
-}
-
-// A channel with neither a number nor a name is no binding: no lookup reaches it, no save writes it.
-bool is_binding(const Channel &channel) { return channel.channel_id >= 0 || !channel.channel_name.empty(); }
-
 std::string row_of(int server, const Channel &channel) {
     const bool numbered = channel.channel_id >= 0;
     return csv_record({std::to_string(server), numbered ? std::to_string(channel.channel_id) : "",

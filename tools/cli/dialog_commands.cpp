@@ -1,45 +1,20 @@
 // The library's dialogs opened as the host opens them. They are Windows dialogs: elsewhere the
-// commands exist only to say so. The library never enters COM itself, so the program does, on
-// the thread that opens the dialog, and leaves it only after the environment (which keeps the
-// server objects the dialogs created) has been freed.
+// commands exist only to say so.
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "com_apartment.h"
 #include "command.h"
 #include "project.h"
 #include "tagcfg.h"
-
-#ifdef _WIN32
-#include <objbase.h>
-#endif
 
 namespace tagcfg::cli {
 
 namespace {
 
 #ifdef _WIN32
-
-class ComApartment {
-public:
-    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(result_)) CoUninitialize();
-    }
-    ComApartment(const ComApartment &) = delete;
-    ComApartment &operator=(const ComApartment &) = delete;
-
-    bool entered() const {
-        if (SUCCEEDED(result_)) return true;
-        std::cerr << "tagcfg: cannot enter a COM apartment (0x" << std::hex << static_cast<unsigned long>(result_)
-                  << std::dec << ")\n";
-        return false;
-    }
-
-private:
-    HRESULT result_;
-};
 
 // An item ID of any length: a text that fills the buffer is asked for again with a larger one.
 std::string item_at(tagcfg_itemlist *list, int index) {

@@ -34,6 +34,17 @@ const Command kCommands[] = {
      "bind, change and remove channels as the rows of a CSV file say, all or nothing (--replace: each server in "
      "the file keeps exactly its rows; --dry-run: print the changes, save nothing)",
      3, 3, "--replace --dry-run", run_import},
+    {"list-servers", "[COMPUTER]",
+     "list the OPC servers registered on this computer or on COMPUTER as PROGID<TAB>CLSID<TAB>DESCRIPTION (exit 1: "
+     "none; --browser: ask the computer's OPC server browser instead of its registry)",
+     0, 1, "--browser", run_list_servers},
+    {"browse", "SERVER",
+     "print the address space of a server (a ProgID or a braced CLSID) as an indented tree of names (--ids: the "
+     "item ID of every leaf; --depth: levels opened below the root, 64 at most)",
+     1, 1, "--host --ids --depth", run_browse},
+    {"verify", "DIR BASE [SERVER-NUMBER]",
+     "check that every channel's item ID is in its server's address space (exit 1: some are not)", 2, 3, "",
+     run_verify},
     {"channel", "DIR BASE SERVER CHANNEL-ID NAME",
      "bind a channel in the channel setup dialog, print its item ID and save (Windows)", 5, 5, "--write-all",
      run_channel},
@@ -47,7 +58,18 @@ const Command kCommands[] = {
 const struct {
     const char *name;
     bool Args::*flag;
-} kOptions[] = {{"--write-all", &Args::write_all}, {"--replace", &Args::replace}, {"--dry-run", &Args::dry_run}};
+} kOptions[] = {{"--write-all", &Args::write_all},
+                {"--replace", &Args::replace},
+                {"--dry-run", &Args::dry_run},
+                {"--ids", &Args::ids},
+                {"--browser", &Args::browser}};
+
+// Every option that takes the next argument as its value, and where the value goes.
+const struct {
+    const char *name;
+    const char *value;  // shown in the usage text
+    std::string Args::*text;
+} kValueOptions[] = {{"--host", "COMPUTER", &Args::host}, {"--depth", "N", &Args::depth}};
 
 bool takes_option(const Command &command, const std::string &name) {
     std::istringstream options(command.options);
@@ -58,6 +80,8 @@ bool takes_option(const Command &command, const std::string &name) {
 
 void print_synopsis(std::ostream &out, const Command &command) {
     out << "  tagcfg " << command.name << ' ' << command.operands;
+    for (const auto &option : kValueOptions)
+        if (takes_option(command, option.name)) out << " [" << option.name << ' ' << option.value << ']';
     for (const auto &option : kOptions)
         if (takes_option(command, option.name)) out << " [" << option.name << ']';
     out << '\n';
@@ -71,7 +95,8 @@ void print_usage(std::ostream &out) {
     }
     out << "  tagcfg help\n"
         << "Editing commands save only the servers they changed unless --write-all is given.\n"
-        << "Exit status: 0 done, 1 failed (see the message), 2 wrong command line.\n";
+        << "Exit status: 0 done, 1 failed (see the message), 2 wrong command line, 3 a computer or a server\n"
+        << "cannot be reached.\n";
 }
 
 const Command *find_command(const char *name) {
@@ -90,6 +115,11 @@ Args parse_args(const Command &command, int argc, char **argv) {
         if (!takes_option(command, argv[i])) throw UsageError(std::string("unknown option ") + argv[i]);
         for (const auto &option : kOptions)
             if (std::strcmp(argv[i], option.name) == 0) args.*option.flag = true;
+        for (const auto &option : kValueOptions) {
+            if (std::strcmp(argv[i], option.name) != 0) continue;
+            if (++i == argc) throw UsageError(std::string(option.name) + " needs a value");
+            args.*option.text = argv[i];
+        }
     }
     if (args.positional.size() < command.min_args) throw UsageError("too few arguments");
     if (args.positional.size() > command.max_args) throw UsageError("too many arguments");

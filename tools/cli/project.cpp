@@ -4,6 +4,11 @@
 #include <utility>
 #include <vector>
 
+#include "command.h"
+#include "model/channel.h"
+#include "model/environment.h"
+#include "storage/config_set.h"
+
 namespace tagcfg::cli {
 
 namespace {
@@ -76,6 +81,19 @@ std::string Project::server_host(int server) const {
 int Project::channel_count(int server) const {
     int type = 0, channels = 0;
     return tagcfg_get_server_type(env_, server, &type, &channels) == 0 ? channels : 0;
+}
+
+bool is_binding(const Channel &channel) { return channel.channel_id >= 0 || !channel.channel_name.empty(); }
+
+// An export without the server of a file that did not load would look complete, an import could
+// not tell its rows from rows of a server that does not exist, and a verify would pass a set whose
+// bindings it never saw.
+bool load_cleanly(Environment &env, const Args &args, const char *command) {
+    const std::string &directory = args.positional[0], &base_name = args.positional[1];
+    if (load_set(env, directory.c_str(), base_name.c_str())) return true;
+    std::cerr << "tagcfg " << command << ": the set does not load cleanly, so nothing is done:\n";
+    report_check(directory, base_name, std::cerr);
+    return false;
 }
 
 }  // namespace tagcfg::cli

@@ -1,0 +1,141 @@
+// The host program's discovery commands run in process over the sim platform: what each prints
+// and the status it ends with.
+#include <iostream>
+#include <sstream>
+
+#include "command.h"
+#include "dialog_fixture.h"
+#include "discovery.h"
+#include "temp_dir.h"
+
+using namespace tagcfg;
+using namespace tagcfg::test;
+using cli::Args;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+class DiscoveryTest : public SimServerTest {
+protected:
+    // The command with standard output and standard error caught.
+    Outcome run(int (*command)(const Args &), Args args) {
+        std::ostringstream out, err;
+        std::streambuf *const old_out = std::cout.rdbuf(out.rdbuf()), *const old_err = std::cerr.rdbuf(err.rdbuf());
+        const int status = command(args);
+        std::cout.rdbuf(old_out);
+        std::cerr.rdbuf(old_err);
+        return {status, out.str(), err.str()};
+    }
+    Outcome browse(const std::string &server, const std::string &depth = "", bool ids = false) {
+        Args args;
+        args.positional = {server};
+        args.depth = depth;
+        args.ids = ids;
+        return run(cli::run_browse, args);
+    }
+    Outcome verify(const std::string &servers, const Texts &only = {}) {
+        dir.put("plant_opc0.cnf", "%%OPC_SERVER_CONFIG\r\n\r\nPROGID:Sim.Plant.1\r\n\r\n" + servers);
+        Args args;
+        args.positional = {dir.path(), "plant"};
+        args.positional.insert(args.positional.end(), only.begin(), only.end());
+        return run(cli::run_verify, args);
+    }
+
+    TempDir dir;
+};
+
+// Branches before leaves, two blanks a level; a branch that cannot be entered shows no names.
+const char kPlantTree[] =
+    "Boiler\n  Pumps\n    P1\n    P2\n  Locked\n  Quiet\n  Temp1\n  Temp2\nBoilerRoom\n  Fan\nEmpty\nRefused\n"
+    "Alarm\nOdd\nBlank\nUpper\nLower\nLong\n";
+
+}  // namespace
+
+TEST_F(DiscoveryTest, BrowsePrintsTheTreeOrTheItemIdsDownToTheDepth) {
+    serve(kPlant);
+    const std::string top = "Boiler\nBoilerRoom\nEmpty\nRefused\nAlarm\nOdd\nBlank\nUpper\nLower\nLong\n";
+    const std::string deep = "Boiler.Pumps.P1\nBoiler.Pumps.P2\n",
+                      shallow = "Boiler.Temp1\nBoiler.Temp2\nBoilerRoom.Fan\n";
+    const std::string top_ids = "Alarm\nPlant.PUMP\nplant.pump\n" + kLongId + "\n";  // case makes no duplicate
+    const std::tuple<std::string, bool, std::string> cases[] = {
+        {"", false, kPlantTree},        {"0", false, top},    {"", true, deep + shallow + top_ids},
+        {"1", true, shallow + top_ids}, {"0", true, top_ids},
+    };
+    for (const auto &[depth, ids, printed] : cases) {
+        SCOPED_TRACE("--depth " + depth + (ids ? " --ids" : ""));
+        const Outcome run = browse("Sim.Plant.1", depth, ids);
+        EXPECT_EQ(run.status, cli::kSuccess) << run.err;
+        EXPECT_EQ(run.out, printed);
+    }
+}
+
+// A server's own folder inside itself is shown down to the depth; leaves that name one item ID
+// are printed once.
+TEST_F(DiscoveryTest, BrowseBoundsAnEndlessSpaceAndPrintsEachItemIdOnce) {
+    serve("branch Loop loops-back\nleaf Value\nleaf Again = Value\n");
+    EXPECT_EQ(browse("{00005EED-0001-0002-0300-000000000000}", "2").out,
+              "Loop\n  Loop\n    Loop\n    Value\n    Again\n  Value\n  Again\nValue\nAgain\n");
+    // Inside the folder the server names items by their path; at the top both leaves name Value.
+    const Outcome ids = browse("Sim.Plant.1", "", true);
+    EXPECT_EQ(std::count(ids.out.begin(), ids.out.end(), '\n'), 64 * 2 + 1);
+    EXPECT_THAT(ids.out, ::testing::EndsWith("\nLoop.Value\nLoop.Again\nValue\n"));
+}
+
+TEST_F(DiscoveryTest, BrowseReportsAServerItCannotReach) {
+    serve("fault no-browse\nleaf Hidden\n");
+    const std::pair<std::string, std::string> cases[] = {
+        {"Sim.Missing.1", "Sim.Missing.1 on this computer: the server cannot be created"},
+        {"{not a class id}", "{not a class id} on this computer: the server cannot be created"},
+        {"Sim.Plant.1", "Sim.Plant.1 on this computer: the server has no address space to browse"},
+    };
+    for (const auto &[server, reason] : cases) {
+        const Outcome run = browse(server);
+        EXPECT_EQ(run.status, cli::kUnreachable) << server;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "tagcfg browse: " + reason + "\n");
+    }
+}
+
+// A channel is found only where the channel setup dialog's walk ends on a leaf whose item ID the
+// server gives byte for byte; each branch is asked for its names once however many channels
+// point into it.
+TEST_F(DiscoveryTest, VerifyNamesEveryChannelTheWalkDoesNotFind) {
+    serve(kPlant);
+    const std::string channels =
+        "%CHANID:1\r\nID:Boiler.Pumps.P1\r\n%CHANID:2\r\nID:Boiler.Pumps.P2\r\n%CHANNEL:Temp\r\nID:Boiler.Temp1\r\n"
+        "%CHANID:3\r\nID:Boiler/Pumps:P2\r\n%CHANID:4\r\nID:Boiler.Pumps.P9\r\n%CHANID:5\r\nID:Boiler.Pumps\r\n"
+        "%CHANID:6\r\nID:Upper\r\n%CHANID:7\r\nID:Plant.PUMP\r\n%CHANID:8\r\nID:Odd\r\n%CHANID:-1\r\nID:Nowhere\r\n";
+    const Outcome run = verify(channels);
+    EXPECT_EQ(run.status, cli::kFailure) << run.err;
+    EXPECT_EQ(run.out,
+              "OPC0 3 Boiler/Pumps:P2: not in the server's address space\n"
+              "OPC0 4 Boiler.Pumps.P9: not in the server's address space\n"
+              "OPC0 5 Boiler.Pumps: not in the server's address space\n"
+              "OPC0 6 Upper: not in the server's address space\n"
+              "OPC0 7 Plant.PUMP: not in the server's address space\n"
+              "OPC0 8 Odd: not in the server's address space\n"
+              "9 channels checked on 1 servers: 6 not in the address space, 0 servers not reached\n");
+    EXPECT_EQ(sim::opc_calls().browse_item_ids, 2 * 3);  // the root, Boiler and Pumps, each for branches and leaves
+}
+
+TEST_F(DiscoveryTest, VerifyStatusesAndTheServerNumber) {
+    serve(kPlant);
+    dir.put("plant_opc2.cnf", "%%OPC_SERVER_CONFIG\r\n\r\nPROGID:Sim.Gone.1\r\n\r\n%CHANID:1\r\nID:X\r\n");
+    const std::string found = "%CHANID:1\r\nID:Alarm\r\n";
+    EXPECT_EQ(verify(found, {"0"}).status, cli::kSuccess);
+    EXPECT_EQ(verify(found + "%CHANID:2\r\nID:Alarm.X\r\n", {"0"}).status, cli::kFailure);
+    const Outcome all = verify(found + "%CHANID:2\r\nID:Alarm.X\r\n");
+    EXPECT_EQ(all.status, cli::kUnreachable);  // before the missing item
+    EXPECT_NE(all.out.find("OPC2 Sim.Gone.1 on this computer: the server cannot be created\n"), std::string::npos);
+    EXPECT_NE(all.out.find("2 channels checked on 2 servers: 1 not in the address space, 1 servers not reached\n"),
+              std::string::npos);
+    const Outcome empty_slot = verify(found, {"1"});
+    EXPECT_EQ(empty_slot.status, cli::kFailure);
+    EXPECT_EQ(empty_slot.err, "tagcfg verify: the set has no server 1\n");
+    dir.put("plant_opc3.cnf", "not a server file");
+    EXPECT_EQ(verify(found).status, cli::kFailure);  // a set that does not load cleanly is refused
+}
