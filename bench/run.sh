@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 cmake --preset native >/dev/null
 cmake --build --preset native --target bench_lookup bench_store bench_gc bench_load_save bench_collect \
-    bench_item_selection
+    bench_item_selection bench_verify
 
 bin=build/native/bench
 out=$bin/results
@@ -31,6 +31,7 @@ run bench_gc 0.5
 run bench_load_save 0.5
 run bench_collect 0.5
 run bench_item_selection 0.2
+run bench_verify 0.2
 
 python3 - "$out" <<'PY'
 import json, sys, os

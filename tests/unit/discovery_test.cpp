@@ -55,6 +55,37 @@ const char kPlantTree[] =
 
 }  // namespace
 
+// Lines of PROGID, CLSID and description in the order found; a CLSID that does not convert is
+// left empty, and a tab inside a text would split it, so it becomes a blank.
+TEST_F(DiscoveryTest, ListServersFromTheRegistryOrTheServerBrowser) {
+    add_opc_server("", "Sim.A.1", "Alpha");
+    add_opc_server("", "Sim.Bad.1", "Tab\there", "not a class id");
+    sim::add_registry_key("", "NotOpc.1", "Not a server");
+    sim::add_registry_key("QUIET", "NotOpc.1", "Not a server");
+    add_opc_server("PLANT2", "Sim.Remote.1", "Remote");
+    sim::add_browser_class("PLANT2", "Sim.Browsed.1", {0x5eed, 1, 2, {3}}, "Browsed");
+    sim::set_unreachable("DEAD");
+    sim::set_browser_unreachable("DEAD");
+    const std::string alpha = "Sim.A.1\t" + std::string(kClsidText) + "\tAlpha\n";
+    const std::tuple<const char *, bool, int, std::string> cases[] = {
+        {nullptr, false, cli::kSuccess, alpha + "Sim.Bad.1\t\tTab here\n"},
+        {"PLANT2", false, cli::kSuccess, "Sim.Remote.1\t" + std::string(kClsidText) + "\tRemote\n"},
+        {"PLANT2", true, cli::kSuccess, "Sim.Browsed.1\t{00005EED-0001-0002-0300-000000000000}\tBrowsed\n"},
+        {nullptr, true, cli::kUnreachable, ""},  // this computer has no server browser
+        {"QUIET", false, cli::kFailure, ""},
+        {"DEAD", false, cli::kUnreachable, ""},
+        {"DEAD", true, cli::kUnreachable, ""},
+    };
+    for (const auto &[computer, browser, status, printed] : cases) {
+        Args args;
+        if (computer) args.positional = {computer};
+        args.browser = browser;
+        const Outcome run = this->run(cli::run_list_servers, args);
+        EXPECT_EQ(run.status, status) << (computer ? computer : "here") << browser << run.err;
+        EXPECT_EQ(run.out, printed) << (computer ? computer : "here") << browser;
+    }
+}
+
 TEST_F(DiscoveryTest, BrowsePrintsTheTreeOrTheItemIdsDownToTheDepth) {
     serve(kPlant);
     const std::string top = "Boiler\nBoilerRoom\nEmpty\nRefused\nAlarm\nOdd\nBlank\nUpper\nLower\nLong\n";

@@ -7,12 +7,9 @@
 
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "opc/connect.h"
 #include "opc/opc_util.h"
-#include "opc/server_catalog.h"
-#include "opcsim_classes.h"
 #include "platform/text.h"
 #include "win_support.h"
 
@@ -57,31 +54,6 @@ TEST_F(OpcProject, ConfigurationsNamingNoUsableClassOrAnotherHostOrOutsideComSta
     }).join();
     EXPECT_EQ(connected, implicit_apartment);
     EXPECT_EQ(config->server_object != nullptr, implicit_apartment);
-}
-
-// The server browser through real COM: this computer's (opcsim's stand-in) lists the fake Data
-// Access servers; another computer's is asked for there, which fails at once under Wine, and is
-// never answered by this computer's.
-TEST_F(OpcProject, TheServerBrowserListsTheFakeServersHereAndIsNotAnsweredHereForAnotherComputer) {
-    load({});
-    ASSERT_TRUE(opcsim_server_browser_registered());
-    std::vector<std::string> expected, found;
-    for (const opcsim::ServerClass &c : opcsim::kServerClasses)
-        if (c.opc)
-            expected.push_back(std::string(c.progid) + "|" + c.clsid + "|" + (c.description ? c.description : ""));
-    auto list = [&](const std::string *computer) {
-        found.clear();
-        return tagcfg::browser_servers(computer, [&](tagcfg::FoundServer server) {
-            std::string clsid;
-            tagcfg::clsid_to_text(server.clsid, clsid);
-            found.push_back(server.progid + "|" + clsid + "|" + server.description);
-        });
-    };
-    EXPECT_EQ(list(nullptr), tagcfg::CatalogResult::found);
-    EXPECT_EQ(found, expected);
-    const std::string other = "opcsim-no-such-host";
-    EXPECT_EQ(list(&other), tagcfg::CatalogResult::unreachable);
-    EXPECT_TRUE(found.empty());
 }
 
 // The item selection dialog finds a listed item ID by its fold_case key: keys must be equal exactly
