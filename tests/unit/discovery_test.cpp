@@ -56,7 +56,8 @@ const char kPlantTree[] =
 }  // namespace
 
 // Lines of PROGID, CLSID and description in the order found; a CLSID that does not convert is
-// left empty, and a tab inside a text would split it, so it becomes a blank.
+// left empty, and a tab inside a text would split it, so it becomes a blank. A computer whose
+// registry is out of reach is asked through its server browser, as the server picker does.
 TEST_F(DiscoveryTest, ListServersFromTheRegistryOrTheServerBrowser) {
     add_opc_server("", "Sim.A.1", "Alpha");
     add_opc_server("", "Sim.Bad.1", "Tab\there", "not a class id");
@@ -64,6 +65,8 @@ TEST_F(DiscoveryTest, ListServersFromTheRegistryOrTheServerBrowser) {
     sim::add_registry_key("QUIET", "NotOpc.1", "Not a server");
     add_opc_server("PLANT2", "Sim.Remote.1", "Remote");
     sim::add_browser_class("PLANT2", "Sim.Browsed.1", {0x5eed, 1, 2, {3}}, "Browsed");
+    sim::set_unreachable("HIDDEN");  // its registry: its browser still answers
+    sim::add_browser_class("HIDDEN", "Sim.Hidden.1", {0x5eed, 1, 2, {3}}, "");
     sim::set_unreachable("DEAD");
     sim::set_browser_unreachable("DEAD");
     const std::string alpha = "Sim.A.1\t" + std::string(kClsidText) + "\tAlpha\n";
@@ -73,6 +76,7 @@ TEST_F(DiscoveryTest, ListServersFromTheRegistryOrTheServerBrowser) {
         {"PLANT2", true, cli::kSuccess, "Sim.Browsed.1\t{00005EED-0001-0002-0300-000000000000}\tBrowsed\n"},
         {nullptr, true, cli::kUnreachable, ""},  // this computer has no server browser
         {"QUIET", false, cli::kFailure, ""},
+        {"HIDDEN", false, cli::kSuccess, "Sim.Hidden.1\t{00005EED-0001-0002-0300-000000000000}\t\n"},
         {"DEAD", false, cli::kUnreachable, ""},
         {"DEAD", true, cli::kUnreachable, ""},
     };

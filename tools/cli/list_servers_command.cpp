@@ -1,5 +1,5 @@
-// The OPC servers of a computer, found as the server picker finds them, or asked of the
-// computer's OPC server browser.
+// The OPC servers of a computer, found as the server picker finds them (its registry, else its OPC
+// server browser), or asked of its OPC server browser alone.
 #include <iostream>
 #include <string>
 
@@ -34,10 +34,14 @@ int run_list_servers(const Args &args) {
         std::cout << field(server.progid) << '\t' << clsid << '\t' << field(server.description) << '\n';
         ++found;
     };
-    const CatalogResult result = args.browser ? browser_servers(computer, print) : registry_servers(computer, print);
-    if (result == CatalogResult::unreachable) {
-        std::cerr << "tagcfg list-servers: the " << (args.browser ? "OPC server browser" : "registry") << " of "
-                  << where << " cannot be reached\n";
+    // As the server picker does, a computer whose registry is out of reach is asked through its
+    // server browser; --browser asks the browser alone.
+    const bool registry_reached = !args.browser && registry_servers(computer, print) == CatalogResult::found;
+    if (!registry_reached && browser_servers(computer, print) == CatalogResult::unreachable) {
+        std::cerr << "tagcfg list-servers: "
+                  << (args.browser
+                          ? "the OPC server browser of " + where + " cannot be reached\n"
+                          : "neither the registry nor the OPC server browser of " + where + " can be reached\n");
         return kUnreachable;
     }
     if (found > 0) return kSuccess;

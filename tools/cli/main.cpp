@@ -35,8 +35,9 @@ const Command kCommands[] = {
      "the file keeps exactly its rows; --dry-run: print the changes, save nothing)",
      3, 3, "--replace --dry-run", run_import},
     {"list-servers", "[COMPUTER]",
-     "list the OPC servers registered on this computer or on COMPUTER as PROGID<TAB>CLSID<TAB>DESCRIPTION (exit 1: "
-     "none; --browser: ask the computer's OPC server browser instead of its registry)",
+     "list the OPC servers registered on this computer or on COMPUTER as PROGID<TAB>CLSID<TAB>DESCRIPTION, from "
+     "the registry or, where that cannot be reached, the OPC server browser (exit 1: none; --browser: the browser "
+     "alone)",
      0, 1, "--browser", run_list_servers},
     {"browse", "SERVER",
      "print the address space of a server (a ProgID or a braced CLSID) as an indented tree of names (--ids: the "
