@@ -67,6 +67,8 @@ TEST_F(DiscoveryTest, ListServersFromTheRegistryOrTheServerBrowser) {
     sim::add_browser_class("PLANT2", "Sim.Browsed.1", {0x5eed, 1, 2, {3}}, "Browsed");
     sim::set_unreachable("HIDDEN");  // its registry: its browser still answers
     sim::add_browser_class("HIDDEN", "Sim.Hidden.1", {0x5eed, 1, 2, {3}}, "");
+    sim::add_browser_class("", "", {0x5eed, 1, 2, {3}}, "No ProgID, so nothing could name it");
+    sim::add_browser_class("", "Sim.Here.1", {}, "");
     sim::set_unreachable("DEAD");
     sim::set_browser_unreachable("DEAD");
     const std::string alpha = "Sim.A.1\t" + std::string(kClsidText) + "\tAlpha\n";
@@ -74,7 +76,8 @@ TEST_F(DiscoveryTest, ListServersFromTheRegistryOrTheServerBrowser) {
         {nullptr, false, cli::kSuccess, alpha + "Sim.Bad.1\t\tTab here\n"},
         {"PLANT2", false, cli::kSuccess, "Sim.Remote.1\t" + std::string(kClsidText) + "\tRemote\n"},
         {"PLANT2", true, cli::kSuccess, "Sim.Browsed.1\t{00005EED-0001-0002-0300-000000000000}\tBrowsed\n"},
-        {nullptr, true, cli::kUnreachable, ""},  // this computer has no server browser
+        {nullptr, true, cli::kSuccess, "Sim.Here.1\t\t\n"},
+        {"simhost", true, cli::kSuccess, "Sim.Here.1\t\t\n"},  // this computer by its name
         {"QUIET", false, cli::kFailure, ""},
         {"HIDDEN", false, cli::kSuccess, "Sim.Hidden.1\t{00005EED-0001-0002-0300-000000000000}\t\n"},
         {"DEAD", false, cli::kUnreachable, ""},
@@ -88,6 +91,16 @@ TEST_F(DiscoveryTest, ListServersFromTheRegistryOrTheServerBrowser) {
         EXPECT_EQ(run.status, status) << (computer ? computer : "here") << browser << run.err;
         EXPECT_EQ(run.out, printed) << (computer ? computer : "here") << browser;
     }
+    // A browser that never ends is read 100,000 classes far; one that cannot be asked is out of reach.
+    sim::set_browser_endless("BIG");
+    Args args;
+    args.positional = {"BIG"};
+    args.browser = true;
+    const Outcome big = run(cli::run_list_servers, args);
+    EXPECT_EQ(std::count(big.out.begin(), big.out.end(), '\n'), 100000);
+    EXPECT_THAT(big.out, ::testing::EndsWith("\nSim.Class.100000\t{000186A0-0000-0000-0000-000000000000}\t\n"));
+    sim::set_com_initialised(false);
+    EXPECT_EQ(run(cli::run_list_servers, args).status, cli::kUnreachable);
 }
 
 TEST_F(DiscoveryTest, BrowsePrintsTheTreeOrTheItemIdsDownToTheDepth) {

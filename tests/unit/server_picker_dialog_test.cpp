@@ -1,9 +1,6 @@
-#include <tuple>
-
 #include "dialog_fixture.h"
 #include "dialogs/server_picker_dialog.h"
 #include "opc/opc_util.h"
-#include "opc/server_catalog.h"
 #include "platform/network.h"
 
 using namespace tagcfg;
@@ -50,8 +47,6 @@ protected:
 
     ServerPickerDialog dialog;
 };
-
-class ServerCatalogTest : public SimServerTest {};
 
 }  // namespace
 
@@ -175,48 +170,6 @@ TEST_F(ServerPickerTest, AComputerWhoseRegistryIsRefusedIsAskedThroughItsServerB
     EXPECT_EQ(picked("Network Neighbourhood/PLANT3/Browsed"),
               "PLANT3|Sim.Browsed.1|Browsed|" + std::string(kClsidText));
     EXPECT_EQ(picked("Network Neighbourhood/PLANT3/Sim.NoText.1", true), "PLANT3|Sim.NoText.1||");
-}
-
-// The server browser as a source of its own: the browser's order, classes without a ProgID left out,
-// this computer's browser under its name, a bound on a browser that never ends, and unreachable
-// where the browser cannot be created.
-TEST_F(ServerCatalogTest, BrowserServersListTheBrowsersClassesWithinABound) {
-    platform::Guid clsid;
-    ASSERT_EQ(clsid_from_text(kClsidText, clsid), 0);
-    sim::add_browser_class("", "Sim.B.1", clsid, "Beta");
-    sim::add_browser_class("", "", clsid, "Nameless");
-    sim::add_browser_class("", "Sim.A.1", {}, "");
-    sim::add_browser_class("PLANT2", "Sim.Remote.1", clsid, "Remote");
-    sim::add_browser_class("DEAD", "Sim.Gone.1", clsid, "Gone");
-    sim::set_browser_unreachable("DEAD");
-    sim::set_browser_endless("BIG");
-    Texts found;
-    auto list = [&](const char *computer) {
-        found.clear();
-        const std::string name = computer ? computer : "";
-        return browser_servers(computer ? &name : nullptr, [&](FoundServer server) {
-            std::string text;
-            if (server.clsid != platform::Guid()) clsid_to_text(server.clsid, text);
-            found.push_back(server.progid + "|" + text + "|" + server.description);
-        });
-    };
-    const Texts local = {"Sim.B.1|" + std::string(kClsidText) + "|Beta", "Sim.A.1||"};
-    const std::vector<std::tuple<const char *, CatalogResult, Texts>> cases = {
-        {nullptr, CatalogResult::found, local},
-        {"simhost", CatalogResult::found, local},
-        {"plant2", CatalogResult::found, {"Sim.Remote.1|" + std::string(kClsidText) + "|Remote"}},
-        {"DEAD", CatalogResult::unreachable, {}},
-        {"NOWHERE", CatalogResult::unreachable, {}},
-    };
-    for (const auto &[computer, result, servers] : cases) {
-        EXPECT_EQ(list(computer), result) << (computer ? computer : "null");
-        EXPECT_EQ(found, servers) << (computer ? computer : "null");
-    }
-    EXPECT_EQ(list("BIG"), CatalogResult::found);
-    ASSERT_EQ(found.size(), 100000u);
-    EXPECT_EQ(found.back(), "Sim.Class.100000|{000186A0-0000-0000-0000-000000000000}|");
-    sim::set_com_initialised(false);
-    EXPECT_EQ(list(nullptr), CatalogResult::unreachable);
 }
 
 // A network that never stops answering: the walk reads a million names, keeps what it found and
