@@ -6,9 +6,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string_view>
 
 #include "bench_support.h"
@@ -164,6 +167,37 @@ void BM_SaveBaseline(benchmark::State &state) {
             if (!write_replacing(p.paths()[i], p.bytes()[i])) state.SkipWithError("a file was not written");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * p.total_bytes()));
 }
+
+// A line of /proc/self/status in bytes, such as VmHWM (the peak resident size) or VmRSS.
+double status_bytes(const char *field) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field, 0) == 0 && line[std::strlen(field)] == ':')
+            return std::atof(line.c_str() + std::strlen(field) + 1) * 1024;
+    return 0;
+}
+
+double heap_in_use() {
+    const struct mallinfo2 info = ::mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd);
+}
+
+// What a loaded project of 1 M channels costs: the rise of the peak resident size during the
+// load (the peak is reset first) and the heap the loaded project keeps, each per channel.
+void BM_LoadedProjectMemory(benchmark::State &state) {
+    Project &p = project();
+    for (auto _ : state) {
+        ::malloc_trim(0);
+        std::ofstream("/proc/self/clear_refs") << "5";  // the peak becomes the current size
+        const double resident = status_bytes("VmRSS"), heap = heap_in_use();
+        Environment env;
+        if (!load_set(env, p.directory().c_str(), kBaseName)) state.SkipWithError("the project did not load");
+        const double channels = double{kServers} * kChannelsPerServer;
+        state.counters["peak_bytes_per_channel"] = (status_bytes("VmHWM") - resident) / channels;
+        state.counters["heap_bytes_per_channel"] = (heap_in_use() - heap) / channels;
+    }
+}
+BENCHMARK(BM_LoadedProjectMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // Wall-clock time: a save spends most of it waiting for the disk.
 #define PROJECT_BENCHMARK(fn) \
