@@ -36,7 +36,7 @@ void ChannelList::remove(Channel *channel) {
     (channel->prev_ ? channel->prev_->next_ : head_) = channel->next_;
     (channel->next_ ? channel->next_->prev_ : tail_) = channel->prev_;
     --count_;
-    *channel = Channel{};  // frees its texts now, not when the block goes
+    *channel = Channel{};
     channel->next_ = free_;
     free_ = channel;
 }

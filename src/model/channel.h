@@ -4,18 +4,20 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <vector>
+
+#include "model/text_arena.h"
 
 namespace tagcfg {
 
+// Its texts are views into the arena of the server configuration that lists it.
 struct Channel {
     int32_t channel_id = -1;  // negative: known by name only
-    std::string channel_name;
-    std::string item_id;
-    std::string access_path;
     // New channels count as in use: one made during a clean-up cycle is not swept by it.
     bool marked = true;
+    Text channel_name;
+    Text item_id;
+    Text access_path;
 
 private:
     friend class ChannelList;
@@ -38,7 +40,7 @@ public:
 
     // A new empty channel (number -1, marked) at the end of the list.
     Channel *append();
-    void remove(Channel *channel);  // unlinks it and frees its texts
+    void remove(Channel *channel);  // unlinks it; its texts stay in the arena until it is compacted
     void clear();                   // removes every channel and gives the blocks back
 
     Channel *first() const { return head_; }

@@ -1,14 +1,10 @@
 #include "model/channel_table.h"
 
+#include <vector>
+
 namespace tagcfg {
 
 namespace {
-
-void index_channel(ServerConfig &config, Channel *channel) {
-    if (channel->channel_id >= 0) config.id_index.insert(channel->channel_id, channel->channel_id, channel);
-    if (!channel->channel_name.empty())
-        config.name_index.insert(&channel->channel_name, channel->channel_name, channel);
-}
 
 void remove_channel(ServerConfig &config, Channel *channel) {
     config.id_index.remove(channel->channel_id, channel);
@@ -26,7 +22,7 @@ Channel *lookup_channel(ServerConfig &config, int32_t channel_id, const char *ch
     if (!found || found->channel_id >= 0) return nullptr;
     if (channel_id < 0) return found;
     found->channel_id = channel_id;
-    config.id_index.insert(channel_id, channel_id, found);
+    config.id_index.insert(channel_id, found);
     config.modified = true;
     return found;
 }
@@ -40,16 +36,14 @@ void store_channel(ServerConfig &config, const ChannelValue &value) {
     if (value.channel_id < 0) return;
     if (Channel *existing = config.id_index.find(value.channel_id)) {
         if (existing->item_id == value.item_id && existing->access_path == value.access_path) return;
-        existing->item_id = value.item_id;
-        existing->access_path = value.access_path;
+        replace_texts(config, *existing, value.item_id, value.access_path);
         config.modified = true;
         return;
     }
     Channel *added = config.channels.append();
     added->channel_id = value.channel_id;
-    added->item_id = value.item_id;
-    added->access_path = value.access_path;
-    config.id_index.insert(added->channel_id, added->channel_id, added);
+    replace_texts(config, *added, value.item_id, value.access_path);
+    config.id_index.insert(added->channel_id, added);
     config.modified = true;
 }
 
@@ -94,17 +88,45 @@ int32_t find_by_item_id(const ServerConfig &config, const std::string &item_id) 
 }
 
 void rebuild_indexes(ServerConfig &config) {
-    config.id_index.clear();
-    config.name_index.clear();
-    for (Channel *c = config.channels.first(); c; c = c->next()) index_channel(config, c);
+    std::vector<IdIndex::Pending> ids;
+    std::vector<NameIndex::Pending> names;
+    ids.reserve(config.channels.size());
+    for (Channel *c = config.channels.first(); c; c = c->next()) {
+        if (c->channel_id >= 0) ids.push_back({c->channel_id, c});
+        if (!c->channel_name.empty()) names.push_back({c->channel_name, c});
+    }
+    config.id_index.build(ids);
+    config.name_index.build(names);
 }
 
-void append_parsed_channel(ServerConfig &config, ChannelValue value) {
+Channel *append_parsed_channel(ServerConfig &config, const ChannelValue &value) {
     Channel *channel = config.channels.append();
     channel->channel_id = value.channel_id;
-    channel->channel_name = std::move(value.channel_name);
-    channel->item_id = std::move(value.item_id);
-    channel->access_path = std::move(value.access_path);
+    channel->channel_name = config.texts.store(value.channel_name);
+    replace_texts(config, *channel, value.item_id, value.access_path);
+    return channel;
+}
+
+void replace_texts(ServerConfig &config, Channel &channel, std::string_view item_id, std::string_view access_path) {
+    channel.item_id = config.texts.store(item_id);
+    channel.access_path = config.texts.store(access_path);
+}
+
+void compact_texts(ServerConfig &config) {
+    auto room = [](const Text &text) { return text.empty() ? 0 : text.size() + 1; };
+    size_t live = 0;
+    for (const Channel *c = config.channels.first(); c; c = c->next())
+        live += room(c->channel_name) + room(c->item_id) + room(c->access_path);
+    if (config.texts.held_bytes() - live <= live) return;
+    TextArena compacted;
+    for (Channel *c = config.channels.first(); c; c = c->next()) {
+        c->channel_name = compacted.store(c->channel_name);
+        c->item_id = compacted.store(c->item_id);
+        c->access_path = compacted.store(c->access_path);
+    }
+    config.texts = std::move(compacted);
+    config.name_index.update_keys(
+        [](NameEntryKey &key, const Channel &channel) { key.name = channel.channel_name.data(); });
 }
 
 }  // namespace tagcfg

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "model/server_config.h"
 
@@ -38,7 +39,15 @@ int32_t find_by_item_id(const ServerConfig &config, const std::string &item_id);
 // Enters every listed channel into the indexes again, in list order.
 void rebuild_indexes(ServerConfig &config);
 
-// Appends a channel read from a file; the indexes are rebuilt once the whole file is read.
-void append_parsed_channel(ServerConfig &config, ChannelValue value);
+// Appends a channel with copies of the value's texts, as a file read in gives it, without index
+// entries: the indexes are rebuilt once the whole file is read.
+Channel *append_parsed_channel(ServerConfig &config, const ChannelValue &value);
+
+// Gives the channel copies of these texts; the old ones stay dead in the arena.
+void replace_texts(ServerConfig &config, Channel &channel, std::string_view item_id, std::string_view access_path);
+
+// Texts that were replaced or whose channel went stay in the arena. When they take more room
+// than the live texts, those move into a new arena and the old one goes.
+void compact_texts(ServerConfig &config);
 
 }  // namespace tagcfg

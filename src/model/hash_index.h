@@ -2,13 +2,14 @@
 // grows to roughly twice its size when it is 75 % full; new entries go to the front of their
 // chain and a search takes the first equal key, so among equal keys the newest wins (until a
 // growth, which reverses the order of entries that move from one chain into one chain).
-// Every entry keeps its hash, so growing never rehashes a text and a search compares texts only
-// when the hashes agree.
+// Every entry keeps its hash (a number is its own), so growing never rehashes a text and a
+// search compares texts only when the hashes agree.
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <cstring>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "model/channel.h"
@@ -24,58 +25,147 @@ uint32_t grown_bucket_count(uint32_t n);
 
 constexpr uint32_t kInitialBucketCount = 13;
 
-// Key of the id index: the channel number; its hash is its bit pattern.
+// Key of the id index: the channel number, which is its own hash (its bit pattern).
 struct IdKey {
-    using Stored = int32_t;
     using Lookup = int32_t;
+    using Stored = int32_t;
     static uint32_t hash(Lookup key) { return static_cast<uint32_t>(key); }
-    static bool equal(Stored stored, Lookup key) { return stored == key; }
+    static Stored stored(Lookup key, uint32_t) { return key; }
+    static uint32_t stored_hash(Stored stored) { return static_cast<uint32_t>(stored); }
+    static bool equal(Stored stored, Lookup, Stored wanted) { return stored == wanted; }
 };
 
-// Key of the name index: the channel's own name text, referred to, never copied.
+// What a name entry keeps: the channel's own name, referred to and never copied, with its hash
+// and length, and a name-prefix cache: its first (up to 8) bytes. The cache lets a search pass
+// over other names, and accept a name of 8 bytes or fewer, without reading the name; nothing
+// outside the index can see it.
+struct NameEntryKey {
+    const char *name = nullptr;  // not owned: the channel's name text in the server's arena
+    uint64_t prefix = 0;         // the first bytes, zero-padded, as one word: one compare
+    uint32_t hash = 0;
+    uint32_t size = 0;
+};
+
+// Key of the name index: the channel's name text.
 struct NameKey {
-    using Stored = const std::string *;  // not owned: the name of the entry's channel
     using Lookup = std::string_view;
+    using Stored = NameEntryKey;
     static uint32_t hash(Lookup key) { return text_hash(key); }
-    static bool equal(Stored stored, Lookup key) { return *stored == key; }
+    static Stored stored(Lookup key, uint32_t hash) {
+        char prefix[8] = {};
+        if (key.size() >= 8) std::memcpy(prefix, key.data(), 8);
+        else
+            for (size_t i = 0; i < key.size(); ++i) prefix[i] = key[i];
+        NameEntryKey stored;
+        stored.name = key.data();
+        std::memcpy(&stored.prefix, prefix, 8);
+        stored.hash = hash;
+        stored.size = static_cast<uint32_t>(key.size());
+        return stored;
+    }
+    static uint32_t stored_hash(const Stored &stored) { return stored.hash; }
+    static bool equal(const Stored &stored, Lookup key, const Stored &wanted) {
+        if (stored.hash != wanted.hash || stored.size != wanted.size || stored.prefix != wanted.prefix) return false;
+        // Only here is the name itself read.
+        for (size_t i = 8; i < key.size(); ++i)
+            if (stored.name[i] != key[i]) return false;
+        return true;
+    }
 };
 
 template <typename Key>
 class HashIndex {
 public:
+    using Lookup = typename Key::Lookup;
+
     HashIndex() : buckets_(kInitialBucketCount), threshold_(threshold_for(kInitialBucketCount)) {}
     HashIndex(const HashIndex &) = delete;
     HashIndex &operator=(const HashIndex &) = delete;
     ~HashIndex() { clear(); }
 
-    void insert(typename Key::Stored key, typename Key::Lookup lookup, Channel *channel) {
+    void insert(Lookup key, Channel *channel) {
         if (entry_count_ >= threshold_) grow(2 * bucket_count());
-        const uint32_t hash = Key::hash(lookup);
-        push_front(buckets_[hash % bucket_count()], Entry{key, channel, hash, nullptr});
+        const uint32_t hash = Key::hash(key);
+        push_front(buckets_[hash % bucket_count()], Entry{channel, nullptr, Key::stored(key, hash)});
         ++entry_count_;
     }
 
+    // What build() enters: a key of the channel, in the order insert() would have been called.
+    struct Pending {
+        Lookup key;
+        Channel *channel;
+    };
+
+    // Empties the index, then enters every pending key as insert() one by one would: the same
+    // bucket counts reached and the same chain order, but the bucket array is allocated once, at
+    // its final size. The growths are replayed on a plain array of entry numbers, so no entry
+    // is made or freed before its final place is known.
+    void build(const std::vector<Pending> &pending) {
+        clear();
+        constexpr uint32_t kNone = UINT32_MAX;
+        const auto n = static_cast<uint32_t>(pending.size());
+        std::vector<uint32_t> hashes(n), next(n);
+        for (uint32_t i = 0; i < n; ++i) hashes[i] = Key::hash(pending[i].key);
+        uint32_t count = bucket_count(), threshold = threshold_;
+        std::vector<uint32_t> heads(count, kNone);
+        for (uint32_t i = 0; i < n; ++i) {
+            if (i >= threshold) {
+                // As grow(): old chains from bucket 0 up, each from its front, onto new fronts.
+                const uint32_t grown = grown_bucket_count(2 * count);
+                std::vector<uint32_t> moved(grown, kNone);
+                for (uint32_t head : heads)
+                    for (uint32_t e = head, after; e != kNone; e = after) {
+                        after = next[e];
+                        next[e] = std::exchange(moved[hashes[e] % grown], e);
+                    }
+                heads.swap(moved);
+                count = grown;
+                threshold = threshold_for(grown);
+            }
+            next[i] = std::exchange(heads[hashes[i] % count], i);
+        }
+        if (count != bucket_count()) buckets_ = std::vector<Entry>(count);
+        threshold_ = threshold;
+        for (uint32_t b = 0; b < count; ++b) {
+            Entry **link = nullptr;  // where the next entry of this chain goes
+            for (uint32_t e = heads[b]; e != kNone; e = next[e]) {
+                const Entry entry{pending[e].channel, nullptr, Key::stored(pending[e].key, hashes[e])};
+                if (!link) {
+                    buckets_[b] = entry;
+                    link = &buckets_[b].next;
+                } else {
+                    *link = new Entry(entry);
+                    link = &(*link)->next;
+                }
+            }
+        }
+        entry_count_ = n;
+    }
+
     // The channel of the first entry with an equal key.
-    Channel *find(typename Key::Lookup key) const {
+    Channel *find(Lookup key) const {
         const uint32_t hash = Key::hash(key);
+        const typename Key::Stored wanted = Key::stored(key, hash);
         for (const Entry *e = first(hash); e; e = e->next)
-            if (e->hash == hash && Key::equal(e->key, key)) return e->channel;
+            if (Key::equal(e->key, key, wanted)) return e->channel;
         return nullptr;
     }
 
     // Every channel under an equal key, front of the chain first.
-    std::vector<Channel *> find_all(typename Key::Lookup key) const {
+    std::vector<Channel *> find_all(Lookup key) const {
         std::vector<Channel *> found;
         const uint32_t hash = Key::hash(key);
+        const typename Key::Stored wanted = Key::stored(key, hash);
         for (const Entry *e = first(hash); e; e = e->next)
-            if (e->hash == hash && Key::equal(e->key, key)) found.push_back(e->channel);
+            if (Key::equal(e->key, key, wanted)) found.push_back(e->channel);
         return found;
     }
 
     // Removes the entries under an equal key that refer to this channel.
-    void remove(typename Key::Lookup key, const Channel *channel) {
+    void remove(Lookup key, const Channel *channel) {
         const uint32_t hash = Key::hash(key);
-        auto matches = [&](const Entry &e) { return e.channel == channel && e.hash == hash && Key::equal(e.key, key); };
+        const typename Key::Stored wanted = Key::stored(key, hash);
+        auto matches = [&](const Entry &e) { return e.channel == channel && Key::equal(e.key, key, wanted); };
         Entry &head = buckets_[hash % bucket_count()];
         while (head.channel && matches(head)) {
             pop_front(head);
@@ -92,6 +182,13 @@ public:
                 link = &e->next;
             }
         }
+    }
+
+    // Lets every entry's key follow its channel, as when the channel's texts moved.
+    template <typename Update>
+    void update_keys(Update update) {
+        for (Entry &head : buckets_)
+            for (Entry *e = head.channel ? &head : nullptr; e; e = e->next) update(e->key, *e->channel);
     }
 
     // Frees every entry; the bucket count and threshold stay.
@@ -116,10 +213,9 @@ private:
     // The front entry of each chain lives in the bucket array itself (an empty bucket has no
     // channel), so a search that hits the front touches one bucket and no separate entry.
     struct Entry {
-        typename Key::Stored key{};
         Channel *channel = nullptr;  // not owned: a channel of the server's list, unindexed before it goes
-        uint32_t hash = 0;
-        Entry *next = nullptr;  // owned by the chain
+        Entry *next = nullptr;       // owned by the chain
+        typename Key::Stored key{};
     };
 
     static uint32_t threshold_for(uint32_t buckets) { return static_cast<uint32_t>(uint64_t{buckets} * 75 / 100); }
@@ -158,7 +254,7 @@ private:
         // Entries move from the front of each old chain to the front of their new chain.
         for (Entry &head : buckets_) {
             if (!head.channel) continue;
-            for (const Entry *e = &head; e; e = e->next) push_front(grown[e->hash % count], *e);
+            for (const Entry *e = &head; e; e = e->next) push_front(grown[Key::stored_hash(e->key) % count], *e);
             free_chain(head);
         }
         buckets_.swap(grown);

@@ -23,6 +23,7 @@ void reset_server(ServerConfig &config) {
     config.channel_format.clear();
     config.description.clear();
     config.channels.clear();
+    config.texts.clear();
     config.modified = false;
 }
 

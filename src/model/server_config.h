@@ -24,6 +24,7 @@ public:
     std::string hostname;        // empty: this computer
     std::string channel_format;  // read from the file, never written back
     std::string description;
+    TextArena texts;  // the channels' texts
     ChannelList channels;
     IdIndex id_index;
     NameIndex name_index;

@@ -52,9 +52,9 @@ bool keyword_value(std::string_view line, std::string_view keyword, std::string_
 }
 
 // Texts go into the file only up to their first CR or LF, so no text can add or break lines.
-void put_line(std::string &out, const char *keyword, const std::string &text) {
+void put_line(std::string &out, const char *keyword, std::string_view text) {
     out += keyword;
-    out.append(text, 0, text.find_first_of("\r\n"));
+    out.append(text.substr(0, text.find_first_of("\r\n")));
     out += kEol;
 }
 
@@ -106,7 +106,15 @@ uint32_t parse_unsigned_base0(const char *text) {
     return negative ? 0u - result : result;
 }
 
-bool parse_server_config(ServerConfig &config, const char *text, size_t length, ParseError *error) {
+namespace {
+
+// Parses bytes the configuration's arena holds: channel texts stay where they stand in them.
+bool parse_adopted(ServerConfig &config, char *text, size_t length, ParseError *error) {
+    // Every value ends before its line's LF or trailing blanks, or at the end of the text, where
+    // the adopted string keeps its own zero: that byte becomes the value's terminator.
+    auto in_place = [text](std::string_view value) {
+        return value.empty() ? Text() : TextArena::in_place(text + (value.data() - text), value.size());
+    };
     LineReader lines(text, length);
     std::string_view line, value;
     lines.next(line);
@@ -134,13 +142,12 @@ bool parse_server_config(ServerConfig &config, const char *text, size_t length, 
 
     // `line` is a block header here.
     for (;;) {
-        ChannelValue block;
+        int32_t channel_id = -1;
+        std::string_view channel_name, item_id, access_path;
         if (keyword_value(line, "%CHANNEL:", value)) {
-            block.channel_name = value;
+            channel_name = value;
         } else if (keyword_value(line, "%CHANID:", value)) {
-            // The value ends at the line's end, which is a byte of the text or its end: copy it so
-            // the conversion sees a terminator.
-            block.channel_id = static_cast<int32_t>(parse_unsigned_base0(std::string(value).c_str()));
+            channel_id = static_cast<int32_t>(parse_unsigned_base0(in_place(value).c_str()));
         } else {
             return fail(error, lines.number(), "a line beginning with % must be %CHANNEL: or %CHANID:");
         }
@@ -151,13 +158,24 @@ bool parse_server_config(ServerConfig &config, const char *text, size_t length, 
                 next_block = true;
                 break;
             }
-            if (keyword_value(line, "ID:", value)) block.item_id = value;
-            else if (keyword_value(line, "ACCPATH:", value)) block.access_path = value;
+            if (keyword_value(line, "ID:", value)) item_id = value;
+            else if (keyword_value(line, "ACCPATH:", value)) access_path = value;
             else return fail(error, lines.number(), "a channel line must begin with ID: or ACCPATH:");
         }
-        append_parsed_channel(config, std::move(block));
+        // Terminated only now: a repeated keyword's earlier value is not kept.
+        Channel *channel = config.channels.append();
+        channel->channel_id = channel_id;
+        channel->channel_name = in_place(channel_name);
+        channel->item_id = in_place(item_id);
+        channel->access_path = in_place(access_path);
         if (!next_block) return true;
     }
+}
+
+}  // namespace
+
+bool parse_server_config(ServerConfig &config, const char *text, size_t length, ParseError *error) {
+    return parse_adopted(config, config.texts.adopt(std::string(text, length)), length, error);
 }
 
 std::string format_server_config(const ServerConfig &config) {
@@ -192,12 +210,14 @@ bool read_server_file(ServerConfig &config, const std::string &path, ParseError 
     reset_server(config);
     std::string bytes;
     if (!platform::read_file(path, bytes)) return fail(error, 0, "the file cannot be opened");
-    if (!parse_server_config(config, bytes.data(), bytes.size(), error)) return false;
+    const size_t length = bytes.size();
+    if (!parse_adopted(config, config.texts.adopt(std::move(bytes)), length, error)) return false;
     rebuild_indexes(config);
     return true;
 }
 
 bool write_server_file(ServerConfig &config, const std::string &path) {
+    compact_texts(config);
     if (!platform::replace_file(path, format_server_config(config))) return false;
     config.modified = false;
     return true;

@@ -89,7 +89,7 @@ TEST_F(ChannelSetupTest, OkStoresUpTo1023BytesAndAnEmptyItemIdRemovesTheChannel)
             d.click(ui::kIdOk);
         });
         const Channel *stored = lookup_channel(*server, 17, nullptr);
-        EXPECT_EQ(stored ? stored->item_id : "(removed)", typed.empty() ? "(removed)" : typed.substr(0, 1023));
+        EXPECT_EQ(stored ? stored->item_id.str() : "(removed)", typed.empty() ? "(removed)" : typed.substr(0, 1023));
         EXPECT_EQ(dialog->item_id(), typed.substr(0, 1023));
     }
 }

@@ -197,7 +197,7 @@ TEST(ChannelTableModel, RandomOperationsMatchTheModel) {
             case 4: {
                 const Channel *found = lookup_channel(config, id, name);
                 const RefChannel *expected = model.lookup(id, name);
-                ASSERT_EQ(found ? found->item_id + "|" + found->channel_name : "none",
+                ASSERT_EQ(found ? found->item_id.str() + "|" + found->channel_name.str() : "none",
                           expected ? expected->item + "|" + expected->name : "none");
                 break;
             }

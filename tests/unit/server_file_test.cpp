@@ -25,8 +25,8 @@ const std::string kSignature = "%%OPC_SERVER_CONFIG";
 std::string summary(const ServerConfig &c) {
     std::string out = c.progid + "|" + c.clsid + "|" + c.hostname + "|" + c.channel_format + "|" + c.description;
     for (const Channel *ch = c.channels.first(); ch; ch = ch->next())
-        out += " [" + std::to_string(ch->channel_id) + "|" + ch->channel_name + "|" + ch->item_id + "|" +
-               ch->access_path + "]";
+        out += " [" + std::to_string(ch->channel_id) + "|" + ch->channel_name.str() + "|" + ch->item_id.str() + "|" +
+               ch->access_path.str() + "]";
     return out;
 }
 

@@ -33,7 +33,7 @@ const char *const kColumnNames[kColumns] = {"server", "channel", "name", "item_i
 std::string row_of(int server, const Channel &channel) {
     const bool numbered = channel.channel_id >= 0;
     return csv_record({std::to_string(server), numbered ? std::to_string(channel.channel_id) : "",
-                       numbered ? "" : channel.channel_name, channel.item_id, channel.access_path});
+                       numbered ? "" : channel.channel_name.str(), channel.item_id.str(), channel.access_path.str()});
 }
 
 bool write_standard_output(const std::string &bytes) {
@@ -228,12 +228,11 @@ public:
             channel = row.channel_id >= 0 ? add_numbered(config, value) : add_named(config, value);
             note(added_, "added", row.server, *channel);
         } else if (channel->item_id != row.item_id || channel->access_path != row.access_path) {
-            const std::string was = " (was " + csv_record({channel->item_id, channel->access_path}) + ")";
+            const std::string was = " (was " + csv_record({channel->item_id.str(), channel->access_path.str()}) + ")";
             if (row.channel_id >= 0) {
                 store_channel(config, value);
             } else {
-                channel->item_id = row.item_id;
-                channel->access_path = row.access_path;
+                replace_texts(config, *channel, row.item_id, row.access_path);
                 config.modified = true;
             }
             note(changed_, "changed", row.server, *channel, was);
@@ -267,11 +266,8 @@ private:
     }
     // As a loaded file has it: number -1, the name, indexed by that name.
     static Channel *add_named(ServerConfig &config, const ChannelValue &value) {
-        Channel *channel = config.channels.append();
-        channel->channel_name = value.channel_name;
-        channel->item_id = value.item_id;
-        channel->access_path = value.access_path;
-        config.name_index.insert(&channel->channel_name, channel->channel_name, channel);
+        Channel *channel = append_parsed_channel(config, value);
+        config.name_index.insert(channel->channel_name, channel);
         config.modified = true;
         return channel;
     }

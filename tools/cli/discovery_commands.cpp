@@ -80,7 +80,7 @@ VerifyTotals verify_bindings(Environment &env, int only, std::ostream &out) {
         }
         for (const Channel *channel = config->channels.first(); channel; channel = channel->next()) {
             if (!is_binding(*channel)) continue;
-            const bool held = browse.holds_item(channel->item_id);
+            const bool held = browse.holds_item(channel->item_id.str());
             if (!browse.browsing()) {  // the answer came from a server that has gone
                 out << label << ' ' << config->identity_text() << ": the server stopped answering; the rest of its "
                     << "channels are not checked\n";
@@ -91,7 +91,7 @@ VerifyTotals verify_bindings(Environment &env, int only, std::ostream &out) {
             if (held) continue;
             ++totals.missing;
             out << label << ' '
-                << (channel->channel_id >= 0 ? std::to_string(channel->channel_id) : channel->channel_name) << ' '
+                << (channel->channel_id >= 0 ? std::to_string(channel->channel_id) : channel->channel_name.str()) << ' '
                 << channel->item_id << ": not in the server's address space\n";
         }
     }

@@ -5,6 +5,7 @@
 #include <iomanip>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "command.h"
@@ -21,8 +22,8 @@ namespace {
 constexpr int kLabelWidth = 8;  // "OPC255" and a gap
 constexpr const char *kNone = "-";
 
-std::string or_placeholder(const std::string &text, const char *placeholder) {
-    return text.empty() ? placeholder : text;
+std::string or_placeholder(std::string_view text, const char *placeholder) {
+    return std::string(text.empty() ? std::string_view(placeholder) : text);
 }
 
 void print_field(const char *label, const std::string &value) {
