@@ -1,0 +1,123 @@
+// Where channel texts live and how the indexes are built over them: a read file's bytes used in
+// place, dead text dropped at a save, the one-step index build against insertion one by one, and
+// the name-prefix cache of the name index.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "storage/server_file.h"
+#include "test_support.h"
+
+using namespace tagcfg;
+
+namespace {
+
+template <typename Index>
+void expect_same_chains(const Index &built, const Index &inserted) {
+    ASSERT_EQ(built.bucket_count(), inserted.bucket_count());
+    ASSERT_EQ(built.growth_threshold(), inserted.growth_threshold());
+    ASSERT_EQ(built.entry_count(), inserted.entry_count());
+    for (uint32_t b = 0; b < built.bucket_count(); ++b) ASSERT_EQ(built.chain(b), inserted.chain(b)) << "bucket " << b;
+}
+
+}  // namespace
+
+// Few distinct keys, so equal keys share chains through many growths, from a fresh index and
+// from one a cleared index left grown. The long names hash alike (only every second byte counts).
+TEST(IndexBuild, OneStepBuildGivesTheChainsOfInsertionOneByOne) {
+    const char *const names[] = {"A", "B", "Pump0001", "Pump00017", "xxxxxxxxxxxxxxxa", "yxxxxxxxxxxxxxxa"};
+    std::mt19937 random(17);
+    for (int run = 0; run < 40; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        RecordRef<ServerConfig> config = test::make_server();
+        Channel *filler = append_parsed_channel(*config, {0, "", "I", ""});  // what grows an index first
+        const size_t count = random() % (run < 30 ? 200 : 6000);
+        const uint32_t distinct = 1 + random() % (run % 2 ? 8 : 3000);
+        std::vector<IdIndex::Pending> ids;
+        std::vector<NameIndex::Pending> named;
+        for (size_t i = 0; i < count; ++i) {
+            Channel *c =
+                append_parsed_channel(*config, {static_cast<int32_t>(random() % distinct),
+                                                names[random() % 6] + std::to_string(random() % distinct), "I", ""});
+            ids.push_back({c->channel_id, c});
+            named.push_back({c->channel_name, c});
+        }
+        const size_t grown_first = random() % 3 ? 0 : random() % 100;
+        IdIndex built_ids, inserted_ids;
+        NameIndex built_names, inserted_names;
+        for (size_t i = 0; i < grown_first; ++i) {
+            built_ids.insert(0, filler);
+            inserted_ids.insert(0, filler);
+        }
+        inserted_ids.clear();
+        built_ids.build(ids);
+        built_names.build(named);
+        for (const auto &p : ids) inserted_ids.insert(p.key, p.channel);
+        for (const auto &p : named) inserted_names.insert(p.key, p.channel);
+        ASSERT_NO_FATAL_FAILURE(expect_same_chains(built_ids, inserted_ids));
+        ASSERT_NO_FATAL_FAILURE(expect_same_chains(built_names, inserted_names));
+    }
+}
+
+// The cache holds at most 8 bytes: shorter names are told apart by their length, longer ones by
+// the rest of the name, also where the hash and the first 8 bytes agree (byte 8 of a 16-byte
+// name is not hashed). A name with a zero byte is not the shorter name before it.
+TEST(IndexBuild, NamePrefixCacheFindsEachNameAndNoOther) {
+    const std::vector<std::string> stored = {"P",         "Pump",      "Pump0000",         "Pump00001",
+                                             "Pump00002", "Pump0000x", "xxxxxxxxxxxxxxxx", "xxxxxxxxyxxxxxxx",
+                                             {"Pu\0p", 4}};
+    ASSERT_EQ(text_hash(stored[6]), text_hash(stored[7]));
+    RecordRef<ServerConfig> config = test::make_server();
+    for (const std::string &name : stored) test::add_parsed(*config, -1, name, "I." + name);
+    rebuild_indexes(*config);
+    auto item_of = [&](const std::string &name) {
+        const Channel *found = config->name_index.find(name);
+        return found ? found->item_id.str() : "none";
+    };
+    for (const std::string &name : stored) EXPECT_EQ(item_of(name), "I." + name);
+    for (const char *absent : {"", "Pu", "Pump000", "Pump00003", "Pump0000y", "xxxxxxxxzxxxxxxx", "Pump00001 "})
+        EXPECT_EQ(item_of(absent), "none") << absent;
+}
+
+// A file's values stay in its bytes, each terminated there; replaced texts pile up in the arena
+// until they outweigh the live ones, and the save after that moves the live ones into a fresh
+// arena: the same bytes are written, and the name index still finds every name.
+TEST(TextArena, FileBytesAreUsedInPlaceAndDeadTextCompactsAtASave) {
+    const std::string file = test::lines({"%%OPC_SERVER_CONFIG", "%CHANNEL:Pump0000001  ", "ID:Plant.P1", "",
+                                          "%CHANID:7", "ID:Plant.P7\t", "ACCPATH:Line", "%CHANNEL:Short", "ID:x"},
+                                         "\r\n") +
+                             "%CHANNEL:Last";
+    RecordRef<ServerConfig> config = test::make_server();
+    ASSERT_TRUE(parse_server_config(*config, file.data(), file.size()));
+    rebuild_indexes(*config);
+    EXPECT_EQ(config->texts.held_bytes(), file.size() + 1);  // no copies beside the file's bytes
+    for (const Channel *c = config->channels.first(); c; c = c->next())
+        for (const Text *text : {&c->channel_name, &c->item_id, &c->access_path})
+            EXPECT_EQ(std::strlen(text->c_str()), text->size()) << *text;
+    const std::string written = format_server_config(*config);
+
+    Channel *seven = lookup_channel(*config, 7, nullptr);
+    compact_texts(*config);  // the file's bytes outweigh its texts: they go
+    const size_t live = config->texts.held_bytes();
+    EXPECT_LT(live, file.size() / 2);
+    EXPECT_EQ(format_server_config(*config), written);
+
+    store_channel(*config, {7, "", "Plant.P7.0", "Line"});
+    const size_t after_one = config->texts.held_bytes();
+    compact_texts(*config);  // less dead text than live: kept
+    EXPECT_EQ(config->texts.held_bytes(), after_one);
+    for (int i = 1; i <= 6; ++i) store_channel(*config, {7, "", "Plant.P7." + std::to_string(i % 2), "Line"});
+    EXPECT_GT(config->texts.held_bytes(), 2 * live);
+    const std::string path = testing::TempDir() + "tagcfg_arena_test.cfg";
+    ASSERT_TRUE(write_server_file(*config, path));
+    std::remove(path.c_str());
+    EXPECT_EQ(config->texts.held_bytes(), live + 2);  // "Plant.P7.0" in place of "Plant.P7"
+    EXPECT_EQ(lookup_channel(*config, 7, nullptr), seven);
+    EXPECT_EQ(seven->item_id, "Plant.P7.0");
+    for (const char *name : {"Pump0000001", "Short", "Last"})
+        EXPECT_EQ(lookup_channel(*config, -1, name) ? lookup_channel(*config, -1, name)->channel_name.str() : "", name);
+}
