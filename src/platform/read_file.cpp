@@ -9,11 +9,15 @@ bool read_file(const std::string &path, std::string &bytes) {
     bytes.clear();
     std::FILE *file = std::fopen(path.c_str(), "rb");
     if (!file) return false;
-    // One allocation for the usual case; the loop still reads whatever the file really holds.
+    // The usual case in one read straight into the string; the loop still reads whatever the
+    // file really holds beyond the size it had.
     if (std::fseek(file, 0, SEEK_END) == 0) {
         long size = std::ftell(file);
-        if (size > 0) bytes.reserve(static_cast<size_t>(size));
         std::rewind(file);
+        if (size > 0) {
+            bytes.resize(static_cast<size_t>(size));
+            bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+        }
     }
     char chunk[65536];
     size_t n;

@@ -51,6 +51,16 @@ bool keyword_value(std::string_view line, std::string_view keyword, std::string_
     return true;
 }
 
+// The same for a literal keyword: its length known when compiling, the comparison needs no call,
+// which counts on every line of a channel block.
+template <size_t N>
+bool keyword_value(std::string_view line, const char (&keyword)[N], std::string_view &value) {
+    constexpr size_t size = N - 1;
+    if (line.size() < size || std::memcmp(line.data(), keyword, size) != 0) return false;
+    value = line.substr(size);
+    return true;
+}
+
 // Texts go into the file only up to their first CR or LF, so no text can add or break lines.
 void put_line(std::string &out, const char *keyword, std::string_view text) {
     out += keyword;

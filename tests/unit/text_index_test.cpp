@@ -121,3 +121,18 @@ TEST(TextArena, FileBytesAreUsedInPlaceAndDeadTextCompactsAtASave) {
     for (const char *name : {"Pump0000001", "Short", "Last"})
         EXPECT_EQ(lookup_channel(*config, -1, name) ? lookup_channel(*config, -1, name)->channel_name.str() : "", name);
 }
+
+// The bucket of a hash is its remainder, computed without a division: exact at every bucket count
+// an index can reach, for hashes at and beside each multiple and at the ends of the range.
+TEST(IndexBuild, BucketOfAHashIsItsRemainder) {
+    std::mt19937 random(3);
+    for (uint32_t count = kInitialBucketCount; count < 0x40000000u; count = grown_bucket_count(2 * count)) {
+        const Remainder bucket_of(count);
+        for (uint32_t hash : {0u, 1u, count - 1, count, count + 1, 0xFFFFFFFFu, 0xFFFFFFFFu - count, 0x80000000u})
+            ASSERT_EQ(bucket_of(hash), hash % count) << hash << " % " << count;
+        for (int i = 0; i < 10000; ++i) {
+            const uint32_t hash = static_cast<uint32_t>(random());
+            ASSERT_EQ(bucket_of(hash), hash % count) << hash << " % " << count;
+        }
+    }
+}
