@@ -21,6 +21,12 @@ inline std::string pump_name(int32_t n) {
     return buffer;
 }
 
+inline std::string short_name(int32_t n) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "P%07d", static_cast<int>(n));
+    return buffer;
+}
+
 inline std::string pump_item_id(int32_t n) {
     char buffer[48];
     std::snprintf(buffer, sizeof buffer, "Plant.Line%02d.Pump%07d.PV", static_cast<int>(n % 64), static_cast<int>(n));
@@ -48,16 +54,19 @@ inline RecordRef<ServerConfig> numbered_table(int32_t count) {
 }
 
 // Channels "Pump0000000" .. , each known by its name only, as a file without numbers reads in.
-inline RecordRef<ServerConfig> named_table(int32_t count) {
+inline RecordRef<ServerConfig> named_table(int32_t count, std::string (*name_of)(int32_t)) {
     RecordRef<ServerConfig> config(new ServerConfig);
     ChannelValue value;
     for (int32_t n = 0; n < count; ++n) {
-        value.channel_name = pump_name(n);
+        value.channel_name = name_of(n);
         value.item_id = pump_item_id(n);
         append_parsed_channel(*config, value);
     }
     rebuild_indexes(*config);
     return config;
 }
+
+inline RecordRef<ServerConfig> named_table(int32_t count) { return named_table(count, pump_name); }
+inline RecordRef<ServerConfig> short_named_table(int32_t count) { return named_table(count, short_name); }
 
 }  // namespace tagcfg::bench

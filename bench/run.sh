@@ -47,10 +47,11 @@ def ns(r):
 
 print("\nSummary (medians of 5 repetitions)")
 look = medians("bench_lookup")
-print(f"{'channels':>10} {'by number ns':>14} {'by name ns':>12}   target < 100 ns at 1 M")
+print(f"{'channels':>10} {'by number ns':>14} {'by name ns':>12} {'8-byte name ns':>15}   target < 100 ns at 1 M")
 for n in (1000, 100000, 1000000):
     print(f"{n:>10} {ns(look[f'BM_LookupByNumber/channels:{n}/repeats:5']):>14.1f}"
-          f" {ns(look[f'BM_LookupByName/channels:{n}/repeats:5']):>12.1f}")
+          f" {ns(look[f'BM_LookupByName/channels:{n}/repeats:5']):>12.1f}"
+          f" {ns(look[f'BM_LookupByShortName/channels:{n}/repeats:5']):>15.1f}")
 
 store, warm = medians("bench_store"), medians("bench_store_warm")
 print(f"\n{'channels':>10} {'add ns/ch':>10} {'add ns/ch, heap kept':>21} {'replace ns':>11}")
@@ -64,10 +65,15 @@ print(f"\nclean-up cycle, 100 k channels: {ns(gc) / 1e6:.1f} ms ({gc['per_channe
 
 io = medians("bench_load_save")
 t = {k.split("/")[0]: ns(v) / 1e6 for k, v in io.items()}
-print(f"\n{'':>6} {'library ms':>11} {'baseline ms':>12} {'ratio':>6}   target <= 3x")
+print(f"\n{'':>6} {'library ms':>11} {'baseline ms':>12} {'ratio':>6}   target: load <= 2x")
 for what in ("Load", "Save"):
     lib, base = t[f"BM_{what}"], t[f"BM_{what}Baseline"]
     print(f"{what.lower():>6} {lib:>11.1f} {base:>12.1f} {lib / base:>6.2f}")
+
+with open(os.path.join(out, "bench_load_save.json")) as f:
+    memory = [r for r in json.load(f)["benchmarks"] if r["run_name"].startswith("BM_LoadedProjectMemory")][0]
+print(f"loaded project, 1 M channels: {memory['peak_bytes_per_channel']:.0f} bytes per channel at the peak,"
+      f" {memory['heap_bytes_per_channel']:.0f} kept on the heap")
 
 with open(os.path.join(out, "bench_collect.json")) as f:
     c = json.load(f)["benchmarks"][0]

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/channel_table.h"
@@ -17,8 +18,8 @@ namespace {
 
 bool is_space(char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
 
-std::string as_written(const std::string &text) {
-    std::string cut = text.substr(0, text.find_first_of("\r\n"));
+std::string as_written(std::string_view text) {
+    std::string cut(text.substr(0, text.find_first_of("\r\n")));
     while (!cut.empty() && is_space(cut.back())) cut.pop_back();
     return cut;
 }
@@ -43,7 +44,7 @@ std::vector<Row> written_rows(const ServerConfig &config) {
 std::vector<Row> read_rows(const ServerConfig &config) {
     std::vector<Row> rows;
     for (const Channel *c = config.channels.first(); c; c = c->next())
-        rows.push_back({c->channel_id, c->channel_name, c->item_id, c->access_path});
+        rows.push_back({c->channel_id, c->channel_name.str(), c->item_id.str(), c->access_path.str()});
     return rows;
 }
 
