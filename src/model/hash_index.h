@@ -159,9 +159,9 @@ public:
                     *link = new Entry(entry);
                     link = &(*link)->next;
                 }
+                ++entry_count_;  // counted as placed, so that a failed allocation leaves a true count
             }
         }
-        entry_count_ = n;
     }
 
     // The channel of the first entry with an equal key.

@@ -24,7 +24,7 @@ public:
     size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
     std::string_view view() const { return {data_, size_}; }
-    operator std::string_view() const { return view(); }  // NOLINT(google-explicit-constructor): reads like a text
+    operator std::string_view() const { return view(); }  // implicit: a channel text reads like any other
     std::string str() const { return std::string(data_, size_); }
 
 private:
