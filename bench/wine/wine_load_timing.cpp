@@ -50,8 +50,8 @@ bool write_whole(const std::string &path, const std::string &bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
+    const bool ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
     return CloseHandle(file) && ok;
 }
 
@@ -67,7 +67,8 @@ bool read_and_split(const std::vector<std::string> &paths) {
         DWORD read = 0;
         bool ok = GetFileSizeEx(file, &size) != 0;
         if (ok) bytes.resize(static_cast<size_t>(size.QuadPart));
-        ok = ok && ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
+        ok = ok && ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+             read == bytes.size();
         CloseHandle(file);
         if (!ok) return false;
         lines.clear();
