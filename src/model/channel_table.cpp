@@ -18,13 +18,15 @@ Channel *lookup_channel(ServerConfig &config, int32_t channel_id, const char *ch
     if (channel_id >= 0)
         if (Channel *found = config.id_index.find(channel_id)) return found;
     if (!channel_name) return nullptr;
-    Channel *found = config.name_index.find(channel_name);
-    if (!found || found->channel_id >= 0) return nullptr;
-    if (channel_id < 0) return found;
-    found->channel_id = channel_id;
-    config.id_index.insert(channel_id, found);
+    // The entry knows whether its channel has a number: deciding needs no read of the channel.
+    const NameIndex::Found found = config.name_index.find_entry(channel_name);
+    if (!found.channel || found.key.numbered) return nullptr;
+    if (channel_id < 0) return found.channel;
+    found.channel->channel_id = channel_id;
+    config.id_index.insert(channel_id, found.channel);
+    config.name_index.refresh(channel_name, found.channel);
     config.modified = true;
-    return found;
+    return found.channel;
 }
 
 void store_channel(ServerConfig &config, const ChannelValue &value) {

@@ -49,19 +49,25 @@ struct IdKey {
     using Stored = int32_t;
     static uint32_t hash(Lookup key) { return static_cast<uint32_t>(key); }
     static Stored stored(Lookup key, uint32_t) { return key; }
+    static void describe(Stored &, const Channel &) {}
     static uint32_t stored_hash(Stored stored) { return static_cast<uint32_t>(stored); }
     static bool equal(Stored stored, Lookup, Stored wanted) { return stored == wanted; }
 };
 
 // What a name entry keeps: the channel's own name, referred to and never copied, with its hash
 // and length, and a name-prefix cache: its first (up to 8) bytes. The cache lets a search pass
-// over other names, and accept a name of 8 bytes or fewer, without reading the name; nothing
-// outside the index can see it.
+// over other names, and accept a name of 8 bytes or fewer, without reading the name; with the
+// channel's numbered state beside it, a lookup by name decides without reading the channel.
+// Nothing outside the index can see either.
 struct NameEntryKey {
     const char *name = nullptr;  // not owned: the channel's name text in the server's arena
     uint64_t prefix = 0;         // the first bytes, zero-padded, as one word: one compare
     uint32_t hash = 0;
-    uint32_t size = 0;
+    uint32_t size : 31;
+    // The channel has a number. Only binding a name-only channel changes a listed channel's
+    // number, and it refreshes the entry (HashIndex::refresh).
+    uint32_t numbered : 1;
+    NameEntryKey() : size(0), numbered(0) {}
 };
 
 // Key of the name index: the channel's name text.
@@ -81,6 +87,7 @@ struct NameKey {
         stored.size = static_cast<uint32_t>(key.size());
         return stored;
     }
+    static void describe(Stored &stored, const Channel &channel) { stored.numbered = channel.channel_id >= 0; }
     static uint32_t stored_hash(const Stored &stored) { return stored.hash; }
     static bool equal(const Stored &stored, Lookup key, const Stored &wanted) {
         if (stored.hash != wanted.hash || stored.size != wanted.size || stored.prefix != wanted.prefix) return false;
@@ -106,7 +113,9 @@ public:
     void insert(Lookup key, Channel *channel) {
         if (entry_count_ >= threshold_) grow(2 * bucket_count());
         const uint32_t hash = Key::hash(key);
-        push_front(buckets_[bucket_of_(hash)], Entry{channel, nullptr, Key::stored(key, hash)});
+        Entry entry{channel, nullptr, Key::stored(key, hash)};
+        Key::describe(entry.key, *channel);
+        push_front(buckets_[bucket_of_(hash)], entry);
         ++entry_count_;
     }
 
@@ -151,7 +160,8 @@ public:
         for (uint32_t b = 0; b < count; ++b) {
             Entry **link = nullptr;  // where the next entry of this chain goes
             for (uint32_t e = heads[b]; e != kNone; e = next[e]) {
-                const Entry entry{pending[e].channel, nullptr, Key::stored(pending[e].key, hashes[e])};
+                Entry entry{pending[e].channel, nullptr, Key::stored(pending[e].key, hashes[e])};
+                Key::describe(entry.key, *entry.channel);
                 if (!link) {
                     buckets_[b] = entry;
                     link = &buckets_[b].next;
@@ -164,13 +174,28 @@ public:
         }
     }
 
-    // The channel of the first entry with an equal key.
-    Channel *find(Lookup key) const {
+    // The first entry with an equal key: its channel, and what the entry keeps of it.
+    struct Found {
+        Channel *channel = nullptr;
+        typename Key::Stored key{};
+    };
+    Found find_entry(Lookup key) const {
         const uint32_t hash = Key::hash(key);
         const typename Key::Stored wanted = Key::stored(key, hash);
         for (const Entry *e = first(hash); e; e = e->next)
-            if (Key::equal(e->key, key, wanted)) return e->channel;
-        return nullptr;
+            if (Key::equal(e->key, key, wanted)) return {e->channel, e->key};
+        return {};
+    }
+
+    // The channel of the first entry with an equal key.
+    Channel *find(Lookup key) const { return find_entry(key).channel; }
+
+    // The entries under an equal key that refer to this channel take in its changed state.
+    void refresh(Lookup key, const Channel *channel) {
+        const uint32_t hash = Key::hash(key);
+        const typename Key::Stored wanted = Key::stored(key, hash);
+        for (Entry *e = buckets_[bucket_of_(hash)].channel ? &buckets_[bucket_of_(hash)] : nullptr; e; e = e->next)
+            if (e->channel == channel && Key::equal(e->key, key, wanted)) Key::describe(e->key, *channel);
     }
 
     // Every channel under an equal key, front of the chain first.
