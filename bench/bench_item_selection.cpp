@@ -10,7 +10,7 @@
 #include "dialogs/item_selection_dialog.h"
 #include "model/server_config.h"
 #include "opc/browse_view.h"
-#include "opc/connect.h"
+#include "opc/headless_browse.h"
 #include "memory_dialog.h"
 #include "platform/sim/sim_platform.h"
 #include "resource_ids.h"
@@ -65,16 +65,12 @@ void BM_CollectBranch(benchmark::State &state) {
     RecordRef<ServerConfig> server(new ServerConfig);
     server->progid = "Sim.Bench.1";
     {
-        ui::MemoryTree tree;
-        BrowseView view(tree);
-        ui::TreeNode root = view.insert_root_node(*server);
-        view.open(*server, connect_server(*server));
-        tree.on_expanding = [&](ui::TreeNode node) { view.on_expanding(node); };
-        tree.expand(root);
-        ui::TreeNode branch = tree.first_child(root);
+        HeadlessBrowse browse(*server);
+        browse.tree().expand(browse.root());
+        ui::TreeNode branch = browse.tree().first_child(browse.root());
         for (auto _ : state) {
             int64_t collected = 0;
-            view.collect_item_ids(branch, [&](const std::string &) { ++collected; });
+            browse.view().collect_item_ids(branch, [&](const std::string &) { ++collected; });
             if (collected != leaves) state.SkipWithError("leaves are missing");
         }
     }

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "bench_support.h"
+#include "split_lines.h"
 #include "model/environment.h"
 #include "storage/config_set.h"
 
@@ -129,13 +130,7 @@ void BM_LoadBaseline(benchmark::State &state) {
             char chunk[65536];
             for (size_t n; file && (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.append(chunk, n);
             if (file) std::fclose(file);
-            lines.clear();
-            for (const char *at = bytes.data(), *end = at + bytes.size(); at < end;) {
-                const auto *lf = static_cast<const char *>(std::memchr(at, '\n', static_cast<size_t>(end - at)));
-                const char *stop = lf ? lf : end;
-                lines.emplace_back(at, static_cast<size_t>(stop - at));
-                at = lf ? lf + 1 : end;
-            }
+            split_lines(bytes, lines);
             benchmark::DoNotOptimize(lines.data());
         }
     }

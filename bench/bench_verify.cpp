@@ -12,6 +12,7 @@
 #include "model/channel_table.h"
 #include "model/environment.h"
 #include "opc/connect.h"
+#include "opc/headless_browse.h"
 #include "platform/sim/sim_platform.h"
 
 namespace tagcfg::bench {
@@ -23,7 +24,7 @@ const platform::Guid kClsid = {0x77777777, 0x7777, 0x7777, {7, 7, 7, 7, 7, 7, 7,
 
 // Every item ID of the server, as a collect delivers them.
 std::vector<std::string> item_ids(ServerConfig &server) {
-    cli::HeadlessBrowse browse(server);
+    HeadlessBrowse browse(server);
     std::vector<std::string> ids;
     browse.view().collect_item_ids(browse.root(), [&](const std::string &id) { ids.push_back(id); });
     disconnect_server(server);

@@ -7,11 +7,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "split_lines.h"
 #include "tagcfg.h"
 
 namespace {
@@ -71,13 +71,7 @@ bool read_and_split(const std::vector<std::string> &paths) {
              read == bytes.size();
         CloseHandle(file);
         if (!ok) return false;
-        lines.clear();
-        for (const char *at = bytes.data(), *end = at + bytes.size(); at < end;) {
-            const auto *lf = static_cast<const char *>(std::memchr(at, '\n', static_cast<size_t>(end - at)));
-            const char *stop = lf ? lf : end;
-            lines.emplace_back(at, static_cast<size_t>(stop - at));
-            at = lf ? lf + 1 : end;
-        }
+        tagcfg::bench::split_lines(bytes, lines);
         if (lines.empty()) return false;
     }
     return true;

@@ -9,7 +9,7 @@
 #include "discovery.h"
 #include "model/channel.h"
 #include "model/environment.h"
-#include "opc/connect.h"
+#include "opc/headless_browse.h"
 
 namespace tagcfg::cli {
 
@@ -49,22 +49,6 @@ void print_names(HeadlessBrowse &browse, ui::TreeNode node, int level, int most_
 }
 
 }  // namespace
-
-HeadlessBrowse::HeadlessBrowse(ServerConfig &config) {
-    tree_.on_expanding = [this](ui::TreeNode node) { view_.on_expanding(node); };
-    const bool connected = connect_server(config);
-    root_ = view_.insert_root_node(config);
-    view_.open(config, connected);
-    opened_ = !connected ? Opened::not_created : view_.can_browse() ? Opened::browsing : Opened::not_browsable;
-}
-
-bool HeadlessBrowse::holds_item(const std::string &item_id) {
-    tree_.select(nullptr);
-    view_.locate_item_id(item_id, root_, false);
-    const ui::TreeNode found = tree_.selection();
-    std::string served;
-    return found && tree_.image(found) == kLeafImage && view_.item_id_of_node(found, served) && served == item_id;
-}
 
 VerifyTotals verify_bindings(Environment &env, int only, std::ostream &out) {
     VerifyTotals totals;
