@@ -1,8 +1,12 @@
 #include "model/channel.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace tagcfg {
+
+// Blocks are given back without running destructors.
+static_assert(std::is_trivially_destructible_v<Channel>);
 
 namespace {
 constexpr size_t kFirstBlock = 16;
@@ -18,12 +22,12 @@ Channel *ChannelList::append() {
         if (unused_in_last_block_ == 0) {
             // Each block about as large as the list so far: a list of n channels needs few blocks.
             size_t size = std::min(kLargestBlock, std::max(kFirstBlock, count_));
-            blocks_.push_back(std::make_unique<Channel[]>(size));
+            blocks_.emplace_back(static_cast<Channel *>(::operator new(size * sizeof(Channel))));
             unused_in_last_block_ = size;
         }
-        channel = &blocks_.back()[--unused_in_last_block_];
+        channel = new (blocks_.back().get() + --unused_in_last_block_) Channel;
     }
-    // Channels are handed out empty: fresh in their block, or emptied by remove().
+    // Channels are handed out empty: made now, or emptied by remove().
     channel->next_ = nullptr;
     channel->prev_ = tail_;
     (tail_ ? tail_->next_ : head_) = channel;

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "model/text_arena.h"
@@ -52,7 +53,12 @@ private:
     Channel *tail_ = nullptr;
     size_t count_ = 0;
     Channel *free_ = nullptr;  // removed channels, chained through their next pointer
-    std::vector<std::unique_ptr<Channel[]>> blocks_;
+    // Raw room for channels: each is made when it is first handed out, so a block is written
+    // once, not once empty and again when filled.
+    struct FreeBlock {
+        void operator()(Channel *block) const { ::operator delete(block); }
+    };
+    std::vector<std::unique_ptr<Channel, FreeBlock>> blocks_;
     size_t unused_in_last_block_ = 0;
 };
 

@@ -89,16 +89,16 @@ int32_t find_by_item_id(const ServerConfig &config, const std::string &item_id) 
     return -1;
 }
 
+void build_indexes(ServerConfig &config, const IndexKeys &keys) {
+    config.id_index.build(keys.ids);
+    config.name_index.build(keys.names);
+}
+
 void rebuild_indexes(ServerConfig &config) {
-    std::vector<IdIndex::Pending> ids;
-    std::vector<NameIndex::Pending> names;
-    ids.reserve(config.channels.size());
-    for (Channel *c = config.channels.first(); c; c = c->next()) {
-        if (c->channel_id >= 0) ids.push_back({c->channel_id, c});
-        if (!c->channel_name.empty()) names.push_back({c->channel_name, c});
-    }
-    config.id_index.build(ids);
-    config.name_index.build(names);
+    IndexKeys keys;
+    keys.ids.reserve(config.channels.size());
+    for (Channel *c = config.channels.first(); c; c = c->next()) keys.add(c->channel_id, c->channel_name, c);
+    build_indexes(config, keys);
 }
 
 Channel *append_parsed_channel(ServerConfig &config, const ChannelValue &value) {
@@ -127,8 +127,6 @@ void compact_texts(ServerConfig &config) {
         c->access_path = compacted.store(c->access_path);
     }
     config.texts = std::move(compacted);
-    config.name_index.update_keys(
-        [](NameEntryKey &key, const Channel &channel) { key.name = channel.channel_name.data(); });
 }
 
 }  // namespace tagcfg

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/server_config.h"
 
@@ -35,6 +36,21 @@ void sweep_unmarked(ServerConfig &config);
 
 // The number of the first numbered channel bound to this item ID, or -1.
 int32_t find_by_item_id(const ServerConfig &config, const std::string &item_id);
+
+// The index keys of channels in list order, gathered while a file is read, so that the indexes
+// are built in one step without walking the list again.
+struct IndexKeys {
+    std::vector<IdIndex::Pending> ids;
+    std::vector<NameIndex::Pending> names;
+    // The channel's number and name, as it holds them.
+    void add(int32_t channel_id, std::string_view channel_name, Channel *channel) {
+        if (channel_id >= 0) ids.push_back({channel_id, channel});
+        if (!channel_name.empty()) names.push_back({channel_name, channel});
+    }
+};
+
+// Empties the indexes and enters the keys, in their order.
+void build_indexes(ServerConfig &config, const IndexKeys &keys);
 
 // Enters every listed channel into the indexes again, in list order.
 void rebuild_indexes(ServerConfig &config);

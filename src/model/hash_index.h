@@ -6,6 +6,7 @@
 // search compares texts only when the hashes agree.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "model/channel.h"
+#include "model/entry_pool.h"
 
 namespace tagcfg {
 
@@ -51,22 +53,23 @@ struct IdKey {
     static Stored stored(Lookup key, uint32_t) { return key; }
     static void describe(Stored &, const Channel &) {}
     static uint32_t stored_hash(Stored stored) { return static_cast<uint32_t>(stored); }
-    static bool equal(Stored stored, Lookup, Stored wanted) { return stored == wanted; }
+    static bool equal(Stored stored, Lookup, Stored wanted, const Channel &) { return stored == wanted; }
 };
 
-// What a name entry keeps: the channel's own name, referred to and never copied, with its hash
-// and length, and a name-prefix cache: its first (up to 8) bytes. The cache lets a search pass
-// over other names, and accept a name of 8 bytes or fewer, without reading the name; with the
-// channel's numbered state beside it, a lookup by name decides without reading the channel.
-// Nothing outside the index can see either.
+// What a name entry keeps of its channel's name, which stays where it is in the server's arena
+// and is not copied: its hash and length, and a name cache of its first 8 and its last 8 bytes.
+// The cache lets a search pass over other names without reading them, and decide a name of up
+// to 16 bytes without reading it at all (at a million channels, that read is a second cache miss
+// as costly as the bucket). With the channel's numbered state beside it, a lookup by name of such
+// a name touches the bucket only. Nothing outside the index can see the cache.
 struct NameEntryKey {
-    const char *name = nullptr;  // not owned: the channel's name text in the server's arena
-    uint64_t prefix = 0;         // the first bytes, zero-padded, as one word: one compare
     uint32_t hash = 0;
     uint32_t size : 31;
     // The channel has a number. Only binding a name-only channel changes a listed channel's
     // number, and it refreshes the entry (HashIndex::refresh).
     uint32_t numbered : 1;
+    uint64_t first_bytes = 0;  // zero-padded
+    uint64_t last_bytes = 0;   // those of a name longer than 8 bytes, else zero
     NameEntryKey() : size(0), numbered(0) {}
 };
 
@@ -76,25 +79,27 @@ struct NameKey {
     using Stored = NameEntryKey;
     static uint32_t hash(Lookup key) { return text_hash(key); }
     static Stored stored(Lookup key, uint32_t hash) {
-        char prefix[8] = {};
-        if (key.size() >= 8) std::memcpy(prefix, key.data(), 8);
-        else
-            for (size_t i = 0; i < key.size(); ++i) prefix[i] = key[i];
         NameEntryKey stored;
-        stored.name = key.data();
-        std::memcpy(&stored.prefix, prefix, 8);
         stored.hash = hash;
         stored.size = static_cast<uint32_t>(key.size());
+        if (key.size() >= 8) {
+            std::memcpy(&stored.first_bytes, key.data(), 8);
+            if (key.size() > 8) std::memcpy(&stored.last_bytes, key.data() + key.size() - 8, 8);
+        } else {
+            char first[8] = {};
+            for (size_t i = 0; i < key.size(); ++i) first[i] = key[i];
+            std::memcpy(&stored.first_bytes, first, 8);
+        }
         return stored;
     }
     static void describe(Stored &stored, const Channel &channel) { stored.numbered = channel.channel_id >= 0; }
     static uint32_t stored_hash(const Stored &stored) { return stored.hash; }
-    static bool equal(const Stored &stored, Lookup key, const Stored &wanted) {
-        if (stored.hash != wanted.hash || stored.size != wanted.size || stored.prefix != wanted.prefix) return false;
-        // Only here is the name itself read.
-        for (size_t i = 8; i < key.size(); ++i)
-            if (stored.name[i] != key[i]) return false;
-        return true;
+    static bool equal(const Stored &stored, Lookup key, const Stored &wanted, const Channel &channel) {
+        if (stored.hash != wanted.hash || stored.size != wanted.size || stored.first_bytes != wanted.first_bytes ||
+            stored.last_bytes != wanted.last_bytes)
+            return false;
+        // Only the middle of a name longer than the cache is read, from the channel's own name.
+        return key.size() <= 16 || std::memcmp(channel.channel_name.data() + 8, key.data() + 8, key.size() - 16) == 0;
     }
 };
 
@@ -108,12 +113,12 @@ public:
           threshold_(threshold_for(kInitialBucketCount)) {}
     HashIndex(const HashIndex &) = delete;
     HashIndex &operator=(const HashIndex &) = delete;
-    ~HashIndex() { clear(); }
+    ~HashIndex() = default;
 
     void insert(Lookup key, Channel *channel) {
         if (entry_count_ >= threshold_) grow(2 * bucket_count());
         const uint32_t hash = Key::hash(key);
-        Entry entry{channel, nullptr, Key::stored(key, hash)};
+        Entry entry{Key::stored(key, hash), channel, nullptr};
         Key::describe(entry.key, *channel);
         push_front(buckets_[bucket_of_(hash)], entry);
         ++entry_count_;
@@ -126,11 +131,10 @@ public:
     };
 
     // Empties the index, then enters every pending key as insert() one by one would: the same
-    // bucket counts reached and the same chain order, but the bucket array is allocated once, at
-    // its final size. The growths are replayed on a plain array of entry numbers, so no entry
-    // is made or freed before its final place is known.
+    // bucket counts reached and the same chain order, but the bucket array and the entries behind
+    // the fronts are allocated once, at their final size. The growths are replayed on a plain
+    // array of entry numbers, so no entry is made or freed before its final place is known.
     void build(const std::vector<Pending> &pending) {
-        clear();
         constexpr uint32_t kNone = UINT32_MAX;
         const auto n = static_cast<uint32_t>(pending.size());
         std::vector<uint32_t> hashes(n), next(n);
@@ -154,24 +158,23 @@ public:
             }
             next[i] = std::exchange(heads[bucket_of(hashes[i])], i);
         }
-        if (count != bucket_count()) buckets_ = std::vector<Entry>(count);
+        // The bucket array is written once, in bucket order, each entry where it stays.
+        pool_.clear();
+        buckets_.clear();
+        buckets_.reserve(count);  // no reallocation below: chains link into the array
         bucket_of_ = bucket_of;
         threshold_ = threshold;
         for (uint32_t b = 0; b < count; ++b) {
-            Entry **link = nullptr;  // where the next entry of this chain goes
+            Entry *last = &buckets_.emplace_back();
             for (uint32_t e = heads[b]; e != kNone; e = next[e]) {
-                Entry entry{pending[e].channel, nullptr, Key::stored(pending[e].key, hashes[e])};
-                Key::describe(entry.key, *entry.channel);
-                if (!link) {
-                    buckets_[b] = entry;
-                    link = &buckets_[b].next;
-                } else {
-                    *link = new Entry(entry);
-                    link = &(*link)->next;
-                }
-                ++entry_count_;  // counted as placed, so that a failed allocation leaves a true count
+                Entry *entry = last->channel ? (last->next = pool_.make(Entry{})) : last;
+                entry->key = Key::stored(pending[e].key, hashes[e]);
+                entry->channel = pending[e].channel;
+                Key::describe(entry->key, *entry->channel);
+                last = entry;
             }
         }
+        entry_count_ = n;
     }
 
     // The first entry with an equal key: its channel, and what the entry keeps of it.
@@ -183,7 +186,7 @@ public:
         const uint32_t hash = Key::hash(key);
         const typename Key::Stored wanted = Key::stored(key, hash);
         for (const Entry *e = first(hash); e; e = e->next)
-            if (Key::equal(e->key, key, wanted)) return {e->channel, e->key};
+            if (Key::equal(e->key, key, wanted, *e->channel)) return {e->channel, e->key};
         return {};
     }
 
@@ -195,7 +198,7 @@ public:
         const uint32_t hash = Key::hash(key);
         const typename Key::Stored wanted = Key::stored(key, hash);
         for (Entry *e = buckets_[bucket_of_(hash)].channel ? &buckets_[bucket_of_(hash)] : nullptr; e; e = e->next)
-            if (e->channel == channel && Key::equal(e->key, key, wanted)) Key::describe(e->key, *channel);
+            if (e->channel == channel && Key::equal(e->key, key, wanted, *e->channel)) Key::describe(e->key, *channel);
     }
 
     // Every channel under an equal key, front of the chain first.
@@ -204,7 +207,7 @@ public:
         const uint32_t hash = Key::hash(key);
         const typename Key::Stored wanted = Key::stored(key, hash);
         for (const Entry *e = first(hash); e; e = e->next)
-            if (Key::equal(e->key, key, wanted)) found.push_back(e->channel);
+            if (Key::equal(e->key, key, wanted, *e->channel)) found.push_back(e->channel);
         return found;
     }
 
@@ -212,7 +215,7 @@ public:
     void remove(Lookup key, const Channel *channel) {
         const uint32_t hash = Key::hash(key);
         const typename Key::Stored wanted = Key::stored(key, hash);
-        auto matches = [&](const Entry &e) { return e.channel == channel && Key::equal(e.key, key, wanted); };
+        auto matches = [&](const Entry &e) { return e.channel == channel && Key::equal(e.key, key, wanted, *e.channel); };
         Entry &head = buckets_[bucket_of_(hash)];
         while (head.channel && matches(head)) {
             pop_front(head);
@@ -223,7 +226,7 @@ public:
             Entry *e = *link;
             if (matches(*e)) {
                 *link = e->next;
-                delete e;
+                pool_.give_back(e);
                 --entry_count_;
             } else {
                 link = &e->next;
@@ -231,16 +234,10 @@ public:
         }
     }
 
-    // Lets every entry's key follow its channel, as when the channel's texts moved.
-    template <typename Update>
-    void update_keys(Update update) {
-        for (Entry &head : buckets_)
-            for (Entry *e = head.channel ? &head : nullptr; e; e = e->next) update(e->key, *e->channel);
-    }
-
     // Frees every entry; the bucket count and threshold stay.
     void clear() {
-        for (Entry &head : buckets_) free_chain(head);
+        std::fill(buckets_.begin(), buckets_.end(), Entry{});
+        pool_.clear();
         entry_count_ = 0;
     }
 
@@ -259,10 +256,11 @@ public:
 private:
     // The front entry of each chain lives in the bucket array itself (an empty bucket has no
     // channel), so a search that hits the front touches one bucket and no separate entry.
+    // The key first: a search compares it, and reads the channel only on a match.
     struct Entry {
+        typename Key::Stored key{};
         Channel *channel = nullptr;  // not owned: a channel of the server's list, unindexed before it goes
         Entry *next = nullptr;       // owned by the chain
-        typename Key::Stored key{};
     };
 
     static uint32_t threshold_for(uint32_t buckets) { return static_cast<uint32_t>(uint64_t{buckets} * 75 / 100); }
@@ -272,25 +270,25 @@ private:
         return head.channel ? &head : nullptr;
     }
 
-    static void push_front(Entry &head, const Entry &entry) {
-        Entry *moved = head.channel ? new Entry(head) : nullptr;
+    void push_front(Entry &head, const Entry &entry) {
+        Entry *moved = head.channel ? pool_.make(head) : nullptr;
         head = entry;
         head.next = moved;
     }
 
-    static void pop_front(Entry &head) {
+    void pop_front(Entry &head) {
         if (Entry *second = head.next) {
             head = *second;
-            delete second;
+            pool_.give_back(second);
         } else {
             head = Entry{};
         }
     }
 
-    static void free_chain(Entry &head) {
+    void free_chain(Entry &head) {
         while (Entry *e = head.next) {
             head.next = e->next;
-            delete e;
+            pool_.give_back(e);
         }
         head = Entry{};
     }
@@ -311,6 +309,7 @@ private:
     }
 
     std::vector<Entry> buckets_;
+    EntryPool<Entry> pool_;  // the entries behind the chains' fronts
     Remainder bucket_of_;  // of the bucket count
     uint32_t entry_count_ = 0;
     uint32_t threshold_;

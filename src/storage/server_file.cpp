@@ -95,6 +95,15 @@ bool fail(ParseError *error, size_t line, const char *reason) {
 }  // namespace
 
 uint32_t parse_unsigned_base0(const char *text) {
+    // A plain decimal number, as every file written here holds, the short way.
+    if (*text >= '1' && *text <= '9') {
+        uint64_t value = 0;
+        for (const char *p = text; *p >= '0' && *p <= '9'; ++p) {
+            value = value * 10 + static_cast<unsigned>(*p - '0');
+            if (value > 0xFFFFFFFFu) return 0xFFFFFFFFu;
+        }
+        return static_cast<uint32_t>(value);
+    }
     const char *p = text;
     while (is_space(static_cast<unsigned char>(*p))) ++p;
     bool negative = *p == '-';
@@ -127,7 +136,8 @@ uint32_t parse_unsigned_base0(const char *text) {
 namespace {
 
 // Parses bytes the configuration's arena holds: channel texts stay where they stand in them.
-bool parse_adopted(ServerConfig &config, char *text, size_t length, ParseError *error) {
+// Each channel's index keys go to `keys`.
+bool parse_adopted(ServerConfig &config, char *text, size_t length, ParseError *error, IndexKeys &keys) {
     // Every value ends before its line's LF or trailing blanks, or at the end of the text, where
     // the adopted string keeps its own zero: that byte becomes the value's terminator.
     auto in_place = [text](std::string_view value) {
@@ -182,10 +192,12 @@ bool parse_adopted(ServerConfig &config, char *text, size_t length, ParseError *
         }
         // Terminated only now: a repeated keyword's earlier value is not kept.
         Channel *channel = config.channels.append();
+        const Text name = in_place(channel_name);
         channel->channel_id = channel_id;
-        channel->channel_name = in_place(channel_name);
+        channel->channel_name = name;
         channel->item_id = in_place(item_id);
         channel->access_path = in_place(access_path);
+        keys.add(channel_id, name, channel);
         if (!next_block) return true;
     }
 }
@@ -193,7 +205,8 @@ bool parse_adopted(ServerConfig &config, char *text, size_t length, ParseError *
 }  // namespace
 
 bool parse_server_config(ServerConfig &config, const char *text, size_t length, ParseError *error) {
-    return parse_adopted(config, config.texts.adopt(std::string(text, length)), length, error);
+    IndexKeys unused;
+    return parse_adopted(config, config.texts.adopt(std::string(text, length)), length, error, unused);
 }
 
 std::string format_server_config(const ServerConfig &config) {
@@ -229,8 +242,9 @@ bool read_server_file(ServerConfig &config, const std::string &path, ParseError 
     std::string bytes;
     if (!platform::read_file(path, bytes)) return fail(error, 0, "the file cannot be opened");
     const size_t length = bytes.size();
-    if (!parse_adopted(config, config.texts.adopt(std::move(bytes)), length, error)) return false;
-    rebuild_indexes(config);
+    IndexKeys keys;
+    if (!parse_adopted(config, config.texts.adopt(std::move(bytes)), length, error, keys)) return false;
+    build_indexes(config, keys);
     return true;
 }
 
