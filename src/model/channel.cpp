@@ -24,8 +24,10 @@ Channel *ChannelList::append() {
             size_t size = std::min(kLargestBlock, std::max(kFirstBlock, count_));
             blocks_.emplace_back(static_cast<Channel *>(::operator new(size * sizeof(Channel))));
             unused_in_last_block_ = size;
+            last_block_size_ = size;
         }
-        channel = new (blocks_.back().get() + --unused_in_last_block_) Channel;
+        // From the front of the block up: the order the memory is written in, and prefetched.
+        channel = new (blocks_.back().get() + (last_block_size_ - unused_in_last_block_--)) Channel;
     }
     // Channels are handed out empty: made now, or emptied by remove().
     channel->next_ = nullptr;

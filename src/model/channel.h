@@ -60,6 +60,7 @@ private:
     };
     std::vector<std::unique_ptr<Channel, FreeBlock>> blocks_;
     size_t unused_in_last_block_ = 0;
+    size_t last_block_size_ = 0;
 };
 
 }  // namespace tagcfg
