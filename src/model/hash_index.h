@@ -215,7 +215,9 @@ public:
     void remove(Lookup key, const Channel *channel) {
         const uint32_t hash = Key::hash(key);
         const typename Key::Stored wanted = Key::stored(key, hash);
-        auto matches = [&](const Entry &e) { return e.channel == channel && Key::equal(e.key, key, wanted, *e.channel); };
+        auto matches = [&](const Entry &e) {
+            return e.channel == channel && Key::equal(e.key, key, wanted, *e.channel);
+        };
         Entry &head = buckets_[bucket_of_(hash)];
         while (head.channel && matches(head)) {
             pop_front(head);
@@ -310,7 +312,7 @@ private:
 
     std::vector<Entry> buckets_;
     EntryPool<Entry> pool_;  // the entries behind the chains' fronts
-    Remainder bucket_of_;  // of the bucket count
+    Remainder bucket_of_;    // of the bucket count
     uint32_t entry_count_ = 0;
     uint32_t threshold_;
 };

@@ -1,6 +1,6 @@
 // Where channel texts live and how the indexes are built over them: a read file's bytes used in
 // place, dead text dropped at a save, the one-step index build against insertion one by one, and
-// the name-prefix cache of the name index.
+// the name cache of the name index.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -63,14 +63,20 @@ TEST(IndexBuild, OneStepBuildGivesTheChainsOfInsertionOneByOne) {
     }
 }
 
-// The cache holds at most 8 bytes: shorter names are told apart by their length, longer ones by
-// the rest of the name, also where the hash and the first 8 bytes agree (byte 8 of a 16-byte
-// name is not hashed). A name with a zero byte is not the shorter name before it.
-TEST(IndexBuild, NamePrefixCacheFindsEachNameAndNoOther) {
-    const std::vector<std::string> stored = {"P",         "Pump",      "Pump0000",         "Pump00001",
-                                             "Pump00002", "Pump0000x", "xxxxxxxxxxxxxxxx", "xxxxxxxxyxxxxxxx",
-                                             {"Pu\0p", 4}};
+// The name cache holds a name's first and last 8 bytes: shorter names are told apart by their
+// length, names up to 16 bytes by the cache alone, also where the hash and the first 8 bytes agree
+// (byte 8 of a 16-byte name is not hashed), longer ones by their middle, also where the hash and
+// the cache agree (byte 9 of a 24-byte name is not hashed). A name with a zero byte is not the
+// shorter name before it.
+TEST(IndexBuild, NameCacheFindsEachNameAndNoOther) {
+    const std::string long_name(24, 'x');
+    std::string long_twin = long_name;
+    long_twin[9] = 'y';
+    const std::vector<std::string> stored = {"P",          "Pump",      "Pump0000",         "Pump00001",
+                                             "Pump00002",  "Pump0000x", "xxxxxxxxxxxxxxxx", "xxxxxxxxyxxxxxxx",
+                                             {"Pu\0p", 4}, long_name};
     ASSERT_EQ(text_hash(stored[6]), text_hash(stored[7]));
+    ASSERT_EQ(text_hash(long_name), text_hash(long_twin));
     RecordRef<ServerConfig> config = test::make_server();
     for (const std::string &name : stored) test::add_parsed(*config, -1, name, "I." + name);
     rebuild_indexes(*config);
@@ -79,8 +85,9 @@ TEST(IndexBuild, NamePrefixCacheFindsEachNameAndNoOther) {
         return found ? found->item_id.str() : "none";
     };
     for (const std::string &name : stored) EXPECT_EQ(item_of(name), "I." + name);
-    for (const char *absent : {"", "Pu", "Pump000", "Pump00003", "Pump0000y", "xxxxxxxxzxxxxxxx", "Pump00001 "})
-        EXPECT_EQ(item_of(absent), "none") << absent;
+    const std::vector<std::string> absent = {
+        "", "Pu", "Pump000", "Pump00003", "Pump0000y", "xxxxxxxxzxxxxxxx", "Pump00001 ", long_twin};
+    for (const std::string &name : absent) EXPECT_EQ(item_of(name), "none") << name;
 }
 
 // A file's values stay in its bytes, each terminated there; replaced texts pile up in the arena
