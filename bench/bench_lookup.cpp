@@ -57,7 +57,7 @@ void BM_LookupByName(benchmark::State &state) {
     lookup_by_name(state, tables, named_table, pump_name);
 }
 
-// Names of 8 bytes ("P0000000"): the name-prefix cache holds them whole, so a hit reads no name.
+// Names of 8 bytes ("P0000000"), beside the 11 of "Pump0000000": both fit the name cache whole.
 void BM_LookupByShortName(benchmark::State &state) {
     static std::map<int32_t, RecordRef<ServerConfig>> tables;
     lookup_by_name(state, tables, short_named_table, short_name);
