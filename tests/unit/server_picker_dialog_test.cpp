@@ -100,34 +100,53 @@ TEST_F(ServerPickerTest, MyComputerListsOnlyOpcServersOnceWithTheirRegistryTexts
     EXPECT_EQ(dialog.picked(), nullptr);
 }
 
-TEST_F(ServerPickerTest, TheNetworkOffersContainersAndComputersWithTheirRegistries) {
+// A computer's servers come from its registry or, where that is refused, from its server browser,
+// whose servers appear as the registry walk makes them. A computer stays empty only when both
+// refuse; where the registry answers, even with no server, the browser is not asked, and My
+// Computer never asks it. Containers and computers with nothing to offer lose their button.
+TEST_F(ServerPickerTest, TheNetworkOffersContainersAndComputersWithTheirRegistriesOrServerBrowsers) {
+    platform::Guid clsid;
+    ASSERT_EQ(clsid_from_text(kClsidText, clsid), 0);
     sim::add_network_entry("", platform::kDisplayDomain, "WORKGROUP");
     sim::add_network_entry("", platform::kDisplayShare, "\\\\PLANT2\\data");
     sim::add_network_entry("", platform::kDisplayRoot, "", "Sim Provider");
     sim::add_network_entry("Sim Provider", platform::kDisplayNetwork, "Sim Network");
-    sim::add_network_entry("WORKGROUP", platform::kDisplayServer, "\\\\simhost");
-    sim::add_network_entry("WORKGROUP", platform::kDisplayServer, "\\\\PLANT2");
-    sim::add_network_entry("WORKGROUP", platform::kDisplayServer, "\\\\DEAD");
+    for (const char *computer : {"\\\\simhost", "\\\\PLANT2", "\\\\PLANT3", "\\\\PLANT4", "\\\\DEAD"})
+        sim::add_network_entry("WORKGROUP", platform::kDisplayServer, computer);
     sim::add_network_entry("WORKGROUP", platform::kDisplayGeneric, "\\\\odd");
     add_opc_server("", "Sim.Local.1", "Local");
     add_opc_server("PLANT2", "Sim.Remote.1", "Remote");
+    add_opc_server("PLANT3", "Sim.Hidden.1", "Hidden");
+    sim::add_registry_key("PLANT4", "NotOpc.1", "Not a server");
     add_opc_server("DEAD", "Sim.Gone.1", "Gone");
+    sim::set_unreachable("PLANT3");
     sim::set_unreachable("dead");
+    sim::set_browser_unreachable("DEAD");
+    for (const char *computer : {"", "PLANT2", "PLANT3", "PLANT4", "DEAD"})
+        sim::add_browser_class(computer, "Sim.Browsed.1", clsid, "Browsed");
+    sim::add_browser_class("PLANT3", "Sim.NoText.1", {}, "");
     const std::string group = "Network Neighbourhood/WORKGROUP";
     open([&](ui::MemoryDialog &d) {
-        for (const std::string &path : Texts{"Network Neighbourhood/Entire Network/Sim Network", group + "/simhost",
-                                             group + "/PLANT2", group + "/DEAD"})
+        for (const std::string &path :
+             Texts{"My Computer", "Network Neighbourhood/Entire Network/Sim Network", group + "/simhost",
+                   group + "/PLANT2", group + "/PLANT3", group + "/PLANT4", group + "/DEAD"})
             tree(d).expand(find_node(tree(d), path));
-        // Containers and computers with nothing to offer lose their button.
-        EXPECT_EQ(render(tree(d), find_node(tree(d), "Network Neighbourhood")),
-                  "WORKGROUP:7+\n"
-                  "  simhost:6+\n"
-                  "    Local:0\n"
-                  "  PLANT2:6+\n"
-                  "    Remote:0\n"
-                  "  DEAD:6\n"
-                  "Entire Network:8+\n"
-                  "  Sim Network:5\n");
+        EXPECT_EQ(render(tree(d)),
+                  "My Computer:3+\n"
+                  "  Local:0\n"
+                  "Network Neighbourhood:4+\n"
+                  "  WORKGROUP:7+\n"
+                  "    simhost:6+\n"
+                  "      Local:0\n"
+                  "    PLANT2:6+\n"
+                  "      Remote:0\n"
+                  "    PLANT3:6+\n"
+                  "      Browsed:0\n"
+                  "      Sim.NoText.1:0\n"
+                  "    PLANT4:6\n"
+                  "    DEAD:6\n"
+                  "  Entire Network:8+\n"
+                  "    Sim Network:5\n");
         EXPECT_TRUE(d.messages().empty());
         pick(d, group);
         EXPECT_FALSE(d.enabled(ui::kIdOk));
@@ -135,41 +154,8 @@ TEST_F(ServerPickerTest, TheNetworkOffersContainersAndComputersWithTheirRegistri
     EXPECT_EQ(picked(group + "/PLANT2/Remote", true), "PLANT2|Sim.Remote.1|Remote|" + std::string(kClsidText));
     // This computer reached through the network is known by its name.
     EXPECT_EQ(picked(group + "/simhost/Local"), "simhost|Sim.Local.1|Local|" + std::string(kClsidText));
-}
-
-// A computer whose registry is refused is asked through its server browser, whose servers appear as
-// the registry walk makes them; a computer stays empty only when both refuse. Where the registry
-// answers, the browser is not asked, and My Computer never asks it.
-TEST_F(ServerPickerTest, AComputerWhoseRegistryIsRefusedIsAskedThroughItsServerBrowser) {
-    platform::Guid clsid;
-    ASSERT_EQ(clsid_from_text(kClsidText, clsid), 0);
-    for (const char *computer : {"\\\\PLANT2", "\\\\PLANT3", "\\\\DEAD"})
-        sim::add_network_entry("", platform::kDisplayServer, computer);
-    add_opc_server("PLANT2", "Sim.Remote.1", "Remote");
-    add_opc_server("PLANT3", "Sim.Hidden.1", "Hidden");
-    sim::set_unreachable("PLANT3");
-    sim::set_browser_unreachable("DEAD");
-    for (const char *computer : {"", "PLANT2", "PLANT3", "DEAD"})
-        sim::add_browser_class(computer, "Sim.Browsed.1", clsid, "Browsed");
-    sim::add_browser_class("PLANT3", "Sim.NoText.1", {}, "");
-    open([&](ui::MemoryDialog &d) {
-        for (const char *path : {"My Computer", "Network Neighbourhood/PLANT2", "Network Neighbourhood/PLANT3",
-                                 "Network Neighbourhood/DEAD"})
-            tree(d).expand(find_node(tree(d), path));
-        EXPECT_EQ(render(tree(d)),
-                  "My Computer:3\n"
-                  "Network Neighbourhood:4+\n"
-                  "  PLANT2:6+\n"
-                  "    Remote:0\n"
-                  "  PLANT3:6+\n"
-                  "    Browsed:0\n"
-                  "    Sim.NoText.1:0\n"
-                  "  DEAD:6\n");
-        EXPECT_TRUE(d.messages().empty());
-    });
-    EXPECT_EQ(picked("Network Neighbourhood/PLANT3/Browsed"),
-              "PLANT3|Sim.Browsed.1|Browsed|" + std::string(kClsidText));
-    EXPECT_EQ(picked("Network Neighbourhood/PLANT3/Sim.NoText.1", true), "PLANT3|Sim.NoText.1||");
+    EXPECT_EQ(picked(group + "/PLANT3/Browsed"), "PLANT3|Sim.Browsed.1|Browsed|" + std::string(kClsidText));
+    EXPECT_EQ(picked(group + "/PLANT3/Sim.NoText.1", true), "PLANT3|Sim.NoText.1||");
 }
 
 // A network that never stops answering: the walk reads a million names, keeps what it found and
