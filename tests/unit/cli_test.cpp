@@ -92,12 +92,11 @@ protected:
 
 }  // namespace
 
-// The sample checks clean, shows a section per slot, the empty one too, and goes through CSV and
-// back without a byte changed; a save writes only the file not in the library's form. Edits save the
-// server they changed and no other; gc keeps only the listed channels and names a missing one.
+// The sample checks clean, shows a section per slot, the empty one too, and exports its bindings;
+// a save writes only the file not in the library's form. Edits save the server they changed and no
+// other; gc keeps only the listed channels and names a missing one.
 TEST_F(CliTest, SampleProject) {
-    const std::string d = dir.path() + "/plant1_opc", csv = dir.file("bindings.csv");
-    const std::string unchanged = "0 added, 0 changed, 0 removed\n";
+    const std::string d = dir.path() + "/plant1_opc";
     script({{"check @", 0,
              test::lines({d + "0.cnf: ok, 4 channels", d + "1.cnf: ok, 3 channels", d + "3.cnf: ok, 2 channels",
                           "3 files, 0 rejected"})},
@@ -114,11 +113,8 @@ TEST_F(CliTest, SampleProject) {
              "\nOPC2    (empty slot)\n\nOPC3    Meridian.Historian.2\n"
              "        Host         (this computer)\n"},
             {"export @", 0, kSampleCsv},
-            {"export @ " + csv, 0, "", "", {"bindings.csv"}},
-            {"import @ " + csv + " --replace", 0, unchanged},
             {"save @", 0, ""},
             {"save @ --write-all", 0, "", "", {"plant1_opc3.cnf"}}});
-    EXPECT_EQ(dir.get("bindings.csv"), kSampleCsv);
 
     const Strings zero = {"plant1_opc0.cnf"}, all = {"plant1_opc0.cnf", "plant1_opc1.cnf", "plant1_opc3.cnf"};
     dir.put("keep.txt", "; a channel of every server\n\n0 12\r\n1 100\n3 -1 Tank2Level\n0 987654\n");
@@ -191,12 +187,10 @@ TEST_F(CliTest, RefusedCommandsTouchNothing) {
                                            "verify @ -1",
                                            "verify @ x"})
         refused.push_back({args, 2, "*", "tagcfg"});
-    for (const std::string &args :
-         Strings{"set-host @ 4 X", "add-channel @ 4 1 X", "import @ " + dir.file("no.csv"), "verify @ 2"})
+    for (const std::string &args : Strings{"set-host @ 4 X", "add-channel @ 4 1 X", "import @ " + dir.file("no.csv")})
         refused.push_back({args, 1, "*", "tagcfg"});
-    // This build's platform registers no server: nothing can be created or browsed.
+    // This build's platform registers no server, on this computer or another.
     refused.push_back({"browse Sim.Plant.1 --host PLANT2 --ids", 3, "", "cannot be created"});
-    refused.push_back({"verify @ 0", 3, "*", ""});
     script(refused);
 
     fs::copy_file(kBroken + "/broken_opc1.cnf", dir.file("plant1_opc4.cnf"));

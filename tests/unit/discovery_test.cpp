@@ -11,6 +11,7 @@
 using namespace tagcfg;
 using namespace tagcfg::test;
 using cli::Args;
+using ::testing::HasSubstr;
 
 namespace {
 
@@ -136,7 +137,6 @@ TEST_F(DiscoveryTest, BrowseBoundsAnEndlessSpaceAndPrintsEachItemIdOnce) {
 TEST_F(DiscoveryTest, BrowseReportsAServerItCannotReach) {
     serve("fault no-browse\nleaf Hidden\n");
     const std::pair<std::string, std::string> cases[] = {
-        {"Sim.Missing.1", "Sim.Missing.1 on this computer: the server cannot be created"},
         {"{not a class id}", "{not a class id} on this computer: the server cannot be created"},
         {"Sim.Plant.1", "Sim.Plant.1 on this computer: the server has no address space to browse"},
     };
@@ -151,7 +151,7 @@ TEST_F(DiscoveryTest, BrowseReportsAServerItCannotReach) {
 // A channel is found only where the channel setup dialog's walk ends on a leaf whose item ID the
 // server gives byte for byte; each branch is asked for its names once however many channels
 // point into it.
-TEST_F(DiscoveryTest, VerifyNamesEveryChannelTheWalkDoesNotFind) {
+TEST_F(DiscoveryTest, VerifyNamesEveryChannelTheWalkDoesNotFindAndEndsWithAStatus) {
     serve(kPlant);
     const std::string channels =
         "%CHANID:1\r\nID:Boiler.Pumps.P1\r\n%CHANID:2\r\nID:Boiler.Pumps.P2\r\n%CHANNEL:Temp\r\nID:Boiler.Temp1\r\n"
@@ -168,19 +168,17 @@ TEST_F(DiscoveryTest, VerifyNamesEveryChannelTheWalkDoesNotFind) {
               "OPC0 8 Odd: not in the server's address space\n"
               "9 channels checked on 1 servers: 6 not in the address space, 0 servers not reached\n");
     EXPECT_EQ(sim::opc_calls().browse_item_ids, 2 * 3);  // the root, Boiler and Pumps, each for branches and leaves
-}
 
-TEST_F(DiscoveryTest, VerifyStatusesAndTheServerNumber) {
-    serve(kPlant);
+    // A server that cannot be reached outweighs a missing item; one server can be checked alone.
     dir.put("plant_opc2.cnf", "%%OPC_SERVER_CONFIG\r\n\r\nPROGID:Sim.Gone.1\r\n\r\n%CHANID:1\r\nID:X\r\n");
-    const std::string found = "%CHANID:1\r\nID:Alarm\r\n";
+    const std::string found = "%CHANID:1\r\nID:Alarm\r\n", stale = found + "%CHANID:2\r\nID:Alarm.X\r\n";
     EXPECT_EQ(verify(found, {"0"}).status, cli::kSuccess);
-    EXPECT_EQ(verify(found + "%CHANID:2\r\nID:Alarm.X\r\n", {"0"}).status, cli::kFailure);
-    const Outcome all = verify(found + "%CHANID:2\r\nID:Alarm.X\r\n");
+    EXPECT_EQ(verify(stale, {"0"}).status, cli::kFailure);
+    const Outcome all = verify(stale);
     EXPECT_EQ(all.status, cli::kUnreachable);  // before the missing item
-    EXPECT_NE(all.out.find("OPC2 Sim.Gone.1 on this computer: the server cannot be created\n"), std::string::npos);
-    EXPECT_NE(all.out.find("2 channels checked on 2 servers: 1 not in the address space, 1 servers not reached\n"),
-              std::string::npos);
+    EXPECT_THAT(all.out, HasSubstr("OPC2 Sim.Gone.1 on this computer: the server cannot be created\n"));
+    EXPECT_THAT(all.out,
+                HasSubstr("2 channels checked on 2 servers: 1 not in the address space, 1 servers not reached\n"));
     const Outcome empty_slot = verify(found, {"1"});
     EXPECT_EQ(empty_slot.status, cli::kFailure);
     EXPECT_EQ(empty_slot.err, "tagcfg verify: the set has no server 1\n");
