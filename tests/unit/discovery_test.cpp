@@ -62,7 +62,6 @@ const char kPlantTree[] =
 TEST_F(DiscoveryTest, ListServersFromTheRegistryOrTheServerBrowser) {
     add_opc_server("", "Sim.A.1", "Alpha");
     add_opc_server("", "Sim.Bad.1", "Tab\there", "not a class id");
-    sim::add_registry_key("", "NotOpc.1", "Not a server");
     sim::add_registry_key("QUIET", "NotOpc.1", "Not a server");
     add_opc_server("PLANT2", "Sim.Remote.1", "Remote");
     sim::add_browser_class("PLANT2", "Sim.Browsed.1", {0x5eed, 1, 2, {3}}, "Browsed");
