@@ -59,12 +59,11 @@ inline ui::TreeNode find_node(ui::MemoryTree &tree, const std::string &path, ui:
     return nullptr;
 }
 
-// The texts of a node's children once it is open, or of the top level; "text:image" with images.
-inline Texts children(ui::MemoryTree &tree, ui::TreeNode node, bool images = false) {
+// The texts of a node's children once it is open, or of the top level.
+inline Texts children(ui::MemoryTree &tree, ui::TreeNode node) {
     if (node) tree.expand(node);
     Texts texts;
-    for (ui::TreeNode c = tree.first_child(node); c; c = tree.next_sibling(c))
-        texts.push_back(tree.text(c) + (images ? ":" + std::to_string(tree.image(c)) : ""));
+    for (ui::TreeNode c = tree.first_child(node); c; c = tree.next_sibling(c)) texts.push_back(tree.text(c));
     return texts;
 }
 
