@@ -104,8 +104,6 @@ TEST_F(ServerPickerTest, MyComputerListsOnlyOpcServersOnceWithTheirRegistryTexts
 // refuse; where the registry answers, even with no server, the browser is not asked, and My
 // Computer never asks it. Containers and computers with nothing to offer lose their button.
 TEST_F(ServerPickerTest, TheNetworkOffersContainersAndComputersWithTheirRegistriesOrServerBrowsers) {
-    platform::Guid clsid;
-    ASSERT_EQ(clsid_from_text(kClsidText, clsid), 0);
     sim::add_network_entry("", platform::kDisplayDomain, "WORKGROUP");
     sim::add_network_entry("", platform::kDisplayShare, "\\\\PLANT2\\data");
     sim::add_network_entry("", platform::kDisplayRoot, "", "Sim Provider");
@@ -122,7 +120,7 @@ TEST_F(ServerPickerTest, TheNetworkOffersContainersAndComputersWithTheirRegistri
     sim::set_unreachable("dead");
     sim::set_browser_unreachable("DEAD");
     for (const char *computer : {"", "PLANT2", "PLANT3", "PLANT4", "DEAD"})
-        sim::add_browser_class(computer, "Sim.Browsed.1", clsid, "Browsed");
+        sim::add_browser_class(computer, "Sim.Browsed.1", {}, "Browsed");
     sim::add_browser_class("PLANT3", "Sim.NoText.1", {}, "");
     const std::string group = "Network Neighbourhood/WORKGROUP";
     open([&](ui::MemoryDialog &d) {
