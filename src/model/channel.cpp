@@ -22,7 +22,8 @@ Channel *ChannelList::append() {
         if (unused_in_last_block_ == 0) {
             // Each block about as large as the list so far: a list of n channels needs few blocks.
             size_t size = std::min(kLargestBlock, std::max(kFirstBlock, count_));
-            blocks_.emplace_back(static_cast<Channel *>(::operator new(size * sizeof(Channel))));
+            std::unique_ptr<Channel, FreeBlock> block(static_cast<Channel *>(::operator new(size * sizeof(Channel))));
+            blocks_.push_back(std::move(block));
             unused_in_last_block_ = size;
             last_block_size_ = size;
         }

@@ -131,9 +131,9 @@ public:
     };
 
     // Empties the index, then enters every pending key as insert() one by one would: the same
-    // bucket counts reached and the same chain order, but the bucket array and the entries behind
-    // the fronts are allocated once, at their final size. The growths are replayed on a plain
-    // array of entry numbers, so no entry is made or freed before its final place is known.
+    // bucket counts reached and the same chain order, but the bucket array is allocated once, at
+    // its final size. The growths are replayed on a plain array of entry numbers, so no entry
+    // is made or freed before its final place is known.
     void build(const std::vector<Pending> &pending) {
         constexpr uint32_t kNone = UINT32_MAX;
         const auto n = static_cast<uint32_t>(pending.size());
@@ -159,13 +159,11 @@ public:
             next[i] = std::exchange(heads[bucket_of(hashes[i])], i);
         }
         // The bucket array is written once, in bucket order, each entry where it stays.
-        pool_.clear();
-        buckets_.clear();
-        buckets_.reserve(count);  // no reallocation below: chains link into the array
-        bucket_of_ = bucket_of;
-        threshold_ = threshold;
+        std::vector<Entry> built;
+        built.reserve(count);  // never moves below: chains link into it
+        clear();               // from here a failed allocation leaves an empty index
         for (uint32_t b = 0; b < count; ++b) {
-            Entry *last = &buckets_.emplace_back();
+            Entry *last = &built.emplace_back();
             for (uint32_t e = heads[b]; e != kNone; e = next[e]) {
                 Entry *entry = last->channel ? (last->next = pool_.make(Entry{})) : last;
                 entry->key = Key::stored(pending[e].key, hashes[e]);
@@ -174,6 +172,9 @@ public:
                 last = entry;
             }
         }
+        buckets_.swap(built);
+        bucket_of_ = bucket_of;
+        threshold_ = threshold;
         entry_count_ = n;
     }
 

@@ -205,8 +205,8 @@ bool parse_adopted(ServerConfig &config, char *text, size_t length, ParseError *
 }  // namespace
 
 bool parse_server_config(ServerConfig &config, const char *text, size_t length, ParseError *error) {
-    IndexKeys unused;
-    return parse_adopted(config, config.texts.adopt(std::string(text, length)), length, error, unused);
+    IndexKeys dropped;  // the caller indexes the channels when it wants them found
+    return parse_adopted(config, config.texts.adopt(std::string(text, length)), length, error, dropped);
 }
 
 std::string format_server_config(const ServerConfig &config) {
