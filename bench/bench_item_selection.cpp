@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "dialogs/item_selection_dialog.h"
 #include "model/server_config.h"
 #include "opc/browse_view.h"
@@ -79,22 +80,12 @@ void BM_CollectBranch(benchmark::State &state) {
     sim::reset();
 }
 
-BENCHMARK(BM_CollectBranch)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->ArgName("leaves")
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_CollectBranch)->Arg(10000)->Arg(100000)->ArgName("leaves")->Apply(three_wall_clock_runs);
 
 BENCHMARK(BM_AddBranch)
     ->ArgsProduct({{10000, 100000}, {0, 1}})
     ->ArgNames({"leaves", "again"})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true);
+    ->Apply(three_wall_clock_runs);
 
 }  // namespace
 }  // namespace tagcfg::bench

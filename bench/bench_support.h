@@ -10,10 +10,18 @@
 #include <string>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 #include "model/channel_table.h"
 #include "model/server_config.h"
 
 namespace tagcfg::bench {
+
+// Wall-clock milliseconds, three repetitions, aggregates only: for cases long enough that more
+// repetitions would only add minutes.
+inline void three_wall_clock_runs(benchmark::internal::Benchmark *b) {
+    b->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3)->ReportAggregatesOnly(true);
+}
 
 inline std::string pump_name(int32_t n) {
     char buffer[16];

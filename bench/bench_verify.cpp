@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "discovery.h"
 #include "model/channel_table.h"
 #include "model/environment.h"
-#include "opc/connect.h"
 #include "opc/headless_browse.h"
 #include "platform/sim/sim_platform.h"
 
@@ -61,13 +61,7 @@ void BM_VerifyOneServer(benchmark::State &state) {
     sim::reset();
 }
 
-BENCHMARK(BM_VerifyOneServer)
-    ->Args({100, 100})
-    ->ArgNames({"branches", "leaves"})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_VerifyOneServer)->Args({100, 100})->ArgNames({"branches", "leaves"})->Apply(three_wall_clock_runs);
 
 }  // namespace
 }  // namespace tagcfg::bench

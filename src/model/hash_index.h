@@ -228,7 +228,8 @@ public:
     void refresh(Lookup key, const Channel *channel) {
         const uint32_t hash = Key::hash(key);
         const typename Key::Stored wanted = Key::stored(key, hash);
-        for (Entry *e = buckets_[bucket_of_(hash)].channel ? &buckets_[bucket_of_(hash)] : nullptr; e; e = e->next)
+        Entry &head = buckets_[bucket_of_(hash)];
+        for (Entry *e = head.channel ? &head : nullptr; e; e = e->next)
             if (e->channel == channel && Key::equal(e->key, key, wanted, *e->channel)) Key::describe(e->key, *channel);
     }
 
@@ -293,7 +294,7 @@ private:
     struct Entry {
         typename Key::Stored key{};
         Channel *channel = nullptr;  // not owned: a channel of the server's list, unindexed before it goes
-        Entry *next = nullptr;       // owned by the chain
+        Entry *next = nullptr;       // in pool_
     };
 
     static uint32_t threshold_for(uint32_t buckets) { return static_cast<uint32_t>(uint64_t{buckets} * 75 / 100); }
