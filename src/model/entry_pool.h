@@ -14,6 +14,12 @@ namespace tagcfg {
 template <typename Entry>
 class EntryPool {
 public:
+    EntryPool() = default;
+    // Room for `size` entries from the start, so that making that many allocates nothing more.
+    explicit EntryPool(size_t size) {
+        if (size > 0) add_block(size);
+    }
+
     Entry *make(const Entry &value) {
         Entry *entry = given_back_;
         if (entry) {

@@ -55,6 +55,9 @@ inline uint32_t text_hash(std::string_view text) {
 // The bucket count for an index asked to grow to n buckets.
 uint32_t grown_bucket_count(uint32_t n);
 
+// The entry count at which an index of this many buckets grows: 75 % full.
+inline uint32_t growth_threshold_for(uint32_t buckets) { return static_cast<uint32_t>(uint64_t{buckets} * 75 / 100); }
+
 constexpr uint32_t kInitialBucketCount = 13;
 
 // hash % divisor by two multiplications instead of a division, exact for every 32-bit hash and
@@ -74,6 +77,18 @@ private:
     uint32_t divisor_;
     uint64_t inverse_;  // 2^64 / divisor, rounded up
 };
+
+// The chains that entering keys of these hashes one by one would leave in an index of this bucket
+// count and growth threshold, as entry numbers (the positions of the hashes).
+struct ChainPlan {
+    static constexpr uint32_t kEnd = UINT32_MAX;
+    uint32_t bucket_count = 0;  // reached by the growths on the way
+    uint32_t threshold = 0;
+    std::vector<uint32_t> heads;  // per bucket, the entry in front, or kEnd
+    std::vector<uint32_t> next;   // per entry, the one behind it, or kEnd
+    uint32_t behind_fronts = 0;   // entries that are not in front of their chain
+};
+ChainPlan plan_chains(const std::vector<uint32_t> &hashes, uint32_t bucket_count, uint32_t threshold);
 
 // Key of the id index: the channel number, which is its own hash (its bit pattern).
 struct IdKey {
@@ -140,7 +155,7 @@ public:
 
     HashIndex()
         : buckets_(kInitialBucketCount), bucket_of_(kInitialBucketCount),
-          threshold_(threshold_for(kInitialBucketCount)) {}
+          threshold_(growth_threshold_for(kInitialBucketCount)) {}
     HashIndex(const HashIndex &) = delete;
     HashIndex &operator=(const HashIndex &) = delete;
     ~HashIndex() = default;
@@ -162,50 +177,29 @@ public:
 
     // Empties the index, then enters every pending key as insert() one by one would: the same
     // bucket counts reached and the same chain order, but the bucket array is allocated once, at
-    // its final size. The growths are replayed on a plain array of entry numbers, so no entry
-    // is made or freed before its final place is known.
+    // its final size, and each entry is written once, where it stays.
     void build(const std::vector<Pending> &pending) {
-        constexpr uint32_t kNone = UINT32_MAX;
-        const auto n = static_cast<uint32_t>(pending.size());
-        std::vector<uint32_t> hashes(n), next(n);
-        for (uint32_t i = 0; i < n; ++i) hashes[i] = Key::hash(pending[i].key);
-        uint32_t count = bucket_count(), threshold = threshold_;
-        Remainder bucket_of = bucket_of_;
-        std::vector<uint32_t> heads(count, kNone), moved;
-        for (uint32_t i = 0; i < n; ++i) {
-            if (i >= threshold) {
-                // As grow(): old chains from bucket 0 up, each from its front, onto new fronts.
-                count = grown_bucket_count(2 * count);
-                bucket_of = Remainder(count);
-                moved.assign(count, kNone);
-                for (uint32_t head : heads)
-                    for (uint32_t e = head, after; e != kNone; e = after) {
-                        after = next[e];
-                        next[e] = std::exchange(moved[bucket_of(hashes[e])], e);
-                    }
-                heads.swap(moved);
-                threshold = threshold_for(count);
-            }
-            next[i] = std::exchange(heads[bucket_of(hashes[i])], i);
-        }
-        // The bucket array is written once, in bucket order, each entry where it stays.
-        std::vector<Entry> built;
-        built.reserve(count);  // never moves below: chains link into it
-        clear();               // from here a failed allocation leaves an empty index
-        for (uint32_t b = 0; b < count; ++b) {
-            Entry *last = &built.emplace_back();
-            for (uint32_t e = heads[b]; e != kNone; e = next[e]) {
-                Entry *entry = last->channel ? (last->next = pool_.make(Entry{})) : last;
+        std::vector<uint32_t> hashes(pending.size());
+        for (size_t i = 0; i < pending.size(); ++i) hashes[i] = Key::hash(pending[i].key);
+        const ChainPlan plan = plan_chains(hashes, bucket_count(), threshold_);
+        // Everything is allocated before the index changes: a failed allocation leaves it as it was.
+        std::vector<Entry> built(plan.bucket_count);
+        EntryPool<Entry> pool(plan.behind_fronts);
+        for (uint32_t b = 0; b < plan.bucket_count; ++b) {
+            uint32_t e = plan.heads[b];
+            if (e == ChainPlan::kEnd) continue;
+            for (Entry *entry = &built[b];; entry = entry->next = pool.make(Entry{})) {
                 entry->key = Key::stored(pending[e].key, hashes[e]);
                 entry->channel = pending[e].channel;
                 Key::describe(entry->key, *entry->channel);
-                last = entry;
+                if ((e = plan.next[e]) == ChainPlan::kEnd) break;
             }
         }
         buckets_.swap(built);
-        bucket_of_ = bucket_of;
-        threshold_ = threshold;
-        entry_count_ = n;
+        pool_ = std::move(pool);
+        bucket_of_ = Remainder(plan.bucket_count);
+        threshold_ = plan.threshold;
+        entry_count_ = static_cast<uint32_t>(pending.size());
     }
 
     // The first entry with an equal key: its channel, and what the entry keeps of it.
@@ -297,8 +291,6 @@ private:
         Entry *next = nullptr;       // in pool_
     };
 
-    static uint32_t threshold_for(uint32_t buckets) { return static_cast<uint32_t>(uint64_t{buckets} * 75 / 100); }
-
     const Entry *first(uint32_t hash) const {
         const Entry &head = buckets_[bucket_of_(hash)];
         return head.channel ? &head : nullptr;
@@ -339,7 +331,7 @@ private:
         }
         buckets_.swap(grown);
         bucket_of_ = bucket_of;
-        threshold_ = threshold_for(count);
+        threshold_ = growth_threshold_for(count);
     }
 
     std::vector<Entry> buckets_;
