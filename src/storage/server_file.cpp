@@ -3,6 +3,9 @@
 #include <cctype>
 #include <cstring>
 #include <string_view>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "model/channel_table.h"
 #include "platform/files.h"
@@ -16,6 +19,20 @@ constexpr const char kEol[] = "\r\n";
 
 bool is_space(unsigned char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
 
+// Where the next LF stands, or null. Lines are short, and a call to memchr for each costs more than
+// its search: where SSE2 is at hand, 16 bytes at a time are compared inline.
+const char *find_line_feed(const char *at, const char *end) {
+#if defined(__SSE2__)
+    const __m128i line_feeds = _mm_set1_epi8('\n');
+    for (; end - at >= 16; at += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+        if (const int found = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, line_feeds)))
+            return at + __builtin_ctz(static_cast<unsigned>(found));
+    }
+#endif
+    return static_cast<const char *>(std::memchr(at, '\n', static_cast<size_t>(end - at)));
+}
+
 // Yields the lines of a text, as views into it, with their LF dropped and their trailing white
 // space removed; lines after the first whose first byte is ";" come out empty.
 class LineReader {
@@ -25,7 +42,7 @@ public:
     bool next(std::string_view &line) {
         // An empty text still has its (empty) first line.
         if (next_ == end_ && number_ > 0) return false;
-        const char *lf = static_cast<const char *>(std::memchr(next_, '\n', static_cast<size_t>(end_ - next_)));
+        const char *lf = find_line_feed(next_, end_);
         const char *stop = lf ? lf : end_;
         const char *trimmed = stop;
         while (trimmed > next_ && is_space(static_cast<unsigned char>(trimmed[-1]))) --trimmed;
@@ -242,7 +259,10 @@ bool read_server_file(ServerConfig &config, const std::string &path, ParseError 
     std::string bytes;
     if (!platform::read_file(path, bytes)) return fail(error, 0, "the file cannot be opened");
     const size_t length = bytes.size();
+    // A guess from the file's size, which saves most of the vectors' growing.
     IndexKeys keys;
+    keys.ids.reserve(length / 64);
+    keys.names.reserve(length / 64);
     if (!parse_adopted(config, config.texts.adopt(std::move(bytes)), length, error, keys)) return false;
     build_indexes(config, keys);
     return true;
