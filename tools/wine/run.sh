@@ -15,11 +15,16 @@ program=$2
 shift 2
 
 pick() { for candidate in "$@"; do if [ -x "$candidate" ]; then echo "$candidate"; return; fi; done; }
-# A 32-bit program needs Wine's 32-bit loader, which "wine" picks when it is installed.
+# A 32-bit program needs Wine's 32-bit loader, and a kernel that executes it; a 64-bit one never
+# goes near that loader (Debian's "wine" tries it first).
 if objdump -f "$program" 2>/dev/null | grep -q 'pei-i386'; then
+    if ! reason=$("$(dirname "$0")/probe32.sh"); then
+        echo "run.sh: cannot run the 32-bit $program: $reason" >&2
+        exit 2
+    fi
     wine=${WINE:-$(pick /usr/lib/wine/wine "$(command -v wine)")}
 else
-    wine=${WINE:-$(pick /usr/lib/wine/wine64 "$(command -v wine64)" "$(command -v wine)")}
+    wine=${WINE:-$(pick /usr/lib/wine/wine64 "$(command -v wine64)")}
 fi
 wineserver=${WINESERVER:-$(pick /usr/lib/wine/wineserver64 "$(command -v wineserver)")}
 if [ -z "$wine" ] || [ -z "$wineserver" ] || ! command -v Xvfb >/dev/null; then
