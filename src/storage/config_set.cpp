@@ -49,7 +49,7 @@ bool remove_stale_files(const Environment &env, const platform::FileSystem &file
     if (listing.result != platform::Listing::listed) return listing.result == platform::Listing::nothing;
     bool ok = true;
     for (const auto &entry : listing.entries) {
-        if (entry.is_directory) continue;
+        if (entry.is_directory()) continue;
         int number = number_of_entry(entry.name, env.base_name, false);
         if (number < 0 || server_at(&env, number)) continue;
         const std::string path = path_of(env, number);

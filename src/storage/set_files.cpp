@@ -69,7 +69,7 @@ SetListing list_set(const std::string &directory, const std::string &base_name, 
 void read_set(const SetListing &listing, const std::function<void(SetFile &)> &visit) {
     std::vector<bool> taken(kHighestServerNumber + 1);
     for (const auto &entry : listing.entries) {
-        if (entry.is_directory) continue;
+        if (entry.is_directory()) continue;
         const int number = number_of_entry(entry.name, listing.base_name, true);
         if (number < 0 || taken[static_cast<size_t>(number)]) continue;
         taken[static_cast<size_t>(number)] = true;

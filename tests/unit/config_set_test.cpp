@@ -142,14 +142,14 @@ TEST_F(ConfigSetTest, NullTextsKeepTheStoredOnesAndAnEmptyDirectoryIsTheCurrentO
 }
 
 TEST_F(ConfigSetTest, SaveWritesWhatChangedOrAllAndGoesOnAfterAFailedWrite) {
-    put("base_opc0.cnf=A~ base_opc2.cnf=B base_opc5.cnf=Five base_opc1.cnf.tmp/");  // slot 1 cannot be written
+    put("base_opc0.cnf=A~ base_opc2.cnf=B base_opc5.cnf=Five base_opc1.cnf/");  // slot 1 cannot be written
     EXPECT_EQ(load(project, "base"), "ok A - B - - Five");
     remove_server(env, 5);
     store(1, "New");
     store(2, "B2");
-    EXPECT_EQ(save(false), "failed base_opc0.cnf=A~ base_opc1.cnf.tmp/ base_opc2.cnf=B2");
+    EXPECT_EQ(save(false), "failed base_opc0.cnf=A~ base_opc1.cnf/ base_opc2.cnf=B2");
     EXPECT_EQ(table(), " A New* B2");
-    std::filesystem::remove(dir.file("base_opc1.cnf.tmp"));
+    std::filesystem::remove(dir.file("base_opc1.cnf"));
     EXPECT_EQ(save(true), "ok base_opc0.cnf=A base_opc1.cnf=New base_opc2.cnf=B2");
 }
 

@@ -197,8 +197,9 @@ TEST(ServerFileIo, WriteReplacesOnlyTheBytes) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("real")), {}), 2);  // no temporary stays
 
     c->modified = true;
-    ASSERT_EQ(::mkdir((target + ".tmp").c_str(), 0755), 0);  // the temporary cannot be made
-    EXPECT_FALSE(write_server_file(*c, target));
+    ASSERT_EQ(::mkdir(dir.file("real/folder.cnf").c_str(), 0755), 0);  // the file cannot take its place
+    EXPECT_FALSE(write_server_file(*c, dir.file("real/folder.cnf")));
+    EXPECT_FALSE(write_server_file(*c, dir.file("missing/new.cnf")));
     EXPECT_TRUE(c->modified);
-    EXPECT_EQ(test::read_bytes(target), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("real")), {}), 3);
 }

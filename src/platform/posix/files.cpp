@@ -2,11 +2,16 @@
 // of the library's home platform does, so files written as "plant1_opc3.cnf" are always found.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
+#include "platform/file_lock.h"
 #include "platform/files.h"
 
 namespace tagcfg::platform {
@@ -68,9 +73,34 @@ bool final_target(std::string path, std::string &target) {
     return false;
 }
 
+FileKind kind_of(const struct stat &info) {
+    if (S_ISREG(info.st_mode)) return FileKind::regular;
+    return S_ISDIR(info.st_mode) ? FileKind::folder : FileKind::other;
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;  // owned: closed by the destructor
+};
+
 }  // namespace
 
 char path_separator() { return '/'; }
+
+FileKind file_kind(const std::string &path) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0) return kind_of(info);
+    return errno == ENOENT || errno == ENOTDIR ? FileKind::missing : FileKind::other;
+}
 
 Listing list_matching(const std::string &pattern_path, std::vector<DirectoryEntry> &entries) {
     entries.clear();
@@ -90,8 +120,8 @@ Listing list_matching(const std::string &pattern_path, std::vector<DirectoryEntr
         if (!wildcard_match(pattern.c_str(), entry->d_name)) continue;
         struct stat info;
         std::string full = directory + (directory.back() == '/' ? "" : "/") + entry->d_name;
-        bool is_directory = ::stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-        entries.push_back({entry->d_name, is_directory});
+        // An entry that cannot be looked at counts as a file: reading it says what is wrong.
+        entries.push_back({entry->d_name, ::stat(full.c_str(), &info) == 0 ? kind_of(info) : FileKind::regular});
     }
     ::closedir(dir);
     if (error != 0) return Listing::failed;
@@ -102,21 +132,84 @@ bool delete_file(const std::string &path) { return ::unlink(path.c_str()) == 0 |
 
 std::string path_key(const std::string &path) { return path; }
 
-bool replace_file(const std::string &path, const std::string &bytes) {
-    std::string target;
-    if (!final_target(path, target)) return false;
+bool read_file(const std::string &path, std::string &bytes, ReadFailure *why) {
+    bytes.clear();
+    auto fail = [why](ReadFailure failure) {
+        if (why) *why = failure;
+        return false;
+    };
+    // Not blocking: a FIFO is opened at once, to be refused below like a device.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0) return fail(ReadFailure::cannot_open);
+    struct stat info;
+    if (::fstat(file.get(), &info) != 0) return fail(ReadFailure::read_error);
+    if (!S_ISREG(info.st_mode)) return fail(ReadFailure::not_regular);
+    // The size the file has, in one read as a rule; whatever it holds beyond that is read too.
+    bytes.resize(static_cast<size_t>(info.st_size) + 1);
+    size_t done = 0;
+    for (;;) {
+        if (done == bytes.size()) bytes.resize(bytes.size() + 65536);
+        const ssize_t n = ::read(file.get(), &bytes[done], bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            bytes.clear();
+            return fail(ReadFailure::read_error);
+        }
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
+    }
+    bytes.resize(done);
+    return true;
+}
+
+bool stage_file(const std::string &path, const std::string &bytes, StagedFile &staged) {
+    static std::atomic<unsigned> stages{0};
+    if (!final_target(path, staged.target)) return false;
     struct stat old;
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    // A file that may not be written is not replaced either, as opening it for writing would fail.
-    if (exists && ::access(target.c_str(), W_OK) != 0) return false;
-    std::string temporary = target + ".tmp";
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const bool exists = ::stat(staged.target.c_str(), &old) == 0;
+    if (exists && ::access(staged.target.c_str(), W_OK) != 0) return false;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        staged.temporary = staged.target + '.' + std::to_string(::getpid()) + '.' + std::to_string(++stages) + ".tmp";
+        fd = ::open(staged.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
     if (fd < 0) return false;
     bool ok = (!exists || ::fchmod(fd, old.st_mode & 07777) == 0) && write_all(fd, bytes) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(temporary.c_str(), target.c_str()) == 0) return true;
-    ::unlink(temporary.c_str());
-    return false;
+    if (!ok) discard_staged(staged);
+    return ok;
 }
+
+bool commit_staged(const StagedFile &staged) { return ::rename(staged.temporary.c_str(), staged.target.c_str()) == 0; }
+
+void discard_staged(const StagedFile &staged) { ::unlink(staged.temporary.c_str()); }
+
+bool same_file(const std::string &a, const std::string &b) {
+    struct stat first, second;
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+intptr_t lock_file(const std::string &path, unsigned wait_ms, bool &busy) {
+    busy = false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return -1;
+    // flock has no time limit of its own: it is asked again until the wait is over.
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+        if (errno != EWOULDBLOCK && errno != EINTR) break;
+        if (std::chrono::steady_clock::now() >= give_up) {
+            busy = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::close(fd);
+    return -1;
+}
+
+void unlock_file(intptr_t handle) { ::close(static_cast<int>(handle)); }
 
 }  // namespace tagcfg::platform
