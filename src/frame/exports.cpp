@@ -97,11 +97,7 @@ int TAGCFG_CALL tagcfg_set_server_host(tagcfg_environment *env, int server, cons
     return guarded(-1, [&] {
         ServerConfig *config = server_of(env, server);
         if (!config || !host) return -1;
-        if (config->hostname == host) return 0;
-        // The held server object belongs to the old computer.
-        disconnect_server(*config);
-        config->hostname = host;
-        config->modified = true;
+        set_server_host(*config, host);
         return 0;
     });
 }
@@ -137,22 +133,11 @@ void TAGCFG_CALL tagcfg_add_channel(tagcfg_environment *env, int server, int cha
 }
 
 int TAGCFG_CALL tagcfg_find_channel(tagcfg_environment *env, const char *item_id) {
-    return guarded(-1, [&] {
-        if (!env || !item_id) return -1;
-        const std::string wanted = item_id;
-        for (const auto &slot : env->env.servers) {
-            if (!slot) continue;
-            int32_t found = find_by_item_id(*slot, wanted);
-            if (found >= 0) return static_cast<int>(found);
-        }
-        return -1;
-    });
+    return guarded(-1, [&] { return env && item_id ? static_cast<int>(find_channel(env->env, item_id)) : -1; });
 }
 
 void TAGCFG_CALL tagcfg_start_gc(tagcfg_environment *env) {
-    if (!env) return;
-    for (const auto &slot : env->env.servers)
-        if (slot) clear_marks(*slot);
+    if (env) start_gc(env->env);
 }
 
 int TAGCFG_CALL tagcfg_mark_channel(tagcfg_environment *env, int server, int channel_id, const char *channel_name) {
@@ -163,9 +148,7 @@ int TAGCFG_CALL tagcfg_mark_channel(tagcfg_environment *env, int server, int cha
 }
 
 void TAGCFG_CALL tagcfg_finish_gc(tagcfg_environment *env) {
-    if (!env) return;
-    for (const auto &slot : env->env.servers)
-        if (slot) sweep_unmarked(*slot);
+    if (env) finish_gc(env->env);
 }
 
 int TAGCFG_CALL tagcfg_itemlist_size(tagcfg_itemlist *list) {

@@ -1,5 +1,7 @@
 #include "model/channel_table.h"
 
+#include <algorithm>
+#include <unordered_map>
 #include <vector>
 
 namespace tagcfg {
@@ -87,6 +89,23 @@ int32_t find_by_item_id(const ServerConfig &config, const std::string &item_id) 
     for (Channel *c = config.channels.first(); c; c = c->next())
         if (c->channel_id >= 0 && c->item_id == item_id) return c->channel_id;
     return -1;
+}
+
+std::vector<std::vector<const Channel *>> duplicate_channels(const ServerConfig &config) {
+    std::vector<std::vector<const Channel *>> groups;
+    std::unordered_map<int32_t, size_t> by_number;
+    std::unordered_map<std::string_view, size_t> by_name;
+    for (const Channel *c = config.channels.first(); c; c = c->next()) {
+        if (c->channel_id < 0 && c->channel_name.empty()) continue;
+        const size_t next = groups.size();
+        const size_t group = c->channel_id >= 0 ? by_number.emplace(c->channel_id, next).first->second
+                                                : by_name.emplace(c->channel_name.view(), next).first->second;
+        if (group == next) groups.emplace_back();
+        groups[group].push_back(c);
+    }
+    groups.erase(std::remove_if(groups.begin(), groups.end(), [](const auto &group) { return group.size() < 2; }),
+                 groups.end());
+    return groups;
 }
 
 void build_indexes(ServerConfig &config, const IndexKeys &keys) {

@@ -19,6 +19,9 @@ struct ChannelValue {
     std::string access_path;
 };
 
+// A channel with neither a number nor a name is no binding: no lookup reaches it, no save writes it.
+inline bool is_binding(const Channel &channel) { return channel.channel_id >= 0 || !channel.channel_name.empty(); }
+
 // Finds a channel. A name-only channel looked up by name with a number gets that number (the
 // server becomes modified). A null name stands for a channel without a name.
 Channel *lookup_channel(ServerConfig &config, int32_t channel_id, const char *channel_name);
@@ -36,6 +39,11 @@ void sweep_unmarked(ServerConfig &config);
 
 // The number of the first numbered channel bound to this item ID, or -1.
 int32_t find_by_item_id(const ServerConfig &config, const std::string &item_id);
+
+// The channels of a server that share a number, and the name-only channels that share a name: a
+// lookup reaches one of each group only. Groups in the order of their first channel, each group
+// in list order.
+std::vector<std::vector<const Channel *>> duplicate_channels(const ServerConfig &config);
 
 // The index keys of channels in list order, gathered while a file is read, so that the indexes
 // are built in one step without walking the list again.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/channel_table.h"
+
 namespace tagcfg {
 
 ServerConfig *server_at(const Environment *env, int number) {
@@ -16,6 +18,30 @@ void remove_server(Environment &env, int number) {
     size_t keep = static_cast<size_t>(number);
     while (keep > env.kept_slots && !env.servers[keep - 1]) --keep;
     env.servers.resize(std::max(keep, std::min(env.kept_slots, env.servers.size())));
+}
+
+void set_server_host(ServerConfig &config, const std::string &host) {
+    if (config.hostname == host) return;
+    disconnect_server(config);
+    config.hostname = host;
+    config.modified = true;
+}
+
+int32_t find_channel(const Environment &env, const std::string &item_id) {
+    for (const auto &slot : env.servers)
+        if (slot)
+            if (const int32_t found = find_by_item_id(*slot, item_id); found >= 0) return found;
+    return -1;
+}
+
+void start_gc(Environment &env) {
+    for (const auto &slot : env.servers)
+        if (slot) clear_marks(*slot);
+}
+
+void finish_gc(Environment &env) {
+    for (const auto &slot : env.servers)
+        if (slot) sweep_unmarked(*slot);
 }
 
 void clear_environment(Environment &env) {

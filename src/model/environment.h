@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -38,6 +39,16 @@ ServerConfig *server_at(const Environment *env, int number);
 // Empties one slot; removing the last slot also drops the empty slots directly before it, down
 // to the kept slots.
 void remove_server(Environment &env, int number);
+
+// What the host's edits do to a whole set, for the library's interface and the host program alike.
+// A new host drops the held server object, which belongs to the old computer; the same host
+// changes nothing.
+void set_server_host(ServerConfig &config, const std::string &host);
+// The number of the first numbered channel bound to the item ID, servers in slot order, or -1.
+int32_t find_channel(const Environment &env, const std::string &item_id);
+// A clean-up cycle: every mark cleared, then every channel still unmarked removed.
+void start_gc(Environment &env);
+void finish_gc(Environment &env);
 
 // Empties the stored texts and releases every server; what the last load could read goes with
 // them, but not a failed listing.

@@ -51,9 +51,6 @@ int parse_number(const std::string &text, const char *what);
 // What "check" prints about a set, to out; true when every file the load takes reads cleanly.
 bool report_check(const std::string &directory, const std::string &base_name, std::ostream &out);
 
-// A channel with neither a number nor a name is no binding: no lookup reaches it, no save writes it.
-bool is_binding(const Channel &channel);
-
 // Loads the set of DIR BASE (the first two operands) into env; a set that does not load cleanly
 // is refused with the reasons "check" gives, since a command on part of a set would mislead.
 bool load_cleanly(Environment &env, const Args &args, const char *command);

@@ -7,7 +7,7 @@
 #include "com_apartment.h"
 #include "command.h"
 #include "discovery.h"
-#include "model/channel.h"
+#include "model/channel_table.h"
 #include "model/environment.h"
 #include "opc/headless_browse.h"
 

@@ -83,8 +83,6 @@ int Project::channel_count(int server) const {
     return tagcfg_get_server_type(env_, server, &type, &channels) == 0 ? channels : 0;
 }
 
-bool is_binding(const Channel &channel) { return channel.channel_id >= 0 || !channel.channel_name.empty(); }
-
 // An export without the server of a file that did not load would look complete, an import could
 // not tell its rows from rows of a server that does not exist, and a verify would pass a set whose
 // bindings it never saw.
