@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 #include <string_view>
+#include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -78,18 +79,12 @@ bool keyword_value(std::string_view line, const char (&keyword)[N], std::string_
     return true;
 }
 
-// Where a text's first CR or LF stands, or its size. A plain scan: find_first_of would search
-// the two-byte set once for every byte of every text written.
-size_t line_break_at(std::string_view text) {
-    size_t at = 0;
-    while (at < text.size() && text[at] != '\r' && text[at] != '\n') ++at;
-    return at;
-}
-
-// Texts go into the file only up to their first CR or LF, so no text can add or break lines.
+// Texts go into the file only up to their first LF, so no text can add or break lines. A CR
+// inside a text ends no line and is read back as it was written.
 void put_line(std::string &out, const char *keyword, std::string_view text) {
     out += keyword;
-    out.append(text.substr(0, line_break_at(text)));
+    const void *lf = std::memchr(text.data(), '\n', text.size());
+    out.append(text.data(), lf ? static_cast<size_t>(static_cast<const char *>(lf) - text.data()) : text.size());
     out += kEol;
 }
 
@@ -254,10 +249,32 @@ std::string format_server_config(const ServerConfig &config) {
     return out;
 }
 
+const char *unstorable_reason(std::string_view text) {
+    if (text.find('\0') != std::string_view::npos) return "holds a NUL byte";
+    if (text.find('\n') != std::string_view::npos) return "holds a line break";
+    if (!text.empty() && is_space(static_cast<unsigned char>(text.back())))
+        return "ends in white space, which the server file does not keep";
+    return nullptr;
+}
+
+std::vector<size_t> block_header_lines(const char *text, size_t length) {
+    std::vector<size_t> lines;
+    LineReader reader(text, length);
+    std::string_view line;
+    for (reader.next(line); reader.next(line);)
+        if (!line.empty() && line[0] == '%') lines.push_back(reader.number());
+    return lines;
+}
+
 bool read_server_file(ServerConfig &config, const std::string &path, ParseError *error) {
     reset_server(config);
     std::string bytes;
-    if (!platform::read_file(path, bytes)) return fail(error, 0, "the file cannot be opened");
+    platform::ReadFailure failure = platform::ReadFailure::none;
+    if (!platform::read_file(path, bytes, &failure))
+        return fail(error, 0,
+                    failure == platform::ReadFailure::cannot_open   ? "the file cannot be opened"
+                    : failure == platform::ReadFailure::not_regular ? "not a regular file"
+                                                                    : "the file cannot be read");
     const size_t length = bytes.size();
     // A guess from the file's size, which saves most of the vectors' growing.
     IndexKeys keys;

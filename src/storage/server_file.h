@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "model/server_config.h"
 
@@ -23,6 +25,14 @@ bool parse_server_config(ServerConfig &config, const char *text, size_t length, 
 
 // The file's bytes for a configuration.
 std::string format_server_config(const ServerConfig &config);
+
+// Why a file cannot hold the text unchanged, or null when it can: a NUL, an LF, or white space at
+// its end, which the reader drops.
+const char *unstorable_reason(std::string_view text);
+
+// The lines, counting from 1, of a file's block headers in file order: one for each channel that
+// a successful parse of the text lists, the k-th header for the k-th channel.
+std::vector<size_t> block_header_lines(const char *text, size_t length);
 
 // Resets the configuration, then reads the file; the indexes are rebuilt on success.
 bool read_server_file(ServerConfig &config, const std::string &path, ParseError *error = nullptr);

@@ -34,6 +34,10 @@ std::string set_file_path(const std::string &directory, const std::string &base_
 
 std::string kept_aside_name(const std::string &file_name) { return file_name + ".bad"; }
 
+std::string project_lock_path(const std::string &directory, const std::string &base_name) {
+    return join_path(directory, base_name + "_opc.lock");
+}
+
 bool number_in_entry(const std::string &entry_name, const std::string &base_name, bool ignore_case, int32_t &number) {
     const std::string prefix = base_name + "_opc";
     const std::string name = ignore_case ? lowered(entry_name) : entry_name;
@@ -78,7 +82,9 @@ void read_set(const SetListing &listing, const std::function<void(SetFile &)> &v
         file.number = number;
         file.path = set_file_path(listing.directory, listing.base_name, number);
         file.config = RecordRef<ServerConfig>(new ServerConfig);
-        file.read = read_server_file(*file.config, file.path, &file.error);
+        // Not even opened: a FIFO or a device under a set file's name may block or never end.
+        if (entry.kind == platform::FileKind::other) file.error = {0, "not a regular file"};
+        else file.read = read_server_file(*file.config, file.path, &file.error);
         visit(file);
     }
 }

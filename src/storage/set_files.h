@@ -28,6 +28,10 @@ std::string set_file_path(const std::string &directory, const std::string &base_
 // The name under which a save keeps the bytes of a file it writes over: no load takes it.
 std::string kept_aside_name(const std::string &file_name);
 
+// The file whose lock a program holds while it changes the set: beside the set's files, and no
+// load takes it for one. It is never deleted, as a program may be waiting on it.
+std::string project_lock_path(const std::string &directory, const std::string &base_name);
+
 // The number that a directory entry spells: the text after "<base>_opc" read as an unsigned
 // decimal number (blanks and a sign allowed; what follows is not examined), 32 bits wide and then
 // taken as signed. False when no digits follow. The base name is literal; ignore_case folds ASCII

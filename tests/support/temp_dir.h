@@ -16,11 +16,14 @@ inline std::string read_bytes(const std::string &path) {
     return bytes.str();
 }
 
-// Every entry of a directory by name, with its bytes; a directory as "<dir>".
+// Every entry of a directory by name, with its bytes; a directory as "<dir>", a FIFO or a device
+// (which a read might wait on forever) as "<other>".
 inline std::map<std::string, std::string> snapshot(const std::string &directory) {
     std::map<std::string, std::string> entries;
     for (const auto &e : std::filesystem::directory_iterator(directory))
-        entries[e.path().filename().string()] = e.is_directory() ? "<dir>" : read_bytes(e.path().string());
+        entries[e.path().filename().string()] = e.is_directory()       ? "<dir>"
+                                                : !e.is_regular_file() ? "<other>"
+                                                                       : read_bytes(e.path().string());
     return entries;
 }
 

@@ -78,9 +78,11 @@ protected:
             else EXPECT_EQ(run.out, expected.out == "*" ? run.out : expected.out);
             EXPECT_NE(run.err.find(expected.err), std::string::npos) << run.err;
             const auto after = dir.snapshot();
-            Strings changed;
+            Strings changed;  // the lock file an edit made is no file of the set
             for (const auto &[name, bytes] : after)
-                if (!before.count(name) || before.at(name) != bytes) changed.push_back(name);
+                if ((!before.count(name) || before.at(name) != bytes) && name != "plant1_opc.lock" &&
+                    name != "big_opc.lock")
+                    changed.push_back(name);
             for (const auto &entry : before)
                 if (!after.count(entry.first)) changed.push_back(entry.first);
             EXPECT_EQ(changed, expected.changed);
@@ -275,8 +277,8 @@ TEST_F(CliTest, ImportRefusesEveryBadLineAndChangesNothing) {
          ":11: a row needs a channel number or a name\n:12: 4 fields where the header has 5\n"
          ":13: text after the closing quote of a field\n:14: a quote in a field that does not begin with one\n"
          ":15: the item_id holds a line break\n"
-         ":17: the item_id ends in a blank, which the server file does not keep\n"
-         ":18: the name ends in a blank, which the server file does not keep\n:19: a quoted field is not closed\n"
+         ":17: the item_id ends in white space, which the server file does not keep\n"
+         ":18: the name ends in white space, which the server file does not keep\n:19: a quoted field is not closed\n"
          "tagcfg import: 15 of 17 rows refused; nothing changed\n"},
     };
     for (const auto &[text, reasons] : cases) {

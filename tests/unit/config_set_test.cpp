@@ -5,36 +5,25 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <future>
 #include <set>
+#include <thread>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/file_lock.h"
 #include "platform/files.h"
 #include "storage/config_set.h"
+#include "failing_files.h"
 #include "temp_dir.h"
 
 using namespace tagcfg;
 
 namespace {
-
-// The real file system, except that listing and deleting fail where a test says.
-class FailingFiles : public platform::FileSystem {
-public:
-    platform::Listing list(const std::string &pattern, std::vector<platform::DirectoryEntry> &entries) const override {
-        platform::Listing real = FileSystem::list(pattern, entries);
-        if (listed_before_failing < 0) return real;
-        entries.resize(std::min(entries.size(), static_cast<size_t>(listed_before_failing)));
-        return platform::Listing::failed;
-    }
-    bool remove(const std::string &path) const override {
-        return undeletable.count(std::filesystem::path(path).filename()) == 0 && FileSystem::remove(path);
-    }
-
-    int listed_before_failing = -1;  // -1: the listing works
-    std::set<std::string> undeletable;
-};
 
 class ConfigSetTest : public ::testing::Test {
 protected:
@@ -52,10 +41,25 @@ protected:
     }
     // The result, then the entries of the project directory.
     std::string save(bool write_all, const char *directory = nullptr, const char *base = nullptr) {
-        std::string out = save_set(env, directory, base, write_all, files) ? "ok" : "failed";
+        const std::string result = save_set(env, directory, base, write_all, files) ? "ok" : "failed";
+        return result + entries();
+    }
+    // The same for a whole save: "failed", the server, "replacing" and what holds what when it fails.
+    std::string save_whole() {
+        WholeSaveFailure failure;
+        if (save_set_whole(env, false, failure, files)) return "ok" + entries();
+        std::string out = "failed " + std::to_string(failure.server) + (failure.replacing ? " replacing" : "");
+        for (int server : failure.holding_new) out += " new:" + std::to_string(server);
+        for (int server : failure.holding_old) out += " old:" + std::to_string(server);
+        return out + entries();
+    }
+    std::string entries() const {
+        std::string out;
         for (const auto &[name, bytes] : test::snapshot(env.directory.empty() ? "." : env.directory)) {
             RecordRef<ServerConfig> c(new ServerConfig);
+            if (name.size() > 9 && name.compare(name.size() - 9, 9, "_opc.lock") == 0) continue;  // the saves' lock
             if (bytes == "<dir>") out += " " + name + "/";
+            else if (bytes == "<other>") out += " " + name + "=<other>";
             else if (!parse_server_config(*c, bytes.data(), bytes.size())) out += " " + name + "=?";
             else out += " " + name + "=" + c->progid + (format_server_config(*c) == bytes ? "" : "~");
         }
@@ -88,7 +92,7 @@ protected:
     test::TempDir dir;
     const char *project = dir.path().c_str();
     Environment env;
-    FailingFiles files;
+    test::FailingFiles files;
 };
 
 }  // namespace
@@ -142,15 +146,20 @@ TEST_F(ConfigSetTest, NullTextsKeepTheStoredOnesAndAnEmptyDirectoryIsTheCurrentO
 }
 
 TEST_F(ConfigSetTest, SaveWritesWhatChangedOrAllAndGoesOnAfterAFailedWrite) {
-    put("base_opc0.cnf=A~ base_opc2.cnf=B base_opc5.cnf=Five base_opc1.cnf/");  // slot 1 cannot be written
+    put("base_opc0.cnf=A~ base_opc2.cnf=B base_opc5.cnf=Five base_opc3.cnf.77.1.tmp=Left");  // a killed save's
     EXPECT_EQ(load(project, "base"), "ok A - B - - Five");
     remove_server(env, 5);
     store(1, "New");
     store(2, "B2");
-    EXPECT_EQ(save(false), "failed base_opc0.cnf=A~ base_opc1.cnf/ base_opc2.cnf=B2");
-    EXPECT_EQ(table(), " A New* B2");
-    std::filesystem::remove(dir.file("base_opc1.cnf"));
-    EXPECT_EQ(save(true), "ok base_opc0.cnf=A base_opc1.cnf=New base_opc2.cnf=B2");
+    store(3, "Three");
+    files.unwritable = {"base_opc1.cnf"};
+    files.failing_commits = {2};  // server 3's
+    EXPECT_EQ(save(false), "failed base_opc0.cnf=A~ base_opc2.cnf=B2 base_opc3.cnf.77.1.tmp=Left");
+    EXPECT_EQ(table(), " A New* B2 Three*");
+    files.unwritable.clear();
+    EXPECT_EQ(save(true),
+              "ok base_opc0.cnf=A base_opc1.cnf=New base_opc2.cnf=B2 base_opc3.cnf=Three "
+              "base_opc3.cnf.77.1.tmp=Left");
 }
 
 // Stale files go by their canonical name, letter case included, but never one that failed to
@@ -273,4 +282,74 @@ TEST_F(ConfigSetTest, AStaleFileThatStaysFailsTheSave) {
     EXPECT_EQ(save(false), "ok base_opc0.cnf=Zero2 base_opc04.cnf=?");
     put("base_opc03.cnf=? base_opc3.cnf/");
     EXPECT_EQ(save(false), "failed base_opc0.cnf=Zero2 base_opc03.cnf=? base_opc04.cnf=? base_opc3.cnf/");
+}
+
+// A whole save writes every new file before it replaces one. When a replacement fails, the files
+// replaced before it get their old bytes back and a file it made goes; only when that fails too do
+// files hold the new content, and the failure names them. Every server stays modified.
+TEST_F(ConfigSetTest, AWholeSaveChangesEveryFileOrNone) {
+    const std::string unchanged = " base_opc0.cnf=A base_opc2.cnf=C";
+    const std::tuple<std::set<int>, std::string, std::string> cases[] = {
+        {{}, "base_opc2.cnf", "failed 2" + unchanged},  // not even written
+        {{1}, "", "failed 0 replacing" + unchanged},
+        {{2}, "", "failed 1 replacing" + unchanged},  // the first put back, and commit 3
+        {{3}, "", "failed 2 replacing" + unchanged},  // the first two put back: one rewritten, one removed
+        {{2, 3, 4}, "", "failed 1 replacing new:0 old:1 old:2 base_opc0.cnf=A2 base_opc2.cnf=C"},
+        {{}, "", "ok base_opc0.cnf=A2 base_opc1.cnf=B base_opc2.cnf=C2"},
+    };
+    for (const auto &[failing, unwritable, expected] : cases) {
+        SCOPED_TRACE(expected);
+        test::TempDir project;
+        put("base_opc0.cnf=A base_opc2.cnf=C", project);
+        ASSERT_EQ(load(project.path().c_str(), "base"), "ok A - C");
+        store(0, "A2");
+        store(1, "B");
+        store(2, "C2");
+        files.failing_commits = failing;
+        files.unwritable = {unwritable};
+        files.commits = 0;
+        EXPECT_EQ(save_whole(), expected);  // and no temporary left
+        EXPECT_EQ(table(), expected.rfind("ok", 0) == 0 ? " A2 B C2" : " A2* B* C2*");
+    }
+}
+
+// A save takes the project's lock before it changes the first file. While another thread or
+// process holds it, the save waits as long as it may, then fails with every server as it was; a
+// save that changes nothing needs no lock, and the thread that holds it saves under it.
+TEST_F(ConfigSetTest, ASaveTakesTheProjectsLock) {
+    put("base_opc0.cnf=A");
+    ASSERT_EQ(load(project, "base"), "ok A");
+    const std::string lock_path = project_lock_path(project, "base");
+    std::promise<void> taken, done;
+    std::thread other([&] {
+        platform::FileLock lock;
+        EXPECT_EQ(lock.acquire(lock_path, 0), platform::FileLock::Result::held);
+        taken.set_value();
+        done.get_future().wait();
+    });
+    taken.get_future().wait();
+    files.lock_wait_ms = 50;
+    EXPECT_EQ(save(false), "ok base_opc0.cnf=A");
+    store(0, "A2");
+    EXPECT_EQ(save(false), "failed base_opc0.cnf=A");
+    EXPECT_EQ(save_whole(), "failed -1 base_opc0.cnf=A");
+    EXPECT_EQ(table(), " A2*");
+    platform::FileLock mine;
+    EXPECT_EQ(mine.acquire(lock_path, 0), platform::FileLock::Result::busy);
+    done.set_value();
+    other.join();
+    EXPECT_EQ(mine.acquire(lock_path, 0), platform::FileLock::Result::held);
+    EXPECT_EQ(save(false), "ok base_opc0.cnf=A2");
+    EXPECT_TRUE(std::filesystem::exists(lock_path));
+}
+
+// A FIFO or a device under a set file's name is not read, as that could wait or never end: it
+// fails the load as a file that cannot be read does, so no save deletes it.
+TEST_F(ConfigSetTest, EntriesThatAreNoRegularFilesFailUnread) {
+    put("base_opc0.cnf=Zero");
+    ASSERT_EQ(::mkfifo(dir.file("base_opc1.cnf").c_str(), 0644), 0);
+    ASSERT_EQ(::symlink("/dev/zero", dir.file("base_opc2.cnf").c_str()), 0);
+    EXPECT_EQ(load(project, "base"), "failed Zero - -");
+    env.servers.clear();
+    EXPECT_EQ(save(true), "ok base_opc1.cnf=<other> base_opc2.cnf=<other>");
 }

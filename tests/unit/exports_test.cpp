@@ -213,13 +213,15 @@ TEST_F(ExportsTest, CleanUpCycleKeepsOnlyMarkedChannels) {
     EXPECT_EQ(env->env.directory, "");
 }
 
-// The fourth argument of a save means nothing: only the server that changed is written.
+// The fourth argument of a save means nothing: only the server that changed is written, beside
+// the lock file the save held meanwhile.
 TEST_F(ExportsTest, SaveIgnoresItsFourthArgument) {
     test::TempDir dir;
     tagcfg_add_channel(env, 2, 1, "Item");
     EXPECT_EQ(tagcfg_save(env, dir.path().c_str(), "p", 0x5A5A, 0), 0);
     EXPECT_EQ(dir.get("p_opc2.cnf"), "%%OPC_SERVER_CONFIG\r\n\r\n\r\n%CHANID:1\r\nID:Item\r\n\r\n");
-    EXPECT_EQ(dir.snapshot().size(), 1u);
+    EXPECT_EQ(dir.snapshot().size(), 2u);
+    EXPECT_EQ(dir.get("p_opc.lock"), "");
 }
 
 TEST(ItemListExports, CopyOutEachIdAndRejectBadIndexes) {

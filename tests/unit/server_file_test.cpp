@@ -119,8 +119,8 @@ TEST(ServerFileParse, ChannelNumbers) {
             << text;
 }
 
-// A text goes out up to its first line break; a numbered channel without its name; a channel with
-// neither number nor name not at all; CHANNEL_FORMAT never.
+// A text goes out up to its first LF (a CR ends no line, and stays); a numbered channel without
+// its name; a channel with neither number nor name not at all; CHANNEL_FORMAT never.
 TEST(ServerFileFormat, Table) {
     const std::tuple<Head, std::vector<ChannelValue>, std::vector<std::string>> cases[] = {
         {{"Sample.Server.1", "", "PLANT2", "", "Boiler house server"},
@@ -133,8 +133,8 @@ TEST(ServerFileFormat, Table) {
           {-1, "", "Lost.Item", "Lost.Path"},
           {-4, "Named\r\n%CHANID:9", "Item\nID:other", "Acc\r"},
           {0, "", "Zero", ""}},
-         {kSignature, "", "PROGID:Prog", "CLSID:{C}", "HOSTNAME:H", "DESCRIPTION:", "", "%CHANID:7", "",
-          "%CHANNEL:Named", "ID:Item", "ACCPATH:Acc", "", "%CHANID:0", "ID:Zero", ""}},
+         {kSignature, "", "PROGID:Prog\rCLSID:{evil}", "CLSID:{C}", "HOSTNAME:H", "DESCRIPTION:", "", "%CHANID:7", "",
+          "%CHANNEL:Named\r", "ID:Item", "ACCPATH:Acc\r", "", "%CHANID:0", "ID:Zero", ""}},
     };
     for (const auto &[head, channels, lines] : cases)
         EXPECT_EQ(format_server_config(*server(head, channels)), crlf(lines));
@@ -143,7 +143,11 @@ TEST(ServerFileFormat, Table) {
 TEST(ServerFileFormat, WhatIsWrittenReadsBackTheSame) {
     auto c =
         server({" Lead.Blank", "{11111111-2222-3333-4444-555555555555}", "\xC4\xE5\xEC", "", "Desc; with % and : in"},
-               {{3, "", "A.B", "P"}, {-1, "%CHANID:1", "Odd;Name", ""}, {3, "", "Dup", ""}, {INT32_MAX, "", "M", ""}});
+               {{3, "", "A.B", "P"},
+                {-1, "%CHANID:1", "Odd;Name", ""},
+                {3, "", "Dup", ""},
+                {INT32_MAX, "", "M", ""},
+                {-1, "Carriage\rReturn", "Before\rAfter", "\r\v\fInside"}});
     EXPECT_EQ(parsed(format_server_config(*c)), "ok " + summary(*c));
 }
 

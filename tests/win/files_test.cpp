@@ -12,7 +12,6 @@ namespace wintest {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using ::testing::Key;
 using ::testing::UnorderedElementsAre;
 
@@ -44,7 +43,8 @@ TEST_F(ProjectFiles, NamesInAnyLetterCaseAndPathsEndingInABackslash) {
     EXPECT_EQ(TAGCFG(tagcfg_save)(env_, dir_.file("missing\\").c_str(), "plant", 0, 1), -1);  // no such folder
     TAGCFG(tagcfg_clear)(env_);
     EXPECT_EQ(TAGCFG(tagcfg_save)(env_, (dir_.path() + "\\").c_str(), "plant", 0, 1), 0);
-    EXPECT_THAT(dir_.snapshot(), UnorderedElementsAre(Key("PLANT_opc4.cnf"), Key("other_opc1.cnf")));
+    EXPECT_THAT(dir_.snapshot(),
+                UnorderedElementsAre(Key("PLANT_opc4.cnf"), Key("other_opc1.cnf"), Key("plant_opc.lock")));
 
     // A folder that is not there, or a file given as the folder, is a project without files.
     EXPECT_EQ(load(dir_.file("missing\\")), 0);
@@ -71,14 +71,14 @@ TEST_F(ProjectFiles, AReplacedFileKeepsItsAttributesAndAReadOnlyOneIsNeitherRepl
     ASSERT_TRUE(SetFileAttributesA(dir_.file("plant_opc0.cnf").c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(save(1), -1);
     EXPECT_EQ(dir_.get("plant_opc0.cnf"), kServer);
-    EXPECT_THAT(dir_.snapshot(), ElementsAre(Key("plant_opc0.cnf")));  // no temporary left behind
+    EXPECT_THAT(dir_.snapshot(), ElementsAre(Key("plant_opc.lock"), Key("plant_opc0.cnf")));  // no temporary left
 
     // A stale file that stays would bring its server back at the next load: the save fails.
     TAGCFG(tagcfg_clear)(env_);
     EXPECT_EQ(TAGCFG(tagcfg_save)(env_, dir_.path().c_str(), "plant", 0, 0), -1);
     ASSERT_TRUE(SetFileAttributesA(dir_.file("plant_opc0.cnf").c_str(), FILE_ATTRIBUTE_NORMAL));
     EXPECT_EQ(TAGCFG(tagcfg_save)(env_, dir_.path().c_str(), "plant", 0, 0), 0);
-    EXPECT_THAT(dir_.snapshot(), IsEmpty());
+    EXPECT_THAT(dir_.snapshot(), ElementsAre(Key("plant_opc.lock")));  // the saves' lock file stays
 }
 
 // The load read plant_opc2.cnf, which failed; the save under the base name PLANT spells it

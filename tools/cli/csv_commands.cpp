@@ -17,6 +17,7 @@
 #include "model/environment.h"
 #include "platform/files.h"
 #include "storage/config_set.h"
+#include "storage/server_file.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -92,12 +93,6 @@ bool whole_number(const std::string &text, int64_t &value) {
     return true;
 }
 
-// The file reader drops white space at the end of a line, so a text ending in it would not come
-// back from the file it is saved to.
-bool ends_in_space(const std::string &text) {
-    return !text.empty() && (text.back() == ' ' || (text.back() >= '\t' && text.back() <= '\r'));
-}
-
 // Turns records into rows against the loaded set, remembering the lines that took each channel.
 class RowChecker {
 public:
@@ -123,12 +118,9 @@ public:
             row.channel_id = static_cast<int32_t>(number);
         }
         if (row.channel_id < 0 && field(kName).empty()) return "a row needs a channel number or a name";
-        for (Column c : {kName, kItemId, kAccessPath}) {
-            if (field(c).find_first_of("\r\n") != std::string::npos)
-                return std::string("the ") + kColumnNames[c] + " holds a line break";
-            if (ends_in_space(field(c)))
-                return std::string("the ") + kColumnNames[c] + " ends in a blank, which the server file does not keep";
-        }
+        for (Column c : {kName, kItemId, kAccessPath})
+            if (const char *reason = unstorable_reason(field(c)))
+                return std::string("the ") + kColumnNames[c] + ' ' + reason;
         row.line = record.line;
         row.name = field(kName);
         row.item_id = field(kItemId);
