@@ -1,15 +1,22 @@
 // The host program, run as a user runs it, on a copy of the sample project (servers 0, 1 and 3).
 // Scripts are tables of runs, each with its exit status, its output and the files it changed.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "command.h"
+#include "failing_files.h"
+#include "platform/file_lock.h"
 #include "storage/set_files.h"
 #include "temp_dir.h"
 #include "test_support.h"
@@ -34,6 +41,12 @@ const std::string kSampleCsv = kHeader + kServer0Rows + kBurnerRow + kServer1Row
 // Built beside the shared library: build/<preset>/src/ and build/<preset>/tools/cli/.
 const fs::path kProgram = fs::path(TAGCFG_SHARED_LIBRARY).parent_path().parent_path() / "tools" / "cli" / "tagcfg";
 
+std::string next_word(std::istream &words) {
+    std::string word;
+    std::getline(words, word, ' ');
+    return word;
+}
+
 std::string shell_quoted(const std::string &text) {
     std::string out = "'";
     for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -41,7 +54,9 @@ std::string shell_quoted(const std::string &text) {
 }
 
 struct Outcome {
-    std::string command;  // split at each blank, so two blanks pass an empty argument; "@" is the project
+    // Split at each blank, so two blanks pass an empty argument; "@" is the project, "<FILE" standard
+    // input, and a word in double quotes is passed as it stands, blanks and all.
+    std::string command;
     int status;
     std::string out;       // all of standard output; "*" any; a part of it after "..."
     std::string err = "";  // a part of standard error
@@ -58,8 +73,14 @@ protected:
 
     Outcome tagcfg(const std::string &args) {
         std::string command = shell_quoted(kProgram), arg;
-        for (std::istringstream words(args); std::getline(words, arg, ' ');)
-            command += arg == "@" ? " " + shell_quoted(dir.path()) + " plant1" : " " + shell_quoted(arg);
+        for (std::istringstream words(args); std::getline(words, arg, ' ');) {
+            if (arg[0] == '"')
+                while ((arg.size() < 2 || arg.back() != '"') && words) arg += ' ' + next_word(words);
+            if (arg == "@") command += " " + shell_quoted(dir.path()) + " plant1";
+            else if (arg[0] == '<') command += " <" + shell_quoted(arg.substr(1));
+            else if (arg[0] == '"') command += " " + shell_quoted(arg.substr(1, arg.size() - 2));
+            else command += " " + shell_quoted(arg);
+        }
         const std::string out = dir.path() + ".out", err = dir.path() + ".err";
         const int status = std::system((command + " >" + shell_quoted(out) + " 2>" + shell_quoted(err)).c_str());
         Outcome run{args, WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::read_bytes(out), test::read_bytes(err)};
@@ -150,7 +171,7 @@ TEST_F(CliTest, CheckExplainsOddEntriesAndKeptFiles) {
              "PLANT1_opc4.cnf: not the canonical name of number 4; the load reads plant1_opc4.cnf instead, which",
              "plant1_opc300.cnf: number 300 is above 255; load and save ignore it\n",
              d + "plant1_opc3.cnf: kept aside as plant1_opc3.cnf.bad\n",
-             d + "plant1_opc4.cnf:0: the file cannot be opened (found as PLANT1_opc4.cnf)\n", "5 files, 2 rejected\n"})
+             d + "plant1_opc4.cnf: the file cannot be opened (found as PLANT1_opc4.cnf)\n", "5 files, 2 rejected\n"})
         EXPECT_NE(check.out.find(line), std::string::npos) << line << "\n" << check.out;
     EXPECT_EQ(std::count(check.out.begin(), check.out.end(), '\n'), 11);
 
@@ -197,7 +218,7 @@ TEST_F(CliTest, RefusedCommandsTouchNothing) {
 
     fs::copy_file(kBroken + "/broken_opc1.cnf", dir.file("plant1_opc4.cnf"));
     const std::string csv = dir.put("bindings.csv", kHeader);
-    script({{"set-host @ 0 X", 1, "", "tagcfg check"},
+    script({{"set-host @ 0 X", 1, "", "does not load cleanly"},
             {"save @ --write-all", 1, ""},
             {"export @ " + csv, 1, "", "plant1_opc4.cnf:4: "},
             {"import @ " + csv, 1, "", "plant1_opc4.cnf:4: "}});
@@ -314,4 +335,136 @@ TEST_F(CliTest, DryRunAndReplace) {
             {"export @", 0,
              kHeader + "0,13,,Boiler.Drum.Pressure2,\r\n0,21,,Pumps.Feed2.Run,Line2\r\n" + kServer1Rows +
                  "3,,Tank2Level,Tanks.T2.Level2,Farm\r\n"}});
+}
+
+// --- What no file can hold, inputs and sets that are not what they seem, programs at once ----------
+
+// A text a server file cannot hold as it is (a NUL, a line break, white space at its end) is refused
+// wherever it comes from, shown escaped, and nothing changes. A CR inside a text is kept.
+TEST_F(CliTest, TextsAFileCannotHoldChangeNothing) {
+    const std::string csv = dir.file("edit.csv");
+    dir.put("nul.csv", kHeader + "0,13,,Ok,\r\n0,,BurnerFlame" + std::string(1, '\0') + "junk,,\r\n");
+    dir.put("cr.csv", "server,channel,name,item_id,access_path\r0\r\n");
+    dir.put("inside.csv", kHeader + "0,60,,\"Before\rAfter\",\r\n");
+    script({{"add-channel @ 0 50 \"Trailing.Blank \"", 1, "", "ITEM-ID \"Trailing.Blank \" ends in white space"},
+            {"add-channel @ 0 50 \"Two\nLines\"", 1, "", "ITEM-ID \"Two\\nLines\" holds a line break"},
+            {"set-host @ 0 \"HOST\r\nPROGID:X\"", 1, "", "HOST \"HOST\\r\\nPROGID:X\" holds a line break"},
+            {"remove-channel @ 0 -1 \"BurnerFlame\t\"", 1, "", "NAME \"BurnerFlame\\t\" ends in white space"},
+            {"import @ " + dir.file("nul.csv"), 1, "", "nul.csv:3: a NUL byte"},
+            {"import @ " + dir.file("cr.csv"), 1, "", "cr.csv:1: unknown column \"access_path\\r0\""},
+            {"import @ " + dir.file("inside.csv"), 0, "1 added, 0 changed, 0 removed\n", "", {"plant1_opc0.cnf"}},
+            {"export @ " + csv, 0, "", "", {"edit.csv"}},
+            {"import @ - <" + csv, 0, "0 added, 0 changed, 0 removed\n"}});
+    EXPECT_NE(dir.get("plant1_opc0.cnf").find("%CHANID:60\r\nID:Before\rAfter\r\n"), std::string::npos);
+}
+
+// A folder or a device is no input; export never writes over a file of the set, in any letter case,
+// nor over a copy a save kept, and writes into a device as it is.
+TEST_F(CliTest, InputsAndOutputsThatAreNoPlainFiles) {
+    fs::create_directory(dir.file("folder"));
+    const std::string bad_line = dir.put("keep.txt", "0 12\nzero 13\n");
+    script({{"import @ " + dir.file("folder"), 1, "", "folder: is a folder; nothing changed"},
+            {"gc @ " + dir.file("folder"), 1, "", "folder: is a folder; nothing changed"},
+            {"gc @ " + bad_line, 1, "", "keep.txt:2: SERVER must be a whole number"},
+            {"import @ /dev/zero", 1, "", "/dev/zero:1: a NUL byte"},
+            {"export @ " + dir.file("plant1_opc0.cnf"), 1, "", "plant1_opc0.cnf is a file of the set plant1"},
+            {"export @ " + dir.file("PLANT1_OPC3.CNF"), 1, "", "is a file of the set plant1"},
+            {"export @ " + dir.path() + "/../" + fs::path(dir.path()).filename().string() + "/plant1_opc1.cnf.bad", 1,
+             "", "is a copy a save kept of a file of the set"},
+            {"export @ " + dir.file("folder"), 1, "", "folder: is a folder"},
+            {"export @ /dev/null", 0, ""}});
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+// A folder that is not there, or holds no file of the set, is said so. Set files that are FIFOs or
+// devices fail the load unread, and check names them; a channel twice in a file fails check, which
+// says which one a lookup finds, and export refuses such a set.
+TEST_F(CliTest, SetsThatAreNotWhatTheySeem) {
+    test::TempDir empty;
+    const std::string missing = dir.file("missing"), d = dir.path() + "/plant1_opc";
+    script({{"show " + missing + " plant1", 1, "", missing + ": no such folder"},
+            {"add-channel " + missing + " plant1 0 1 X", 1, "", "no such folder"},
+            {"check " + empty.path() + " plant1", 1, "0 files, 0 rejected\n", "no plant1_opcN.cnf files in"},
+            {"export " + empty.path() + " plant1", 1, "", "no plant1_opcN.cnf files in " + empty.path()},
+            {"verify " + empty.path() + " plant1", 1, "", "no plant1_opcN.cnf files"},
+            {"show " + empty.path() + " plant1", 0, "Set plant1 in \"" + empty.path() + "\": 0 servers in 0 slots\n"}});
+    ASSERT_EQ(::mkfifo((d + "5.cnf").c_str(), 0644), 0);
+    fs::create_symlink("/dev/zero", d + "6.cnf");
+    script({{"check @", 1,
+             "..." + d + "5.cnf: not a regular file\n" + d + "6.cnf: not a regular file\n5 files, 2 rejected"},
+            {"show @", 1, "", "does not load cleanly"}});
+    fs::remove(d + "5.cnf");
+    fs::remove(d + "6.cnf");
+    std::ofstream(d + "0.cnf", std::ios::app) << "%CHANID:12\r\nID:Dup\r\n%CHANNEL:BurnerFlame\r\nID:Again\r\n";
+    script({{"check @", 1,
+             "..." + d + "0.cnf: channel 12 is on lines 6 and 19; a lookup finds the one on line 19\n" + d +
+                 "0.cnf: channel \"BurnerFlame\" is on lines 16 and 21; a lookup finds the one on line 21\n"
+                 "3 files, 0 rejected, 1 with a channel twice\n"},
+            {"export @", 1, "", "the set has channels twice in a file"}});
+}
+
+// Two programs adding channels to one project at once take turns: every run that says it saved has
+// its channel in the file, and none that failed has.
+TEST_F(CliTest, TwoProgramsEditingOneProjectTakeTurns) {
+    std::string rounds;
+    for (int round = 0; round < 30; ++round) {
+        for (int channel : {1000 + round, 2000 + round})
+            rounds += "(" + shell_quoted(kProgram) + " add-channel " + shell_quoted(dir.path()) + " plant1 0 " +
+                      std::to_string(channel) + " Item." + std::to_string(channel) + " 2>/dev/null; echo " +
+                      std::to_string(channel) + " $?) & ";
+        rounds += "wait\n";
+    }
+    const std::string statuses = dir.file("statuses");
+    ASSERT_EQ(std::system(("(" + rounds + ") >" + shell_quoted(statuses)).c_str()), 0);
+    const std::string file = dir.get("plant1_opc0.cnf");
+    std::istringstream lines(test::read_bytes(statuses));
+    int runs = 0;
+    for (int channel, status; lines >> channel >> status; ++runs) {
+        const bool saved = file.find("%CHANID:" + std::to_string(channel) + "\r\n") != std::string::npos;
+        EXPECT_EQ(saved, status == 0) << channel << " exited " << status;
+    }
+    EXPECT_EQ(runs, 60);
+}
+
+// In process, with a file system that fails on demand: an edit waits for a project another thread
+// changes, then gives up; an import whose second file cannot be replaced puts the first back, and
+// says which files hold what when it cannot.
+TEST_F(CliTest, EditsChangeEveryFileOrNone) {
+    test::FailingFiles files;
+    files.lock_wait_ms = 20;
+    cli::Args args;
+    args.positional = {dir.path(), "plant1", dir.put("edit.csv", kHeader + "0,13,,Changed,\r\n3,200,,Changed,\r\n")};
+    args.files = &files;
+    auto import = [&](const std::set<int> &failing) {
+        files.failing_commits = failing;
+        files.commits = 0;
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(cli::run_import(args), cli::kFailure);
+        return ::testing::internal::GetCapturedStderr();
+    };
+    dir.put("plant1_opc.lock", "");
+    const auto before = dir.snapshot();
+    EXPECT_EQ(import({2}),
+              "tagcfg import: " + dir.path() + "/plant1_opc3.cnf could not be replaced; nothing changed\n");
+    EXPECT_EQ(dir.snapshot(), before);
+    EXPECT_EQ(import({2, 3}), "tagcfg import: " + dir.path() +
+                                  "/plant1_opc3.cnf could not be replaced, and the files replaced before it could not "
+                                  "all be put back.\nThese hold the new content:\n  " +
+                                  dir.path() + "/plant1_opc0.cnf (server 0)\nThese hold what they held before:\n  " +
+                                  dir.path() + "/plant1_opc3.cnf (server 3)\n");
+
+    std::promise<void> taken, done;
+    std::thread other([&] {
+        platform::FileLock lock;
+        EXPECT_EQ(lock.acquire(project_lock_path(dir.path(), "plant1"), 0), platform::FileLock::Result::held);
+        taken.set_value();
+        done.get_future().wait();
+    });
+    taken.get_future().wait();
+    const auto held = dir.snapshot();
+    EXPECT_EQ(import({}), "tagcfg import: the project plant1 in " + dir.path() +
+                              " is busy: another program is changing it; nothing changed\n");
+    EXPECT_EQ(dir.snapshot(), held);
+    done.set_value();
+    other.join();
 }

@@ -4,14 +4,18 @@
 #include <algorithm>
 #include <iostream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "command.h"
+#include "model/channel_table.h"
 #include "model/environment.h"
 #include "platform/files.h"
+#include "storage/server_file.h"
 #include "storage/set_files.h"
+#include "text_escape.h"
 
 namespace tagcfg::cli {
 
@@ -65,13 +69,49 @@ private:
     const Entries &entries_;  // not owned: the listing's entries, which outlive this object
 };
 
+// "4", "4 and 10", "4, 7 and 10".
+std::string listed(const std::vector<size_t> &numbers) {
+    std::string out;
+    for (size_t i = 0; i < numbers.size(); ++i)
+        out += (i == 0 ? "" : i + 1 == numbers.size() ? " and " : ", ") + std::to_string(numbers[i]);
+    return out;
+}
+
+// A line per number or name-only name that a file holds twice: a lookup finds one of them only.
+// True when there is any.
+bool report_duplicates(SetFile &file, std::ostream &out) {
+    const auto groups = duplicate_channels(*file.config);
+    if (groups.empty()) return false;
+    std::string bytes;
+    platform::read_file(file.path, bytes);
+    const std::vector<size_t> header_lines = block_header_lines(bytes.data(), bytes.size());
+    std::vector<const Channel *> in_order;
+    for (const Channel *c = file.config->channels.first(); c; c = c->next()) in_order.push_back(c);
+    auto line_of = [&](const Channel *channel) {
+        const size_t at = static_cast<size_t>(std::find(in_order.begin(), in_order.end(), channel) - in_order.begin());
+        return at < header_lines.size() ? header_lines[at] : 0;
+    };
+    for (const auto &group : groups) {
+        const Channel &first = *group.front();
+        const bool numbered = first.channel_id >= 0;
+        const Channel *found = numbered ? file.config->id_index.find(first.channel_id)
+                                        : lookup_channel(*file.config, -1, first.channel_name.c_str());
+        std::vector<size_t> lines(group.size());
+        std::transform(group.begin(), group.end(), lines.begin(), line_of);
+        out << file.path << ": channel "
+            << (numbered ? std::to_string(first.channel_id) : '"' + shown(first.channel_name) + '"') << " is on lines "
+            << listed(lines) << "; a lookup finds the one on line " << line_of(found) << '\n';
+    }
+    return true;
+}
+
 }  // namespace
 
-bool report_check(const std::string &directory, const std::string &base_name, std::ostream &out) {
+CheckSummary report_check(const std::string &directory, const std::string &base_name, std::ostream &out) {
     const SetListing listing = list_set(directory, base_name);
     if (listing.result == platform::Listing::failed) {
         out << listing.pattern << ": cannot be listed; the load fails, and a save after it deletes no file\n";
-        return false;
+        return {0, false};
     }
     const SetDirectory set(directory, base_name, listing.entries);
 
@@ -81,8 +121,11 @@ bool report_check(const std::string &directory, const std::string &base_name, st
         size_t channels;
     };
     std::map<int, Read> read_by_number;
+    std::ostringstream duplicates;  // printed after the files, before the summary
+    size_t duplicated = 0;          // files
     read_set(listing, [&](SetFile &file) {
         const size_t channels = file.read ? file.config->channels.size() : 0;
+        if (file.read && report_duplicates(file, duplicates)) ++duplicated;
         file.config.reset();  // only its count is shown; a set may hold many large files
         const int number = file.number;
         read_by_number.emplace(number, Read{std::move(file), channels});
@@ -105,7 +148,9 @@ bool report_check(const std::string &directory, const std::string &base_name, st
             out << file.path << ": ok, " << read.channels << (read.channels == 1 ? " channel" : " channels");
         } else {
             ++rejected;
-            out << file.path << ':' << file.error.line << ": " << file.error.reason;
+            out << file.path;
+            if (file.error.line > 0) out << ':' << file.error.line;
+            out << ": " << file.error.reason;
         }
         if (file.entry != server_file_name(base_name, number)) out << " (found as " << file.entry << ')';
         out << '\n';
@@ -126,12 +171,27 @@ bool report_check(const std::string &directory, const std::string &base_name, st
             out << join_path(directory, file_name) << ": kept aside as " << entry.name << '\n';
     }
 
-    out << read_by_number.size() << " files, " << rejected << " rejected\n";
-    return rejected == 0;
+    out << duplicates.str() << read_by_number.size() << " files, " << rejected << " rejected";
+    if (duplicated > 0) out << ", " << duplicated << " with a channel twice";
+    out << '\n';
+    return {read_by_number.size(), rejected == 0 && duplicated == 0};
 }
 
 int run_check(const Args &args) {
-    return report_check(args.positional[0], args.positional[1], std::cout) ? kSuccess : kFailure;
+    const std::string &directory = args.positional[0], &base_name = args.positional[1];
+    const std::string folder = directory.empty() ? "." : directory;
+    const platform::FileKind kind = platform::file_kind(folder);
+    if (kind == platform::FileKind::missing || kind == platform::FileKind::regular) {
+        std::cerr << "tagcfg check: " << shown(directory)
+                  << (kind == platform::FileKind::missing ? ": no such folder\n" : ": not a folder\n");
+        return kFailure;
+    }
+    const CheckSummary summary = report_check(directory, base_name, std::cout);
+    if (summary.clean && summary.files == 0) {
+        std::cerr << "tagcfg check: no " << shown(base_name) << "_opcN.cnf files in " << shown(folder) << '\n';
+        return kFailure;
+    }
+    return summary.clean ? kSuccess : kFailure;
 }
 
 }  // namespace tagcfg::cli

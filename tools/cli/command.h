@@ -7,10 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace tagcfg {
-struct Channel;
-struct Environment;
-}  // namespace tagcfg
+namespace tagcfg::platform {
+class FileSystem;
+}
 
 namespace tagcfg::cli {
 
@@ -26,10 +25,19 @@ struct Args {
     bool browser = false;                 // "--browser"
     std::string host;                     // "--host COMPUTER"; empty: this computer
     std::string depth;                    // "--depth N"; empty: the default
+    // Not an option: tests that run commands in process hand them a file system that fails on
+    // demand, or waits less for a busy project. Null: the real one.
+    const platform::FileSystem *files = nullptr;
 };
 
 // Thrown for a malformed command line; main() prints the command's synopsis and exits 2.
 struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Thrown for what the command refuses to do (a text a server file cannot hold, say); main()
+// prints "tagcfg COMMAND: " and the reason, and exits 1. Nothing has changed.
+struct Refusal : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
@@ -48,12 +56,13 @@ struct Command {
 // UsageError naming what the text should have been.
 int parse_number(const std::string &text, const char *what);
 
-// What "check" prints about a set, to out; true when every file the load takes reads cleanly.
-bool report_check(const std::string &directory, const std::string &base_name, std::ostream &out);
-
-// Loads the set of DIR BASE (the first two operands) into env; a set that does not load cleanly
-// is refused with the reasons "check" gives, since a command on part of a set would mislead.
-bool load_cleanly(Environment &env, const Args &args, const char *command);
+// What "check" prints about a set, to out: how many files the load takes, and whether every one
+// reads cleanly without a channel twice.
+struct CheckSummary {
+    size_t files;
+    bool clean;
+};
+CheckSummary report_check(const std::string &directory, const std::string &base_name, std::ostream &out);
 
 int run_show(const Args &args);
 int run_check(const Args &args);

@@ -13,11 +13,14 @@
 
 #include "command.h"
 #include "csv_format.h"
+#include "input_file.h"
 #include "model/channel_table.h"
 #include "model/environment.h"
 #include "platform/files.h"
-#include "storage/config_set.h"
+#include "project.h"
 #include "storage/server_file.h"
+#include "storage/set_files.h"
+#include "text_escape.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -35,6 +38,34 @@ std::string row_of(int server, const Channel &channel) {
     const bool numbered = channel.channel_id >= 0;
     return csv_record({std::to_string(server), numbered ? std::to_string(channel.channel_id) : "",
                        numbered ? "" : channel.channel_name.str(), channel.item_id.str(), channel.access_path.str()});
+}
+
+// An export over a file of the set (or a copy a save kept aside) would cost the set that server.
+// Letter case does not count: on the library's home platform it names the same file.
+void refuse_set_file(const Project &project, const std::string &file) {
+    const size_t slash = file.find_last_of(std::string("/") + platform::path_separator());
+    const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash == 0 ? 1 : slash);
+    const std::string set_folder = project.directory().empty() ? "." : project.directory();
+    if (!platform::same_file(folder, set_folder)) return;
+    std::string name = file.substr(slash == std::string::npos ? 0 : slash + 1);
+    const std::string bad = kept_aside_name("");
+    auto ends_with = [](std::string text, const std::string &end) {
+        for (char &c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    };
+    const bool kept_aside = ends_with(name, bad);
+    if (kept_aside) name.resize(name.size() - bad.size());
+    if (!ends_with(name, ".cnf") || number_of_entry(name, project.base_name(), true) < 0) return;
+    throw Refusal(shown(file) +
+                  (kept_aside ? " is a copy a save kept of a file of the set " : " is a file of the set ") +
+                  shown(project.base_name()) + "; export to another file");
+}
+
+bool write_straight(const std::string &path, const std::string &bytes) {
+    std::FILE *file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
 }
 
 bool write_standard_output(const std::string &bytes) {
@@ -66,7 +97,7 @@ std::string find_columns(const std::vector<std::string> &header, size_t (&at)[kC
     for (size_t i = 0; i < header.size(); ++i) {
         const auto name = std::find(std::begin(kColumnNames), std::end(kColumnNames), header[i]);
         if (name == std::end(kColumnNames)) {
-            if (problem.empty()) problem = "unknown column \"" + header[i] + "\"";
+            if (problem.empty()) problem = "unknown column \"" + shown(header[i]) + "\"";
             continue;
         }
         any_known = true;
@@ -106,15 +137,15 @@ public:
         auto field = [&](Column c) -> const std::string & { return record.fields[at_[c]]; };
         const std::string &server = field(kServer), &channel = field(kChannel);
         int64_t number = 0;
-        if (!whole_number(server, number)) return "server \"" + server + "\" is not a number";
+        if (!whole_number(server, number)) return "server \"" + shown(server) + "\" is not a number";
         if (number < 0 || static_cast<size_t>(number) >= env_.servers.size())
-            return "there is no server slot " + server;
-        if (!server_at(&env_, static_cast<int>(number))) return "server slot " + server + " is empty";
+            return "there is no server slot " + shown(server);
+        if (!server_at(&env_, static_cast<int>(number))) return "server slot " + shown(server) + " is empty";
         row.server = static_cast<int>(number);
         if (!channel.empty()) {
-            if (!whole_number(channel, number)) return "channel \"" + channel + "\" is not a number";
-            if (number < 0) return "channel number " + channel + " is negative";
-            if (number > INT32_MAX) return "channel number " + channel + " is too large";
+            if (!whole_number(channel, number)) return "channel \"" + shown(channel) + "\" is not a number";
+            if (number < 0) return "channel number " + shown(channel) + " is negative";
+            if (number > INT32_MAX) return "channel number " + shown(channel) + " is too large";
             row.channel_id = static_cast<int32_t>(number);
         }
         if (row.channel_id < 0 && field(kName).empty()) return "a row needs a channel number or a name";
@@ -139,7 +170,7 @@ private:
                    " is on line " + std::to_string(by_number->second) + " already";
         auto by_name = names_.find(name_key);
         if (!row.name.empty() && by_name != names_.end())
-            return "server " + std::to_string(row.server) + " name \"" + row.name + "\" is on line " +
+            return "server " + std::to_string(row.server) + " name \"" + shown(row.name) + "\" is on line " +
                    std::to_string(by_name->second) + " already";
         if (row.channel_id >= 0) numbers_.emplace(number_key, row.line);
         if (!row.name.empty()) names_.emplace(name_key, row.line);
@@ -278,54 +309,51 @@ private:
 }  // namespace
 
 int run_export(const Args &args) {
-    Environment env;
-    if (!load_cleanly(env, args, "export")) return kFailure;
+    const bool to_file = args.positional.size() > 2;
+    const std::string file = to_file ? args.positional[2] : std::string();
+    Project project(args, "export");
+    if (to_file) refuse_set_file(project, file);
+    if (!project.load(Project::Access::read, Project::Needs::files_without_duplicates)) return kFailure;
+    const Environment &env = project.env();
     std::string csv = csv_record({std::begin(kColumnNames), std::end(kColumnNames)}) + "\r\n";
     for (int server = 0; server < static_cast<int>(env.servers.size()); ++server) {
         const ServerConfig *config = server_at(&env, server);
         for (const Channel *c = config ? config->channels.first() : nullptr; c; c = c->next())
             if (is_binding(*c)) csv += row_of(server, *c) + "\r\n";
     }
-    if (args.positional.size() < 3) {
+    if (!to_file) {
         if (write_standard_output(csv)) return kSuccess;
         std::cerr << "tagcfg export: standard output cannot be written\n";
         return kFailure;
     }
-    if (platform::replace_file(args.positional[2], csv)) return kSuccess;
-    std::cerr << "tagcfg export: " << args.positional[2] << " cannot be written\n";
+    // A device or a FIFO takes the bytes as they come; a file gets them in one step, whole.
+    const platform::FileKind kind = platform::file_kind(file);
+    if (kind == platform::FileKind::folder) throw Refusal(shown(file) + ": is a folder");
+    if (kind == platform::FileKind::other ? write_straight(file, csv) : platform::replace_file(file, csv))
+        return kSuccess;
+    std::cerr << "tagcfg export: " << shown(file) << " cannot be written\n";
     return kFailure;
 }
 
 int run_import(const Args &args) {
     const std::string &path = args.positional[2];
     std::string text;
-    if (!platform::read_file(path, text)) {
-        std::cerr << "tagcfg import: " << path << " cannot be read\n";
-        return kFailure;
-    }
-    Environment env;
-    if (!load_cleanly(env, args, "import")) return kFailure;
+    if (!read_input(path, "import", text)) return kFailure;
+    Project project(args, "import");
+    if (!project.load(Project::Access::edit, Project::Needs::files_without_duplicates)) return kFailure;
     std::vector<Row> rows;
-    if (!read_rows(text, path, env, rows)) return kFailure;
+    if (!read_rows(text, path, project.env(), rows)) return kFailure;
 
-    Importer importer(env, args.replace, args.dry_run);
+    Importer importer(project.env(), args.replace, args.dry_run);
     for (const Row &row : rows) importer.apply(row);
     importer.finish();
     if (args.dry_run) {
         std::cout << importer.summary() << "; dry run, nothing saved\n";
         return kSuccess;
     }
-    if (save_set(env, nullptr, nullptr, false)) {
-        std::cout << importer.summary() << '\n';
-        return kSuccess;
-    }
-    // Each file is replaced in one step, and a server whose file was written is modified no more.
-    for (int server = 0; server < static_cast<int>(env.servers.size()); ++server)
-        if (const ServerConfig *config = server_at(&env, server); config && config->modified)
-            std::cerr << "tagcfg import: " << join_path(env.directory, server_file_name(env.base_name, server))
-                      << " could not be written\n";
-    std::cerr << "tagcfg import: the set could not be saved completely\n";
-    return kFailure;
+    if (!project.save(false)) return kFailure;
+    std::cout << importer.summary() << '\n';
+    return kSuccess;
 }
 
 }  // namespace tagcfg::cli

@@ -10,6 +10,7 @@
 #include "model/channel_table.h"
 #include "model/environment.h"
 #include "opc/headless_browse.h"
+#include "project.h"
 
 namespace tagcfg::cli {
 
@@ -121,8 +122,9 @@ int run_verify(const Args &args) {
     }
     ComApartment com;  // declared first: left last, after the set's server objects
     if (!com.entered()) return kFailure;
-    Environment env;
-    if (!load_cleanly(env, args, "verify")) return kFailure;
+    Project project(args, "verify");
+    if (!project.load(Project::Access::read, Project::Needs::files)) return kFailure;
+    Environment &env = project.env();
     if (only >= 0 && !server_at(&env, only)) {
         std::cerr << "tagcfg verify: the set has no server " << only << "\n";
         return kFailure;

@@ -1,14 +1,15 @@
 // "gc": one clean-up cycle as the host runs it, with the channels still in use read from a file
 // of lines "SERVER CHANNEL-ID [NAME]" (blank lines and lines starting with ";" or "#" ignored).
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "command.h"
+#include "input_file.h"
+#include "model/channel_table.h"
 #include "project.h"
-#include "tagcfg.h"
+#include "text_escape.h"
 
 namespace tagcfg::cli {
 
@@ -34,11 +35,9 @@ std::string next_word(const std::string &line, size_t &position) {
 
 // The whole list is read before the set is touched: a mistake in it must not cost channels.
 bool read_keep_file(const std::string &path, std::vector<KeptChannel> &kept) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::cerr << "tagcfg: " << path << " cannot be opened\n";
-        return false;
-    }
+    std::string text;
+    if (!read_input(path, "gc", text)) return false;
+    std::istringstream in(text);
     std::string line;
     for (size_t number = 1; std::getline(in, line); ++number) {
         line.erase(line.find_last_not_of(kBlanks) + 1);
@@ -51,16 +50,17 @@ bool read_keep_file(const std::string &path, std::vector<KeptChannel> &kept) {
             kept.push_back({number, parse_number(server, "SERVER"), parse_number(channel_id, "CHANNEL-ID"),
                             name_start == std::string::npos ? std::string() : line.substr(name_start)});
         } catch (const UsageError &error) {
-            std::cerr << path << ':' << number << ": " << error.what() << '\n';
-            throw UsageError("KEEP-FILE lines are \"SERVER CHANNEL-ID [NAME]\"");
+            std::cerr << shown(path) << ':' << number << ": " << error.what()
+                      << " (lines are \"SERVER CHANNEL-ID [NAME]\")\ntagcfg gc: nothing changed\n";
+            return false;
         }
     }
     return true;
 }
 
-int total_channels(const Project &project) {
-    int total = 0;
-    for (int server = 0, slots = project.slot_count(); server < slots; ++server) total += project.channel_count(server);
+size_t total_channels(const Environment &env) {
+    size_t total = 0;
+    for (const auto &slot : env.servers) total += slot ? slot->channels.size() : 0;
     return total;
 }
 
@@ -71,19 +71,22 @@ int run_gc(const Args &args) {
     std::vector<KeptChannel> kept;
     if (!read_keep_file(keep_file, kept)) return kFailure;
 
-    Project project(args.positional[0], args.positional[1]);
-    if (!project.load()) return kFailure;
-    const int before = total_channels(project);
-    tagcfg_start_gc(project.env());
+    Project project(args, "gc");
+    if (!project.load(Project::Access::edit)) return kFailure;
+    Environment &env = project.env();
+    const size_t before = total_channels(env);
+    start_gc(env);
     for (const KeptChannel &channel : kept) {
+        ServerConfig *config = server_at(&env, channel.server);
         const char *name = channel.name.empty() ? nullptr : channel.name.c_str();
-        if (!tagcfg_mark_channel(project.env(), channel.server, channel.channel_id, name))
-            std::cerr << keep_file << ':' << channel.line << ": server " << channel.server
+        if (!config || !mark_channel(*config, channel.channel_id, name))
+            std::cerr << shown(keep_file) << ':' << channel.line << ": server " << channel.server
                       << " has no such channel (ignored)\n";
     }
-    tagcfg_finish_gc(project.env());
-    std::cout << "removed " << before - total_channels(project) << " of " << before << " channels\n";
-    return project.save(args.write_all) ? kSuccess : kFailure;
+    finish_gc(env);
+    if (!project.save(args.write_all)) return kFailure;
+    std::cout << "removed " << before - total_channels(env) << " of " << before << " channels\n";
+    return kSuccess;
 }
 
 }  // namespace tagcfg::cli

@@ -148,6 +148,9 @@ int run(int argc, char **argv) {
         std::cerr << "tagcfg " << command->name << ": " << error.what() << "\nUsage:\n";
         print_synopsis(std::cerr, *command);
         return kUsageError;
+    } catch (const Refusal &refusal) {
+        std::cerr << "tagcfg " << command->name << ": " << refusal.what() << '\n';
+        return kFailure;
     }
 }
 

@@ -1,97 +1,96 @@
 #include "project.h"
 
 #include <iostream>
-#include <utility>
-#include <vector>
 
-#include "command.h"
-#include "model/channel.h"
-#include "model/environment.h"
+#include "model/channel_table.h"
 #include "storage/config_set.h"
+#include "storage/server_file.h"
+#include "text_escape.h"
 
 namespace tagcfg::cli {
 
 namespace {
 
-constexpr int kHighestLoadedNumber = 255;
+std::string numbers_and_files(const Project &project, const std::vector<int> &servers) {
+    std::string out;
+    for (int number : servers) out += "\n  " + project.file_of(number) + " (server " + std::to_string(number) + ")";
+    return out;
+}
 
-// The library cannot say whether a text was cut to fit, so a text that fills the buffer is
-// asked for again with a larger one.
-template <typename CopyOut>
-std::string whole_text(CopyOut copy_out) {
-    std::vector<char> buffer(256);
-    for (;;) {
-        int length = copy_out(buffer.data(), static_cast<int>(buffer.size()));
-        if (length < static_cast<int>(buffer.size()) - 1 || buffer.size() >= (1u << 24))
-            return std::string(buffer.data(), static_cast<size_t>(length > 0 ? length : 0));
-        buffer.resize(buffer.size() * 4);
-    }
+bool has_duplicates(const Environment &env) {
+    for (const auto &slot : env.servers)
+        if (slot && !duplicate_channels(*slot).empty()) return true;
+    return false;
 }
 
 }  // namespace
 
-Project::Project(std::string directory, std::string base_name)
-    : directory_(std::move(directory)), base_name_(std::move(base_name)), env_(tagcfg_init_environment()) {}
+Project::Project(const Args &args, const char *command)
+    : command_(command), files_(args.files ? *args.files : real_files_) {
+    env_.directory = args.positional[0];
+    env_.base_name = args.positional[1];
+}
 
-Project::~Project() { tagcfg_free_environment(env_); }
+bool Project::fail(const std::string &reason) const {
+    std::cerr << "tagcfg " << command_ << ": " << reason << '\n';
+    return false;
+}
 
-bool Project::load() {
-    if (!env_) {
-        std::cerr << "tagcfg: out of memory\n";
+bool Project::load(Access access, Needs needs) {
+    const std::string folder = directory().empty() ? "." : directory();
+    // Anything else that is no folder fails the listing, which says so.
+    const platform::FileKind kind = platform::file_kind(folder);
+    if (kind == platform::FileKind::missing) return fail(shown(directory()) + ": no such folder");
+    if (kind == platform::FileKind::regular) return fail(shown(directory()) + ": not a folder");
+    if (access == Access::edit) {
+        const std::string lock_path = project_lock_path(directory(), base_name());
+        switch (lock_.acquire(lock_path, files_.lock_wait_ms)) {
+        case platform::FileLock::Result::held: break;
+        case platform::FileLock::Result::busy:
+            return fail("the project " + shown(base_name()) + " in " + shown(folder) +
+                        " is busy: another program is changing it; nothing changed");
+        case platform::FileLock::Result::failed:
+            return fail(shown(lock_path) + " cannot be made or locked; nothing changed");
+        }
+    }
+    if (!load_set(env_, nullptr, nullptr, files_)) {
+        std::cerr << "tagcfg " << command_ << ": the set does not load cleanly, so nothing is done:\n";
+        report_check(directory(), base_name(), std::cerr);
         return false;
     }
-    if (tagcfg_load(env_, directory_.c_str(), base_name_.c_str()) == 0) return true;
-    std::cerr << "tagcfg: the set " << base_name_ << " in \"" << directory_ << "\" has files that cannot be read;\n"
-              << "        run: tagcfg check \"" << directory_ << "\" " << base_name_ << "\n";
-    return false;
+    if (needs == Needs::anything) return true;
+    if (env_.servers.empty()) return fail("no " + shown(base_name()) + "_opcN.cnf files in " + shown(folder));
+    if (needs == Needs::files_without_duplicates && has_duplicates(env_)) {
+        std::cerr << "tagcfg " << command_ << ": the set has channels twice in a file, so nothing is done:\n";
+        report_check(directory(), base_name(), std::cerr);
+        return false;
+    }
+    return true;
 }
 
 bool Project::save(bool write_all) {
-    if (tagcfg_save(env_, directory_.c_str(), base_name_.c_str(), 0, write_all ? 1 : 0) == 0) return true;
-    std::cerr << "tagcfg: some files of the set " << base_name_ << " in \"" << directory_
-              << "\" could not be written\n";
-    return false;
+    WholeSaveFailure failure;
+    if (save_set_whole(env_, write_all, failure, files_)) return true;
+    if (failure.server < 0)
+        return fail("the files were written, but a file of a number without a server could not be deleted");
+    const std::string file = file_of(failure.server);
+    if (!failure.replacing) return fail(file + " could not be written; nothing changed");
+    if (failure.holding_new.empty()) return fail(file + " could not be replaced; nothing changed");
+    return fail(file + " could not be replaced, and the files replaced before it could not all be put back.\n" +
+                "These hold the new content:" + numbers_and_files(*this, failure.holding_new) +
+                "\nThese hold what they held before:" + numbers_and_files(*this, failure.holding_old));
 }
 
-int Project::slot_count() const {
-    for (int server = kHighestLoadedNumber; server >= 0; --server)
-        if (has_server(server)) return server + 1;
-    return 0;
+ServerConfig &Project::server(int number) {
+    if (ServerConfig *config = server_at(&env_, number)) return *config;
+    throw Refusal("the set " + shown(base_name()) + " has no server " + std::to_string(number));
 }
 
-bool Project::has_server(int server) const {
-    int type = 0, channels = 0;
-    return tagcfg_get_server_type(env_, server, &type, &channels) == 0;
-}
+std::string Project::file_of(int number) const { return set_file_path(directory(), base_name(), number); }
 
-bool Project::require_server(int server) const {
-    if (has_server(server)) return true;
-    std::cerr << "tagcfg: the set " << base_name_ << " has no server " << server << "\n";
-    return false;
-}
-
-std::string Project::server_name(int server) const {
-    return whole_text([&](char *buffer, int size) { return tagcfg_get_server_name(env_, server, buffer, size); });
-}
-
-std::string Project::server_host(int server) const {
-    return whole_text([&](char *buffer, int size) { return tagcfg_get_server_host(env_, server, buffer, size); });
-}
-
-int Project::channel_count(int server) const {
-    int type = 0, channels = 0;
-    return tagcfg_get_server_type(env_, server, &type, &channels) == 0 ? channels : 0;
-}
-
-// An export without the server of a file that did not load would look complete, an import could
-// not tell its rows from rows of a server that does not exist, and a verify would pass a set whose
-// bindings it never saw.
-bool load_cleanly(Environment &env, const Args &args, const char *command) {
-    const std::string &directory = args.positional[0], &base_name = args.positional[1];
-    if (load_set(env, directory.c_str(), base_name.c_str())) return true;
-    std::cerr << "tagcfg " << command << ": the set does not load cleanly, so nothing is done:\n";
-    report_check(directory, base_name, std::cerr);
-    return false;
+void require_storable(const std::string &text, const char *what) {
+    if (const char *reason = unstorable_reason(text))
+        throw Refusal(std::string(what) + " \"" + shown(text) + "\" " + reason + "; nothing changed");
 }
 
 }  // namespace tagcfg::cli

@@ -1,6 +1,4 @@
-// "show": the set at a glance. The public interface gives everything a host may ask about a
-// server; it has no way to list a server's channels or read its description, so those come
-// from the server's file through the library's own reader.
+// "show": the set at a glance, every slot with its server's fields and channels.
 #include <algorithm>
 #include <iomanip>
 #include <iostream>
@@ -9,11 +7,9 @@
 #include <vector>
 
 #include "command.h"
-#include "model/counted_record.h"
-#include "model/server_config.h"
+#include "opc/server_type.h"
 #include "project.h"
-#include "storage/set_files.h"
-#include "storage/server_file.h"
+#include "text_escape.h"
 
 namespace tagcfg::cli {
 
@@ -22,8 +18,9 @@ namespace {
 constexpr int kLabelWidth = 8;  // "OPC255" and a gap
 constexpr const char *kNone = "-";
 
+// A field as shown: escaped, or the placeholder when it is empty.
 std::string or_placeholder(std::string_view text, const char *placeholder) {
-    return std::string(text.empty() ? std::string_view(placeholder) : text);
+    return text.empty() ? std::string(placeholder) : shown(text);
 }
 
 void print_field(const char *label, const std::string &value) {
@@ -52,37 +49,34 @@ void print_channels(const ServerConfig &config) {
     }
 }
 
-void print_server(const Project &project, int server) {
+void print_server(const Environment &env, int server) {
     std::cout << '\n' << std::left << std::setw(kLabelWidth) << ("OPC" + std::to_string(server));
-    int type = 0, channels = 0;
-    if (tagcfg_get_server_type(project.env(), server, &type, &channels) != 0) {
+    const ServerConfig *config = server_at(&env, server);
+    if (!config) {
         std::cout << "(empty slot)\n";
         return;
     }
-    std::cout << or_placeholder(project.server_name(server), "(no ProgID or CLSID)") << '\n';
-    print_field("Host", or_placeholder(project.server_host(server), "(this computer)"));
-
-    RecordRef<ServerConfig> config(new ServerConfig);
-    const std::string path = set_file_path(project.directory(), project.base_name(), server);
-    const bool read = read_server_file(*config, path);
-    print_field("Description", read ? or_placeholder(config->description, kNone) : "(file no longer readable)");
-    print_field("Type", std::to_string(type));
-    print_field("Channels", std::to_string(channels));
-    if (read && config->channels.size() > 0) print_channels(*config);
+    std::cout << or_placeholder(config->identity_text(), "(no ProgID or CLSID)") << '\n';
+    print_field("Host", or_placeholder(config->hostname, "(this computer)"));
+    print_field("Description", or_placeholder(config->description, kNone));
+    print_field("Type", std::to_string(server_type_of(*config)));
+    print_field("Channels", std::to_string(config->channels.size()));
+    if (config->channels.size() > 0) print_channels(*config);
 }
 
 }  // namespace
 
 int run_show(const Args &args) {
-    Project project(args.positional[0], args.positional[1]);
-    if (!project.load()) return kFailure;
-    const int slots = project.slot_count();
+    Project project(args, "show");
+    if (!project.load(Project::Access::read)) return kFailure;
+    const Environment &env = project.env();
+    const int slots = static_cast<int>(env.servers.size());
     int servers = 0;
-    for (int server = 0; server < slots; ++server) servers += project.has_server(server) ? 1 : 0;
-    std::cout << "Set " << project.base_name() << " in \"" << project.directory() << "\": " << servers
+    for (int server = 0; server < slots; ++server) servers += server_at(&env, server) ? 1 : 0;
+    std::cout << "Set " << shown(project.base_name()) << " in \"" << shown(project.directory()) << "\": " << servers
               << (servers == 1 ? " server" : " servers") << " in " << slots << (slots == 1 ? " slot" : " slots")
               << '\n';
-    for (int server = 0; server < slots; ++server) print_server(project, server);
+    for (int server = 0; server < slots; ++server) print_server(env, server);
     return kSuccess;
 }
 
