@@ -1,7 +1,7 @@
 // Whatever the parser accepts must survive a write and a second read, except what the file format
 // cannot hold: channel_format, channels without a number of 0 or more and without a name, the
-// names of numbered channels, and what stands in a text from its first line break on (a cut text
-// then also loses the white space that the reader trims from a line's end).
+// names of numbered channels, and what stands in a text from its first LF on (a cut text then also
+// loses the white space that the reader trims from a line's end). A CR inside a text stays.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +19,7 @@ namespace {
 bool is_space(char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
 
 std::string as_written(std::string_view text) {
-    std::string cut(text.substr(0, text.find_first_of("\r\n")));
+    std::string cut(text.substr(0, text.find('\n')));
     while (!cut.empty() && is_space(cut.back())) cut.pop_back();
     return cut;
 }

@@ -48,8 +48,8 @@ TEST(EditProgram, TwoProgramsSavingOneProjectTakeTurns) {
     for (int round = 0; round < 10; ++round) {
         HANDLE started[2];
         for (int i = 0; i < 2; ++i)
-            started[i] = start_tagcfg("add-channel \"" + dir.path() + "\" plant 0 " + std::to_string(100 * i + round) +
-                                      " Item");
+            started[i] =
+                start_tagcfg("add-channel \"" + dir.path() + "\" plant 0 " + std::to_string(100 * i + round) + " Item");
         for (int i = 0; i < 2; ++i) runs.emplace_back(100 * i + round, finish(started[i]));
     }
     const std::string file = dir.get("plant_opc0.cnf");
