@@ -10,7 +10,7 @@ install(FILES include/tagcfg.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 if(WIN32)
   install(TARGETS opcsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES src/frame/tagcfg.def DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(FILES ${TAGCFG_DEF_FILE} DESTINATION ${CMAKE_INSTALL_LIBDIR})
 else()
   # The installed host program finds libtagcfg.so.1 beside it, wherever the prefix is moved.
   file(RELATIVE_PATH lib_from_bin ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})

@@ -34,7 +34,7 @@ for arch in win32 win64; do
 
     # The import library for MSVC linkers. GNU dlltool's i686 one lacks what lld-link and link.exe
     # need under /SAFESEH; llvm-dlltool's is accepted (and decorates cdecl names as MSVC does).
-    llvm-dlltool -m "$machine" -d src/frame/tagcfg.def -l "$stage/lib/tagcfg.lib"
+    llvm-dlltool -m "$machine" -d "$stage/lib/tagcfg.def" -l "$stage/lib/tagcfg.lib"
 
     mkdir -p "$stage/debug"
     for program in tagcfg.dll tagcfg.exe opcsim.dll; do

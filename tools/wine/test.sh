@@ -1,10 +1,11 @@
 #!/bin/bash
 # The Windows side of the test suite: builds the win32 (i686, what the host loads) and win64
-# presets, checks that both DLLs export exactly the host's 23 names, and runs the Windows suite of
-# each build under Wine: the i686 one under 32-bit Wine, each against its own opcsim.dll
-# registered in its own prefix. Both suites are required, and must run the same number of tests,
-# except where this machine's kernel cannot execute 32-bit programs (tools/wine/probe32.sh): there
-# the win32 build is made and checked, and its suite is reported as not run.
+# presets, checks that both DLLs export exactly the names of src/frame/exports.txt, and runs the
+# Windows suite of each build under Wine: the i686 one under 32-bit Wine, each against its own
+# opcsim.dll registered in its own prefix. Both suites are required, and must run the same number
+# of tests, except where this machine's kernel cannot execute 32-bit programs
+# (tools/wine/probe32.sh): there the win32 build is made and checked, and its suite is reported as
+# not run.
 set -u
 cd "$(dirname "$0")/../.."
 failed=0
@@ -13,14 +14,14 @@ record() { [ -z "${TAGCFG_TEST_RESULTS:-}" ] || echo "$*" >>"$TAGCFG_TEST_RESULT
 wine32_reason=$(tools/wine/probe32.sh)
 wine32=$?
 
-expected=$(grep -v '^\s*$' tests/exports.txt | sort)
+expected=$(grep '^tagcfg_' src/frame/exports.txt | sort)
 exports_match() {  # PRESET
     local dll=build/$1/src/tagcfg.dll actual
     actual=$(objdump -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '/\[/ && NR > 1 {print $NF}' | sort)
     if [ "$actual" = "$expected" ]; then
         echo "test.sh: $dll exports exactly the $(echo "$expected" | wc -l) names"
     else
-        echo "test.sh: $dll exports differ from tests/exports.txt:"
+        echo "test.sh: $dll exports differ from src/frame/exports.txt:"
         diff <(echo "$expected") <(echo "$actual")
         return 1
     fi
