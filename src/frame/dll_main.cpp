@@ -1,9 +1,8 @@
-// Library load and unload: remember the module, make the creation lock, load the shared images,
-// and hand the module and the images to the platform's windows.
+// Library load and unload: make the creation lock, load the shared images, and hand the module
+// and the images to the platform's windows, which keep them for everyone.
 #include <windows.h>
 #include <commctrl.h>
 
-#include "frame/module_state.h"
 #include "platform/threads.h"
 #include "platform/win32/module_resources.h"
 #include "resource_ids.h"
@@ -27,21 +26,18 @@ void pin_module() {
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    auto &state = tagcfg::module_state();
     if (reason == DLL_PROCESS_ATTACH) {
         pin_module();
-        state.instance = instance;
         tagcfg::platform::create_creation_lock();
         DisableThreadLibraryCalls(instance);
         // Pure red marks the transparent pixels; without the images the dialogs still work.
         HIMAGELIST images =
             ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_SHARED_IMAGES), 16, 0, RGB(255, 0, 0), IMAGE_BITMAP, 0);
-        state.image_list = images;
         tagcfg::ui::set_module_resources(instance, images);
     } else if (reason == DLL_PROCESS_DETACH) {
+        HIMAGELIST images = tagcfg::ui::shared_images();
         tagcfg::ui::set_module_resources(instance, nullptr);
-        if (state.image_list) ImageList_Destroy(static_cast<HIMAGELIST>(state.image_list));
-        state.image_list = nullptr;
+        if (images) ImageList_Destroy(images);
         tagcfg::platform::delete_creation_lock();
     }
     return TRUE;

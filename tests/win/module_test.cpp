@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "frame/module_state.h"
 #include "resource_ids.h"
 #include "win_support.h"
 
@@ -68,9 +67,8 @@ TEST(Module, EveryShippedModuleCarriesTheProjectVersionInEveryLanguage) {
 TEST(Module, LoadMakesTenImagesWhosePureRedIsTransparentAndUnloadDestroysThem) {
     HMODULE probe = LoadLibraryA(library_path("tagcfg_probe.dll").c_str());
     ASSERT_NE(probe, nullptr) << "LoadLibraryA failed with " << GetLastError();
-    auto state = exported<tagcfg::ModuleState *(*)()>(probe, "tagcfg_probe_module_state")();
-    EXPECT_EQ(state->instance, probe);
-    auto list = static_cast<HIMAGELIST>(state->image_list);
+    EXPECT_EQ(exported<HINSTANCE (*)()>(probe, "tagcfg_probe_module_instance")(), probe);
+    HIMAGELIST list = exported<HIMAGELIST (*)()>(probe, "tagcfg_probe_shared_images")();
     int width = 0, height = 0;
     ASSERT_TRUE(ImageList_GetIconSize(list, &width, &height));
     EXPECT_EQ(width, SHARED_IMAGE_SIZE);

@@ -1,4 +1,5 @@
-// The probe's only export: the module state, so tests can see what library load set up.
-#include "frame/module_state.h"
+// The probe's exports: what library load handed the platform, so tests can see it.
+#include "platform/win32/module_resources.h"
 
-extern "C" __declspec(dllexport) tagcfg::ModuleState *tagcfg_probe_module_state() { return &tagcfg::module_state(); }
+extern "C" __declspec(dllexport) HINSTANCE tagcfg_probe_module_instance() { return tagcfg::ui::module_instance(); }
+extern "C" __declspec(dllexport) HIMAGELIST tagcfg_probe_shared_images() { return tagcfg::ui::shared_images(); }
