@@ -22,8 +22,8 @@ struct EventRow {
     void (Dialog::*handler)(ui::DialogWindow &, const ui::Event &);
 };
 
-// Runs the handler of the first row with the event's kind and control; false when no row has
-// them. Every handler returns 0 and leaves the event handled.
+// Runs the handler of the first row with the event's kind and control, which leaves the event
+// handled; false when no row has them, and the host does with the event what it does by default.
 template <typename Dialog, size_t N>
 bool dispatch_table(const EventRow<Dialog> (&table)[N], Dialog &dialog, ui::DialogWindow &window,
                     const ui::Event &event) {

@@ -16,7 +16,7 @@ extern "C" {
 int TAGCFG_CALL tagcfg_select_server(tagcfg_environment *env, int server, tagcfg_window parent) {
     try {
         if (!env) return -1;
-        ServerListDialog dialog(env->env, server);
+        ServerListDialog dialog(env->environment, server);
         if (run_dialog(dialog, parent) != ui::kIdOk) return -1;
         return dialog.server_number();
     } catch (...) {
@@ -28,7 +28,7 @@ int TAGCFG_CALL tagcfg_select_channel(tagcfg_environment *env, int server, int c
                                       char *buffer, int size, tagcfg_window parent) {
     copy_out(nullptr, buffer, size);
     try {
-        ServerConfig *config = env ? server_at(&env->env, server) : nullptr;
+        ServerConfig *config = env ? server_at(&env->environment, server) : nullptr;
         if (!config || !channel_name) return -1;
         ChannelSetupDialog dialog(server, *config, channel_id, channel_name);
         if (run_dialog(dialog, parent) != ui::kIdOk) return -1;
@@ -40,7 +40,7 @@ int TAGCFG_CALL tagcfg_select_channel(tagcfg_environment *env, int server, int c
 
 tagcfg_itemlist *TAGCFG_CALL tagcfg_select_items(tagcfg_environment *env, int server, tagcfg_window parent) {
     try {
-        ServerConfig *config = env ? server_at(&env->env, server) : nullptr;
+        ServerConfig *config = env ? server_at(&env->environment, server) : nullptr;
         if (!config) return nullptr;
         auto list = std::make_unique<tagcfg_itemlist>();
         ItemSelectionDialog dialog(*config, list->item_ids);

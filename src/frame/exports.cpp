@@ -30,7 +30,9 @@ void guarded_void(Work work) {
     }
 }
 
-ServerConfig *server_of(tagcfg_environment *env, int server) { return env ? server_at(&env->env, server) : nullptr; }
+ServerConfig *server_of(tagcfg_environment *env, int server) {
+    return env ? server_at(&env->environment, server) : nullptr;
+}
 
 // A length export for a channel's text; a lookup may bind a name-only channel to its number.
 template <typename Field>
@@ -53,15 +55,16 @@ tagcfg_environment *TAGCFG_CALL tagcfg_init_environment(void) { return new (std:
 void TAGCFG_CALL tagcfg_free_environment(tagcfg_environment *env) { delete env; }
 
 void TAGCFG_CALL tagcfg_clear(tagcfg_environment *env) {
-    if (env) clear_environment(env->env);
+    if (env) clear_environment(env->environment);
 }
 
 int TAGCFG_CALL tagcfg_load(tagcfg_environment *env, const char *directory, const char *base_name) {
-    return guarded(-1, [&] { return env && load_set(env->env, directory, base_name) ? 0 : -1; });
+    return guarded(-1, [&] { return env && load_set(env->environment, directory, base_name) ? 0 : -1; });
 }
 
 int TAGCFG_CALL tagcfg_save(tagcfg_environment *env, const char *directory, const char *base_name, int, int write_all) {
-    return guarded(-1, [&] { return env && save_set(env->env, directory, base_name, write_all != 0) ? 0 : -1; });
+    return guarded(-1,
+                   [&] { return env && save_set(env->environment, directory, base_name, write_all != 0) ? 0 : -1; });
 }
 
 int TAGCFG_CALL tagcfg_get_server_name(tagcfg_environment *env, int server, char *buffer, int size) {
@@ -133,11 +136,11 @@ void TAGCFG_CALL tagcfg_add_channel(tagcfg_environment *env, int server, int cha
 }
 
 int TAGCFG_CALL tagcfg_find_channel(tagcfg_environment *env, const char *item_id) {
-    return guarded(-1, [&] { return env && item_id ? static_cast<int>(find_channel(env->env, item_id)) : -1; });
+    return guarded(-1, [&] { return env && item_id ? static_cast<int>(find_channel(env->environment, item_id)) : -1; });
 }
 
 void TAGCFG_CALL tagcfg_start_gc(tagcfg_environment *env) {
-    if (env) start_gc(env->env);
+    if (env) start_gc(env->environment);
 }
 
 int TAGCFG_CALL tagcfg_mark_channel(tagcfg_environment *env, int server, int channel_id, const char *channel_name) {
@@ -148,7 +151,7 @@ int TAGCFG_CALL tagcfg_mark_channel(tagcfg_environment *env, int server, int cha
 }
 
 void TAGCFG_CALL tagcfg_finish_gc(tagcfg_environment *env) {
-    if (env) finish_gc(env->env);
+    if (env) finish_gc(env->environment);
 }
 
 int TAGCFG_CALL tagcfg_itemlist_size(tagcfg_itemlist *list) {

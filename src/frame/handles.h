@@ -8,7 +8,7 @@
 #include "tagcfg.h"
 
 struct tagcfg_environment {
-    tagcfg::Environment env;
+    tagcfg::Environment environment;
 };
 
 // The item IDs chosen in the item selection dialog, in order; the list owns its copies.

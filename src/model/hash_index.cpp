@@ -41,7 +41,7 @@ ChainPlan plan_chains(const std::vector<uint32_t> &hashes, uint32_t bucket_count
     for (uint32_t i = 0; i < n; ++i) {
         uint32_t &head = plan.heads[bucket_of(hashes[i])];
         if (head != kEnd) {
-            ++plan.behind_fronts;
+            ++plan.pooled;
             if (plan.next[head] == kEnd) crowded.push_back(static_cast<uint32_t>(&head - plan.heads.data()));
         }
         plan.next[i] = std::exchange(head, i);

@@ -61,8 +61,8 @@ inline uint32_t growth_threshold_for(uint32_t buckets) { return static_cast<uint
 constexpr uint32_t kInitialBucketCount = 13;
 
 // hash % divisor by two multiplications instead of a division, exact for every 32-bit hash and
-// divisor (Lemire, Kaser and Kurz, "Faster remainder by direct computation", 2019). A division
-// stood in the way of every search and of every entry that a growth moves.
+// divisor (Lemire, Kaser and Kurz, "Faster remainder by direct computation", 2019): every search
+// and every entry a growth moves finds its bucket, and a division takes far longer than these.
 class Remainder {
 public:
     explicit Remainder(uint32_t divisor) : divisor_(divisor), inverse_(UINT64_MAX / divisor + 1) {}
@@ -86,7 +86,7 @@ struct ChainPlan {
     uint32_t threshold = 0;
     std::vector<uint32_t> heads;  // per bucket, the entry in front, or kEnd
     std::vector<uint32_t> next;   // per entry, the one behind it, or kEnd
-    uint32_t behind_fronts = 0;   // entries that are not in front of their chain
+    uint32_t pooled = 0;          // entries behind the front of their chain, which the pool holds
 };
 ChainPlan plan_chains(const std::vector<uint32_t> &hashes, uint32_t bucket_count, uint32_t threshold);
 
@@ -96,7 +96,7 @@ struct IdKey {
     using Stored = int32_t;
     static uint32_t hash(Lookup key) { return static_cast<uint32_t>(key); }
     static Stored stored(Lookup key, uint32_t) { return key; }
-    static void describe(Stored &, const Channel &) {}
+    static void take_state(Stored &, const Channel &) {}
     static uint32_t stored_hash(Stored stored) { return static_cast<uint32_t>(stored); }
     static bool equal(Stored stored, Lookup, Stored wanted, const Channel &) { return stored == wanted; }
 };
@@ -137,7 +137,7 @@ struct NameKey {
         }
         return stored;
     }
-    static void describe(Stored &stored, const Channel &channel) { stored.numbered = channel.channel_id >= 0; }
+    static void take_state(Stored &stored, const Channel &channel) { stored.numbered = channel.channel_id >= 0; }
     static uint32_t stored_hash(const Stored &stored) { return stored.hash; }
     static bool equal(const Stored &stored, Lookup key, const Stored &wanted, const Channel &channel) {
         if (stored.hash != wanted.hash || stored.size != wanted.size || stored.first_bytes != wanted.first_bytes ||
@@ -164,7 +164,7 @@ public:
         if (entry_count_ >= threshold_) grow(2 * bucket_count());
         const uint32_t hash = Key::hash(key);
         Entry entry{Key::stored(key, hash), channel, nullptr};
-        Key::describe(entry.key, *channel);
+        Key::take_state(entry.key, *channel);
         push_front(buckets_[bucket_of_(hash)], entry);
         ++entry_count_;
     }
@@ -184,14 +184,14 @@ public:
         const ChainPlan plan = plan_chains(hashes, bucket_count(), threshold_);
         // Everything is allocated before the index changes: a failed allocation leaves it as it was.
         std::vector<Entry> built(plan.bucket_count);
-        EntryPool<Entry> pool(plan.behind_fronts);
+        EntryPool<Entry> pool(plan.pooled);
         for (uint32_t b = 0; b < plan.bucket_count; ++b) {
             uint32_t e = plan.heads[b];
             if (e == ChainPlan::kEnd) continue;
             for (Entry *entry = &built[b];; entry = entry->next = pool.make(Entry{})) {
                 entry->key = Key::stored(pending[e].key, hashes[e]);
                 entry->channel = pending[e].channel;
-                Key::describe(entry->key, *entry->channel);
+                Key::take_state(entry->key, *entry->channel);
                 if ((e = plan.next[e]) == ChainPlan::kEnd) break;
             }
         }
@@ -224,7 +224,8 @@ public:
         const typename Key::Stored wanted = Key::stored(key, hash);
         Entry &head = buckets_[bucket_of_(hash)];
         for (Entry *e = head.channel ? &head : nullptr; e; e = e->next)
-            if (e->channel == channel && Key::equal(e->key, key, wanted, *e->channel)) Key::describe(e->key, *channel);
+            if (e->channel == channel && Key::equal(e->key, key, wanted, *e->channel))
+                Key::take_state(e->key, *channel);
     }
 
     // Every channel under an equal key, front of the chain first.

@@ -82,7 +82,7 @@ bool remove_stale_files(const Environment &env, const platform::FileSystem &file
     bool ok = true;
     for (const auto &entry : listing.entries) {
         if (entry.is_directory()) continue;
-        int number = number_of_entry(entry.name, env.base_name, false);
+        int number = set_number_of(entry.name, env.base_name, false);
         if (number < 0 || server_at(&env, number)) continue;
         const std::string path = path_of(env, number);
         if (!unreadable(env, path) && !(lock.take() && files.remove(path))) ok = false;

@@ -38,7 +38,7 @@ std::string project_lock_path(const std::string &directory, const std::string &b
     return join_path(directory, base_name + "_opc.lock");
 }
 
-bool number_in_entry(const std::string &entry_name, const std::string &base_name, bool ignore_case, int32_t &number) {
+bool number_spelled_by(const std::string &entry_name, const std::string &base_name, bool ignore_case, int32_t &number) {
     const std::string prefix = base_name + "_opc";
     const std::string name = ignore_case ? lowered(entry_name) : entry_name;
     if (name.compare(0, prefix.size(), ignore_case ? lowered(prefix) : prefix) != 0) return false;
@@ -55,9 +55,9 @@ bool number_in_entry(const std::string &entry_name, const std::string &base_name
     return true;
 }
 
-int number_of_entry(const std::string &entry_name, const std::string &base_name, bool ignore_case) {
+int set_number_of(const std::string &entry_name, const std::string &base_name, bool ignore_case) {
     int32_t number = -1;
-    if (!number_in_entry(entry_name, base_name, ignore_case, number)) return -1;
+    if (!number_spelled_by(entry_name, base_name, ignore_case, number)) return -1;
     return number >= 0 && number <= kHighestServerNumber ? number : -1;
 }
 
@@ -74,7 +74,7 @@ void read_set(const SetListing &listing, const std::function<void(SetFile &)> &v
     std::vector<bool> taken(kHighestServerNumber + 1);
     for (const auto &entry : listing.entries) {
         if (entry.is_directory()) continue;
-        const int number = number_of_entry(entry.name, listing.base_name, true);
+        const int number = set_number_of(entry.name, listing.base_name, true);
         if (number < 0 || taken[static_cast<size_t>(number)]) continue;
         taken[static_cast<size_t>(number)] = true;
         SetFile file;

@@ -36,10 +36,10 @@ std::string project_lock_path(const std::string &directory, const std::string &b
 // decimal number (blanks and a sign allowed; what follows is not examined), 32 bits wide and then
 // taken as signed. False when no digits follow. The base name is literal; ignore_case folds ASCII
 // letters of both.
-bool number_in_entry(const std::string &entry_name, const std::string &base_name, bool ignore_case, int32_t &number);
+bool number_spelled_by(const std::string &entry_name, const std::string &base_name, bool ignore_case, int32_t &number);
 
-// The number a directory entry stands for in the set, or -1: number_in_entry, from 0 to 255.
-int number_of_entry(const std::string &entry_name, const std::string &base_name, bool ignore_case);
+// The number a directory entry stands for in the set, or -1: number_spelled_by, from 0 to 255.
+int set_number_of(const std::string &entry_name, const std::string &base_name, bool ignore_case);
 
 // What a listing of the set's directory found.
 struct SetListing {

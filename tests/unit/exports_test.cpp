@@ -33,9 +33,9 @@ int *ints(char *bytes) { return reinterpret_cast<int *>(bytes); }
 class ExportsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        env->env.servers.resize(3);
-        env->env.servers[0] = test::make_server();
-        env->env.servers[2] = test::make_server();
+        env->environment.servers.resize(3);
+        env->environment.servers[0] = test::make_server();
+        env->environment.servers[2] = test::make_server();
         first().progid = "Sim.First.1";
         first().hostname = "PLANT1";
     }
@@ -44,8 +44,8 @@ protected:
         EXPECT_EQ(sim::opc_calls().live_server_objects, 0);
         sim::reset();
     }
-    ServerConfig &first() { return *env->env.servers[0]; }
-    ServerConfig &last() { return *env->env.servers[2]; }
+    ServerConfig &first() { return *env->environment.servers[0]; }
+    ServerConfig &last() { return *env->environment.servers[2]; }
 
     tagcfg_environment *env = tagcfg_init_environment();
     alignas(int) char buffer[64];
@@ -207,10 +207,10 @@ TEST_F(ExportsTest, CleanUpCycleKeepsOnlyMarkedChannels) {
     EXPECT_EQ(tagcfg_find_channel(env, "b"), 2);
     EXPECT_TRUE(first().modified && last().modified);
 
-    env->env.directory = "dir";
+    env->environment.directory = "dir";
     tagcfg_clear(env);
-    EXPECT_TRUE(env->env.servers.empty());
-    EXPECT_EQ(env->env.directory, "");
+    EXPECT_TRUE(env->environment.servers.empty());
+    EXPECT_EQ(env->environment.directory, "");
 }
 
 // The fourth argument of a save means nothing: only the server that changed is written, beside

@@ -42,7 +42,7 @@ public:
     bool save_deletes(const std::string &name, int number) const {
         if (!same_file(name, server_file_name(base_name_, number))) return false;
         for (const auto &entry : entries_)
-            if (!entry.is_directory() && number_of_entry(entry.name, base_name_, false) == number) return true;
+            if (!entry.is_directory() && set_number_of(entry.name, base_name_, false) == number) return true;
         return false;
     }
 
@@ -135,7 +135,7 @@ CheckSummary report_check(const std::string &directory, const std::string &base_
     std::vector<std::pair<int, std::string>> aliases, out_of_range;
     for (const auto &entry : listing.entries) {
         int32_t number = -1;
-        if (entry.is_directory() || !number_in_entry(entry.name, base_name, true, number)) continue;
+        if (entry.is_directory() || !number_spelled_by(entry.name, base_name, true, number)) continue;
         if (number > kHighestServerNumber) out_of_range.emplace_back(number, entry.name);
         else if (number >= 0 && entry.name != server_file_name(base_name, number))
             aliases.emplace_back(number, entry.name);
@@ -167,7 +167,7 @@ CheckSummary report_check(const std::string &directory, const std::string &base_
     const std::string suffix = kept_aside_name("");
     for (const auto &entry : kept) {
         const std::string file_name = entry.name.substr(0, entry.name.size() - suffix.size());
-        if (!entry.is_directory() && number_of_entry(file_name, base_name, true) >= 0)
+        if (!entry.is_directory() && set_number_of(file_name, base_name, true) >= 0)
             out << join_path(directory, file_name) << ": kept aside as " << entry.name << '\n';
     }
 

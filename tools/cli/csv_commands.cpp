@@ -55,7 +55,7 @@ void refuse_set_file(const Project &project, const std::string &file) {
     };
     const bool kept_aside = ends_with(name, bad);
     if (kept_aside) name.resize(name.size() - bad.size());
-    if (!ends_with(name, ".cnf") || number_of_entry(name, project.base_name(), true) < 0) return;
+    if (!ends_with(name, ".cnf") || set_number_of(name, project.base_name(), true) < 0) return;
     throw Refusal(shown(file) +
                   (kept_aside ? " is a copy a save kept of a file of the set " : " is a file of the set ") +
                   shown(project.base_name()) + "; export to another file");
