@@ -10,7 +10,7 @@ namespace {
 
 struct HeldLock {
     std::string key;
-    intptr_t handle;
+    std::unique_ptr<SystemLock, ReleaseSystemLock> lock;
     unsigned holders;
 };
 
@@ -32,10 +32,10 @@ FileLock::Result FileLock::acquire(const std::string &path, unsigned wait_ms) {
                 return Result::held;
             }
     bool busy = false;
-    const intptr_t handle = lock_file(path, wait_ms, busy);
-    if (handle == -1) return busy ? Result::busy : Result::failed;
+    auto lock = lock_file(path, wait_ms, busy);
+    if (!lock) return busy ? Result::busy : Result::failed;
     if (!held_here) held_here = new std::vector<HeldLock>;
-    held_here->push_back({key, handle, 1});
+    held_here->push_back({key, std::move(lock), 1});
     key_ = std::move(key);
     return Result::held;
 }
@@ -44,10 +44,7 @@ void FileLock::release() {
     if (key_.empty() || !held_here) return;
     for (auto held = held_here->begin(); held != held_here->end(); ++held) {
         if (held->key != key_) continue;
-        if (--held->holders == 0) {
-            unlock_file(held->handle);
-            held_here->erase(held);
-        }
+        if (--held->holders == 0) held_here->erase(held);
         break;
     }
     if (held_here->empty()) {

@@ -2,7 +2,7 @@
 // drops it when its process ends, so a program that is killed blocks no one.
 #pragma once
 
-#include <cstdint>
+#include <memory>
 #include <string>
 
 namespace tagcfg::platform {
@@ -30,8 +30,11 @@ private:
     std::string key_;  // the file's path_key while held
 };
 
-// The system's side, one per platform: the locked file's handle, or -1 (busy: the wait ran out).
-intptr_t lock_file(const std::string &path, unsigned wait_ms, bool &busy);
-void unlock_file(intptr_t handle);
+// The system's side, one per platform: the locked file, open, or null (busy: the wait ran out).
+struct SystemLock;
+struct ReleaseSystemLock {
+    void operator()(SystemLock *lock) const;
+};
+std::unique_ptr<SystemLock, ReleaseSystemLock> lock_file(const std::string &path, unsigned wait_ms, bool &busy);
 
 }  // namespace tagcfg::platform

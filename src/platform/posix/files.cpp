@@ -191,14 +191,24 @@ bool same_file(const std::string &a, const std::string &b) {
            first.st_ino == second.st_ino;
 }
 
-intptr_t lock_file(const std::string &path, unsigned wait_ms, bool &busy) {
+struct SystemLock {
+    int fd;
+};
+
+void ReleaseSystemLock::operator()(SystemLock *lock) const {
+    ::close(lock->fd);  // drops the lock
+    delete lock;
+}
+
+std::unique_ptr<SystemLock, ReleaseSystemLock> lock_file(const std::string &path, unsigned wait_ms, bool &busy) {
     busy = false;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return -1;
+    if (fd < 0) return nullptr;
     // flock has no time limit of its own: it is asked again until the wait is over.
     const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
     for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return std::unique_ptr<SystemLock, ReleaseSystemLock>(new SystemLock{fd});
         if (errno != EWOULDBLOCK && errno != EINTR) break;
         if (std::chrono::steady_clock::now() >= give_up) {
             busy = true;
@@ -207,9 +217,7 @@ intptr_t lock_file(const std::string &path, unsigned wait_ms, bool &busy) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     ::close(fd);
-    return -1;
+    return nullptr;
 }
-
-void unlock_file(intptr_t handle) { ::close(static_cast<int>(handle)); }
 
 }  // namespace tagcfg::platform

@@ -173,17 +173,26 @@ bool same_file(const std::string &a, const std::string &b) {
            one.nFileIndexHigh == other.nFileIndexHigh && one.nFileIndexLow == other.nFileIndexLow;
 }
 
-intptr_t lock_file(const std::string &path, unsigned wait_ms, bool &busy) {
+struct SystemLock {
+    HANDLE file;
+};
+
+void ReleaseSystemLock::operator()(SystemLock *lock) const {
+    CloseHandle(lock->file);  // drops the lock
+    delete lock;
+}
+
+std::unique_ptr<SystemLock, ReleaseSystemLock> lock_file(const std::string &path, unsigned wait_ms, bool &busy) {
     busy = false;
     HANDLE file =
         CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return -1;
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
     // Asked again until the wait is over: LockFileEx waits either forever or not at all.
     const ULONGLONG give_up = GetTickCount64() + wait_ms;
     for (;;) {
         OVERLAPPED start = {};
         if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &start))
-            return reinterpret_cast<intptr_t>(file);
+            return std::unique_ptr<SystemLock, ReleaseSystemLock>(new SystemLock{file});
         if (GetLastError() != ERROR_LOCK_VIOLATION) break;
         if (GetTickCount64() >= give_up) {
             busy = true;
@@ -192,9 +201,7 @@ intptr_t lock_file(const std::string &path, unsigned wait_ms, bool &busy) {
         Sleep(20);
     }
     CloseHandle(file);
-    return -1;
+    return nullptr;
 }
-
-void unlock_file(intptr_t handle) { CloseHandle(reinterpret_cast<HANDLE>(handle)); }
 
 }  // namespace tagcfg::platform
