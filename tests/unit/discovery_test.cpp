@@ -175,3 +175,14 @@ TEST_F(DiscoveryTest, VerifyNamesEveryChannelTheWalkDoesNotFindAndEndsWithAStatu
     dir.put("plant_opc3.cnf", "not a server file");
     EXPECT_EQ(verify(found).status, cli::kFailure);  // a set that does not load cleanly is refused
 }
+
+// Names that would read as others, or break their line, are quoted; the rest are printed as they are.
+TEST_F(DiscoveryTest, BrowseQuotesNamesThatWouldReadAsOthers) {
+    serve(
+        "branch \" [0...999]\"\n  leaf \"Just the hint \"\nleaf \"Say \\\"hi\\\"\"\nleaf \"Tab\\there\\x01\"\n"
+        "leaf Back\\slash\nleaf Caf\xe9\n");
+    EXPECT_EQ(browse("Sim.Plant.1").out,
+              "\" [0...999]\"\n  \"Just the hint \"\n\"Say \\\"hi\\\"\"\n\"Tab\\there\\x01\"\nBack\\slash\nCaf\xe9\n");
+    EXPECT_EQ(browse("Sim.Plant.1", "", true).out,
+              "\" [0...999].Just the hint \"\n\"Say \\\"hi\\\"\"\n\"Tab\\there\\x01\"\nBack\\slash\nCaf\xe9\n");
+}

@@ -10,6 +10,7 @@
 #include "model/channel.h"
 #include "model/environment.h"
 #include "opc/headless_browse.h"
+#include "text_escape.h"
 
 namespace tagcfg::cli {
 
@@ -42,7 +43,7 @@ void print_names(HeadlessBrowse &browse, ui::TreeNode node, int level, int most_
     ui::MemoryTree &tree = browse.tree();
     tree.expand(node);
     for (ui::TreeNode child = tree.first_child(node); child; child = tree.next_sibling(child)) {
-        std::cout << std::string(2 * static_cast<size_t>(level), ' ') << tree.text(child) << '\n';
+        std::cout << std::string(2 * static_cast<size_t>(level), ' ') << quote_if_needed(tree.text(child)) << '\n';
         if (tree.image(child) == kBranchImage && level < most_levels)
             print_names(browse, child, level + 1, most_levels);
     }
@@ -98,7 +99,7 @@ int run_browse(const Args &args) {
         const CollectEnd end = browse.view().collect_item_ids(
             browse.root(),
             [&](const std::string &id) {
-                if (printed.insert(id).second) std::cout << id << '\n';
+                if (printed.insert(id).second) std::cout << quote_if_needed(id) << '\n';
             },
             {}, most_levels);
         if (end == CollectEnd::name_limit) {
