@@ -24,6 +24,7 @@ struct Args {
     bool dry_run = false;                 // "--dry-run"
     bool ids = false;                     // "--ids"
     bool browser = false;                 // "--browser"
+    bool browse = false;                  // "--browse"
     std::string host;                     // "--host COMPUTER"; empty: this computer
     std::string depth;                    // "--depth N"; empty: the default
 };

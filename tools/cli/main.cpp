@@ -44,8 +44,9 @@ const Command kCommands[] = {
      "item ID of every leaf; --depth: levels opened below the root, 64 at most)",
      1, 1, "--host --ids --depth", run_browse},
     {"verify", "DIR BASE [SERVER-NUMBER]",
-     "check that every channel's item ID is in its server's address space (exit 1: some are not)", 2, 3, "",
-     run_verify},
+     "check that every channel's item ID and access path are known to its server, as the server answers or, where "
+     "it cannot, as browsing finds them (--browse: browsing alone; exit 1: some are missing or refused)",
+     2, 3, "--browse", run_verify},
     {"channel", "DIR BASE SERVER CHANNEL-ID NAME",
      "bind a channel in the channel setup dialog, print its item ID and save (Windows)", 5, 5, "--write-all",
      run_channel},
@@ -59,11 +60,9 @@ const Command kCommands[] = {
 const struct {
     const char *name;
     bool Args::*flag;
-} kOptions[] = {{"--write-all", &Args::write_all},
-                {"--replace", &Args::replace},
-                {"--dry-run", &Args::dry_run},
-                {"--ids", &Args::ids},
-                {"--browser", &Args::browser}};
+} kOptions[] = {{"--write-all", &Args::write_all}, {"--replace", &Args::replace},
+                {"--dry-run", &Args::dry_run},     {"--ids", &Args::ids},
+                {"--browser", &Args::browser},     {"--browse", &Args::browse}};
 
 // Every option that takes the next argument as its value, and where the value goes.
 const struct {
