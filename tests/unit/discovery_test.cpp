@@ -41,13 +41,14 @@ protected:
         args.ids = ids;
         return run(cli::run_browse, args);
     }
-    // verify over server 0 with these channels; the flags are "--browse".
+    // verify over server 0 with these channels; the flags are "--browse", "--types".
     Outcome verify(const std::string &servers, const Texts &only = {}, const std::string &flags = "") {
         dir.put("plant_opc0.cnf", "%%OPC_SERVER_CONFIG\r\n\r\nPROGID:Sim.Plant.1\r\n\r\n" + servers);
         Args args;
         args.positional = {dir.path(), "plant"};
         args.positional.insert(args.positional.end(), only.begin(), only.end());
         args.browse = flags.find("--browse") != std::string::npos;
+        args.types = flags.find("--types") != std::string::npos;
         return run(cli::run_verify, args);
     }
 
@@ -208,19 +209,28 @@ TEST_F(DiscoveryTest, VerifyNamesEveryChannelTheWalkDoesNotFindAndEndsWithAStatu
 
 // The server decides: its own lookup (here blind to case) and its access paths; each refusal has its
 // line, and only an item it does not know counts as not in the address space.
-TEST_F(DiscoveryTest, VerifyAsksTheServer) {
+TEST_F(DiscoveryTest, VerifyAsksTheServerAndPrintsTypesOnRequest) {
     serve(kItems);
     const std::string channels = bindings({"device", "DEVICE/PORT", "device/none", "Broken", "Curve", "Since"}) +
                                  "%CHANNEL:\tAt Line9\r\nID:device/port\r\nACCPATH:Line9\r\n" +
                                  "%CHANNEL:Line1\r\nID:device/port\r\nACCPATH:Line1\r\n";
-    const Outcome run = verify(channels);
-    EXPECT_EQ(run.status, cli::kFailure);
-    EXPECT_EQ(run.out,
-              "OPC0 3 device/none: not in the server's address space\n"
-              "OPC0 4 Broken: the server answered 0x80004005\n"
-              "OPC0 \"\\tAt Line9\" device/port: access path not known to the server\n"
-              "8 channels checked on 1 servers: 1 not in the address space, 2 refused by the server, 0 servers not "
-              "reached\n");
+    const std::string missing =
+                          "OPC0 3 device/none: not in the server's address space\n"
+                          "OPC0 4 Broken: the server answered 0x80004005\n",
+                      bad_path = "OPC0 \"\\tAt Line9\" device/port: access path not known to the server\n";
+    const std::string types = "OPC0\t1\tdevice\tVT_BSTR\tread/write\nOPC0\t2\tDEVICE/PORT\tVT_R4\tread\n" + missing +
+                              "OPC0\t5\tCurve\tVT_ARRAY|VT_I2\twrite\nOPC0\t6\tSince\tVT_DATE\tread/write\n" +
+                              bad_path + "OPC0\tLine1\tdevice/port\tVT_R4\tread\n";
+    const std::string summary = "8 channels checked on 1 servers: 1 not in the address space, 2 refused by the server";
+    const std::tuple<const char *, std::string> cases[] = {
+        {"", missing + bad_path + summary + ", 0 servers not reached\n"},
+        {"--types", types + summary + ", 0 servers not reached\n"},
+    };
+    for (const auto &[flags, printed] : cases) {
+        const Outcome run = verify(channels, {}, flags);
+        EXPECT_EQ(run.status, cli::kFailure) << flags;
+        EXPECT_EQ(run.out, printed) << flags;
+    }
     EXPECT_EQ(sim::opc_calls().browse_item_ids, 0);
     EXPECT_EQ(verify(bindings({"device", "device/port"})).status, cli::kSuccess);
 }

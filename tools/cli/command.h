@@ -25,6 +25,7 @@ struct Args {
     bool ids = false;                     // "--ids"
     bool browser = false;                 // "--browser"
     bool browse = false;                  // "--browse"
+    bool types = false;                   // "--types"
     std::string host;                     // "--host COMPUTER"; empty: this computer
     std::string depth;                    // "--depth N"; empty: the default
 };

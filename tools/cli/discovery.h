@@ -18,6 +18,7 @@ namespace tagcfg::cli {
 struct VerifyOptions {
     int only = -1;        // the one server to check, or every server when negative
     bool browse = false;  // walk the address space, as the channel setup dialog does, without asking
+    bool types = false;   // print each found item's data type and access rights
 };
 
 // What a verify found.
@@ -31,9 +32,9 @@ struct VerifyTotals {
 };
 
 // Checks every binding of one server or of every server of the set, printing a line per item
-// that is missing or refused, and per server that cannot be reached. Each server is asked with
-// ValidateItems through a private group; one that gives no group, or every server with browse,
-// has its address space walked instead.
+// that is missing or refused (or, with types, per item), and per server that cannot be reached. Each server is asked
+// with ValidateItems through a private group; one that gives no group, or every server with browse, has its address
+// space walked instead.
 VerifyTotals verify_bindings(Environment &env, const VerifyOptions &options, std::ostream &out);
 
 // "this computer", or the computer's name.

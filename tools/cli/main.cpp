@@ -45,8 +45,9 @@ const Command kCommands[] = {
      1, 1, "--host --ids --depth", run_browse},
     {"verify", "DIR BASE [SERVER-NUMBER]",
      "check that every channel's item ID and access path are known to its server, as the server answers or, where "
-     "it cannot, as browsing finds them (--browse: browsing alone; exit 1: some are missing or refused)",
-     2, 3, "--browse", run_verify},
+     "it cannot, as browsing finds them (--browse: browsing alone; --types: each item's data type and rights; "
+     "exit 1: some are missing or refused)",
+     2, 3, "--browse --types", run_verify},
     {"channel", "DIR BASE SERVER CHANNEL-ID NAME",
      "bind a channel in the channel setup dialog, print its item ID and save (Windows)", 5, 5, "--write-all",
      run_channel},
@@ -62,7 +63,8 @@ const struct {
     bool Args::*flag;
 } kOptions[] = {{"--write-all", &Args::write_all}, {"--replace", &Args::replace},
                 {"--dry-run", &Args::dry_run},     {"--ids", &Args::ids},
-                {"--browser", &Args::browser},     {"--browse", &Args::browse}};
+                {"--browser", &Args::browser},     {"--browse", &Args::browse},
+                {"--types", &Args::types}};
 
 // Every option that takes the next argument as its value, and where the value goes.
 const struct {

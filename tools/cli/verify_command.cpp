@@ -38,19 +38,24 @@ void report_stopped(const std::string &label, const ServerConfig &config, std::o
 // Checks the bindings with the server's own answers; false, having asked nothing else, when the
 // server gives no group to ask through.
 bool ask_server(const std::string &label, ServerConfig &config, const std::vector<const Channel *> &bindings,
-                VerifyTotals &totals, std::ostream &out) {
+                const VerifyOptions &options, VerifyTotals &totals, std::ostream &out) {
     PrivateGroup group(config);
     if (!group.opened() && !group.lost()) return false;
     std::vector<ItemName> names;
     for (const Channel *channel : bindings) names.push_back({channel->item_id.str(), channel->access_path.str()});
     const std::vector<ItemCheck> checks = group.validate(names);
     for (size_t i = 0; i < bindings.size(); ++i) {
+        const Channel &channel = *bindings[i];
         const ItemCheck &check = checks[i];
         if (is_dead_object_result(check.error)) break;  // nothing after it was answered
         ++totals.channels;
-        if (check.error >= 0) continue;
-        ++(check.error == kOpcUnknownItemId || check.error == kOpcInvalidItemId ? totals.missing : totals.refused);
-        report_binding(label, *bindings[i], item_error_text(check.error), out);
+        if (check.error < 0) {
+            ++(check.error == kOpcUnknownItemId || check.error == kOpcInvalidItemId ? totals.missing : totals.refused);
+            report_binding(label, channel, item_error_text(check.error), out);
+        } else if (options.types) {
+            out << label << '\t' << channel_text(channel) << '\t' << quote_if_needed(channel.item_id.str()) << '\t'
+                << vartype_name(check.canonical_type) << '\t' << rights_text(check.access_rights) << '\n';
+        }
     }
     if (group.lost()) {
         report_stopped(label, config, out);
@@ -101,7 +106,7 @@ VerifyTotals verify_bindings(Environment &env, const VerifyOptions &options, std
                 ++totals.unreachable;
                 continue;
             }
-            if (ask_server(label, *config, bindings, totals, out)) continue;
+            if (ask_server(label, *config, bindings, options, totals, out)) continue;
         }
         walk_server(label, *config, bindings, totals, out);
     }
@@ -111,6 +116,7 @@ VerifyTotals verify_bindings(Environment &env, const VerifyOptions &options, std
 int run_verify(const Args &args) {
     VerifyOptions options;
     options.browse = args.browse;
+    options.types = args.types;
     if (args.positional.size() > 2) {
         options.only = parse_number(args.positional[2], "SERVER-NUMBER");
         if (options.only < 0) throw UsageError("SERVER-NUMBER must not be negative");
