@@ -41,7 +41,7 @@ protected:
         args.ids = ids;
         return run(cli::run_browse, args);
     }
-    // verify over server 0 with these channels; the flags are "--browse", "--types".
+    // verify over server 0 with these channels; the flags are "--browse", "--types", "--read".
     Outcome verify(const std::string &servers, const Texts &only = {}, const std::string &flags = "") {
         dir.put("plant_opc0.cnf", "%%OPC_SERVER_CONFIG\r\n\r\nPROGID:Sim.Plant.1\r\n\r\n" + servers);
         Args args;
@@ -49,6 +49,7 @@ protected:
         args.positional.insert(args.positional.end(), only.begin(), only.end());
         args.browse = flags.find("--browse") != std::string::npos;
         args.types = flags.find("--types") != std::string::npos;
+        args.read = flags.find("--read") != std::string::npos;
         return run(cli::run_verify, args);
     }
 
@@ -209,7 +210,7 @@ TEST_F(DiscoveryTest, VerifyNamesEveryChannelTheWalkDoesNotFindAndEndsWithAStatu
 
 // The server decides: its own lookup (here blind to case) and its access paths; each refusal has its
 // line, and only an item it does not know counts as not in the address space.
-TEST_F(DiscoveryTest, VerifyAsksTheServerAndPrintsTypesOnRequest) {
+TEST_F(DiscoveryTest, VerifyAsksTheServerAndPrintsTypesAndValuesOnRequest) {
     serve(kItems);
     const std::string channels = bindings({"device", "DEVICE/PORT", "device/none", "Broken", "Curve", "Since"}) +
                                  "%CHANNEL:\tAt Line9\r\nID:device/port\r\nACCPATH:Line9\r\n" +
@@ -221,10 +222,19 @@ TEST_F(DiscoveryTest, VerifyAsksTheServerAndPrintsTypesOnRequest) {
     const std::string types = "OPC0\t1\tdevice\tVT_BSTR\tread/write\nOPC0\t2\tDEVICE/PORT\tVT_R4\tread\n" + missing +
                               "OPC0\t5\tCurve\tVT_ARRAY|VT_I2\twrite\nOPC0\t6\tSince\tVT_DATE\tread/write\n" +
                               bad_path + "OPC0\tLine1\tdevice/port\tVT_R4\tread\n";
+    const std::string port = "12.5\tgood\t2024-05-01T08:00:00.250Z\n";
+    const std::string values =
+        "OPC0\t1\tdevice\t\" Pump \\\"A\\\"\"\tbad: not connected\t2000-01-01T00:00:00.000Z\n"
+        "OPC0\t2\tDEVICE/PORT\t" +
+        port + missing +
+        "OPC0 5 Curve: not read: the server answered 0xC0040006\n"
+        "OPC0\t6\tSince\t2024-02-29T12:30:00\tuncertain: last usable value\t2000-01-01T00:00:00.000Z\n" +
+        bad_path + "OPC0\tLine1\tdevice/port\t" + port;
     const std::string summary = "8 channels checked on 1 servers: 1 not in the address space, 2 refused by the server";
     const std::tuple<const char *, std::string> cases[] = {
         {"", missing + bad_path + summary + ", 0 servers not reached\n"},
         {"--types", types + summary + ", 0 servers not reached\n"},
+        {"--read", values + summary + ", 2 not read or of bad quality, 0 servers not reached\n"},
     };
     for (const auto &[flags, printed] : cases) {
         const Outcome run = verify(channels, {}, flags);
@@ -233,6 +243,7 @@ TEST_F(DiscoveryTest, VerifyAsksTheServerAndPrintsTypesOnRequest) {
     }
     EXPECT_EQ(sim::opc_calls().browse_item_ids, 0);
     EXPECT_EQ(verify(bindings({"device", "device/port"})).status, cli::kSuccess);
+    EXPECT_EQ(verify(bindings({"device"}), {}, "--read").status, cli::kFailure);  // of bad quality
 }
 
 // A thousand items a call, the group removed once let go: 2,500 bindings make three calls.
@@ -296,6 +307,51 @@ TEST_F(DiscoveryTest, VerifyLetsGoOfAServerThatDies) {
     EXPECT_EQ(out.str(), "OPC0 Sim.Plant.1: the server stopped answering; the rest of its channels are not checked\n");
     EXPECT_EQ(totals.unreachable, 1u);
     EXPECT_EQ(server->server_object, nullptr);
+}
+
+TEST_F(DiscoveryTest, ReadPrintsEachItemReadOnceFromTheDevice) {
+    serve(kItems);
+    ASSERT_TRUE(sim::register_server("Sim.NoGroups.1", {0x5eed, 9}, "fault no-groups\nleaf A\n"));
+    const std::string port = "device/port\t12.5\tgood\t2024-05-01T08:00:00.250Z\n";
+    const std::tuple<Texts, const char *, int, std::string, std::string> cases[] = {
+        {{"Sim.Plant.1", "device/port", " Odd", "Since"},
+         "",
+         cli::kSuccess,
+         port + "\" Odd\"\t-12.34\tgood: local override\t2000-01-01T00:00:00.000Z\n"
+                "Since\t2024-02-29T12:30:00\tuncertain: last usable value\t2000-01-01T00:00:00.000Z\n",
+         ""},
+        {{"Sim.Plant.1", "DEVICE", "Curve", "nothing"},
+         "",
+         cli::kFailure,
+         "DEVICE\t\" Pump \\\"A\\\"\"\tbad: not connected\t2000-01-01T00:00:00.000Z\n",
+         "tagcfg read: Curve: the server answered 0xC0040006\n"
+         "tagcfg read: nothing: not in the server's address space\n"},
+        {{"Sim.Plant.1", "device/port"}, "Line1", cli::kSuccess, port, ""},
+        {{"Sim.Plant.1", "device/port"},
+         "Line9",
+         cli::kFailure,
+         "",
+         "tagcfg read: device/port: access path not known to the server\n"},
+        {{"Sim.NoGroups.1", "A"},
+         "",
+         cli::kFailure,
+         "",
+         "tagcfg read: Sim.NoGroups.1 on this computer: the server gives no group to read through (0x80004002)\n"},
+        {{"Sim.Gone.1", "A"},
+         "",
+         cli::kUnreachable,
+         "",
+         "tagcfg read: Sim.Gone.1 on this computer: the server cannot be created\n"},
+    };
+    for (const auto &[positional, path, status, out, err] : cases) {
+        Args args;
+        args.positional = positional;
+        args.path = path;
+        const Outcome run = this->run(cli::run_read, args);
+        EXPECT_EQ(run.status, status) << positional[1] << path;
+        EXPECT_EQ(run.out, out) << positional[1] << path;
+        EXPECT_EQ(run.err, err) << positional[1] << path;
+    }
 }
 
 // Names that would read as others, or break their line, are quoted; the rest are printed as they are.

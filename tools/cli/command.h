@@ -26,8 +26,10 @@ struct Args {
     bool browser = false;                 // "--browser"
     bool browse = false;                  // "--browse"
     bool types = false;                   // "--types"
+    bool read = false;                    // "--read"
     std::string host;                     // "--host COMPUTER"; empty: this computer
     std::string depth;                    // "--depth N"; empty: the default
+    std::string path;                     // "--path ACCESS-PATH"; empty: none
 };
 
 // Thrown for a malformed command line; main() prints the command's synopsis and exits 2.
@@ -73,6 +75,7 @@ int run_save(const Args &args);
 int run_list_servers(const Args &args);
 int run_browse(const Args &args);
 int run_verify(const Args &args);
+int run_read(const Args &args);
 // Windows only: elsewhere they say so and fail.
 int run_channel(const Args &args);
 int run_items(const Args &args);

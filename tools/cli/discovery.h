@@ -19,6 +19,7 @@ struct VerifyOptions {
     int only = -1;        // the one server to check, or every server when negative
     bool browse = false;  // walk the address space, as the channel setup dialog does, without asking
     bool types = false;   // print each found item's data type and access rights
+    bool read = false;    // read each found item once and print its value, quality and time
 };
 
 // What a verify found.
@@ -29,12 +30,13 @@ struct VerifyTotals {
     size_t channels = 0;     // bindings checked
     size_t missing = 0;      // of them, not in their server's address space
     size_t refused = 0;      // of them, refused by the server for another reason
+    size_t bad = 0;          // of them, with --read: not read, or of bad quality
 };
 
 // Checks every binding of one server or of every server of the set, printing a line per item
-// that is missing or refused (or, with types, per item), and per server that cannot be reached. Each server is asked
-// with ValidateItems through a private group; one that gives no group, or every server with browse, has its address
-// space walked instead.
+// that is missing or refused (or, with types or read, per item), and per server that cannot be
+// reached. Each server is asked with ValidateItems through a private group; one that gives no
+// group, or every server with browse, has its address space walked instead.
 VerifyTotals verify_bindings(Environment &env, const VerifyOptions &options, std::ostream &out);
 
 // "this computer", or the computer's name.

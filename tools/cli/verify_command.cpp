@@ -24,7 +24,7 @@ std::string channel_text(const Channel &channel) {
     return channel.channel_id >= 0 ? std::to_string(channel.channel_id) : quote_if_needed(channel.channel_name.str());
 }
 
-// The line that says a binding was not found.
+// The line that says a binding was not found or not read.
 void report_binding(const std::string &label, const Channel &channel, const std::string &why, std::ostream &out) {
     out << label << ' ' << channel_text(channel) << ' ' << quote_if_needed(channel.item_id.str()) << ": " << why
         << '\n';
@@ -41,21 +41,41 @@ bool ask_server(const std::string &label, ServerConfig &config, const std::vecto
                 const VerifyOptions &options, VerifyTotals &totals, std::ostream &out) {
     PrivateGroup group(config);
     if (!group.opened() && !group.lost()) return false;
-    std::vector<ItemName> names;
+    std::vector<ItemName> names, found;
     for (const Channel *channel : bindings) names.push_back({channel->item_id.str(), channel->access_path.str()});
     const std::vector<ItemCheck> checks = group.validate(names);
+    for (size_t i = 0; i < bindings.size(); ++i)
+        if (checks[i].error >= 0) found.push_back(names[i]);
+    const std::vector<ItemReading> readings =
+        options.read && !found.empty() ? group.read(found) : std::vector<ItemReading>();
+    size_t next_reading = 0;
     for (size_t i = 0; i < bindings.size(); ++i) {
         const Channel &channel = *bindings[i];
         const ItemCheck &check = checks[i];
         if (is_dead_object_result(check.error)) break;  // nothing after it was answered
-        ++totals.channels;
         if (check.error < 0) {
+            ++totals.channels;
             ++(check.error == kOpcUnknownItemId || check.error == kOpcInvalidItemId ? totals.missing : totals.refused);
             report_binding(label, channel, item_error_text(check.error), out);
-        } else if (options.types) {
-            out << label << '\t' << channel_text(channel) << '\t' << quote_if_needed(channel.item_id.str()) << '\t'
-                << vartype_name(check.canonical_type) << '\t' << rights_text(check.access_rights) << '\n';
+            continue;
         }
+        if (options.read && next_reading >= readings.size()) break;  // lost before the read
+        const ItemReading *reading = options.read ? &readings[next_reading++] : nullptr;
+        if (reading && is_dead_object_result(reading->error)) break;
+        ++totals.channels;
+        if (reading && (reading->error < 0 || is_bad_quality(reading->quality))) ++totals.bad;
+        if (reading && reading->error < 0) {
+            report_binding(label, channel, "not read: " + item_error_text(reading->error), out);
+            continue;
+        }
+        if (!options.types && !reading) continue;
+        out << label << '\t' << channel_text(channel) << '\t' << quote_if_needed(channel.item_id.str());
+        if (options.types)
+            out << '\t' << vartype_name(check.canonical_type) << '\t' << rights_text(check.access_rights);
+        if (reading)
+            out << '\t' << value_text(reading->value) << '\t' << quality_text(reading->quality) << '\t'
+                << time_text(reading->timestamp);
+        out << '\n';
     }
     if (group.lost()) {
         report_stopped(label, config, out);
@@ -117,6 +137,7 @@ int run_verify(const Args &args) {
     VerifyOptions options;
     options.browse = args.browse;
     options.types = args.types;
+    options.read = args.read;
     if (args.positional.size() > 2) {
         options.only = parse_number(args.positional[2], "SERVER-NUMBER");
         if (options.only < 0) throw UsageError("SERVER-NUMBER must not be negative");
@@ -133,11 +154,12 @@ int run_verify(const Args &args) {
     std::cout << totals.channels << " channels checked on " << totals.servers << " servers: " << totals.missing
               << " not in the address space";
     if (totals.refused) std::cout << ", " << totals.refused << " refused by the server";
+    if (options.read) std::cout << ", " << totals.bad << " not read or of bad quality";
     std::cout << ", " << totals.unreachable << " servers not reached";
     if (totals.walked) std::cout << "; " << totals.walked << " servers checked by walking their address space";
     std::cout << '\n';
     if (totals.unreachable) return kUnreachable;
-    return totals.missing || totals.refused ? kFailure : kSuccess;
+    return totals.missing || totals.refused || totals.bad ? kFailure : kSuccess;
 }
 
 }  // namespace tagcfg::cli
