@@ -27,6 +27,8 @@ PrivateGroup::PrivateGroup(ServerConfig &config) : config_(config) {
     group_ = platform::add_group(config.server_object, &handle_, &add_result_);
     if (add_result_ < 0) group_.reset();  // a failed call hands out nothing to be used
     if (!group_) failure_ = add_result_ < 0 ? add_result_ : kNoAnswer;
+    // A server that added a group without handing out its interface still holds the group.
+    if (!group_ && add_result_ >= 0) platform::remove_group(config.server_object, handle_);
     dead(add_result_);
 }
 
