@@ -34,10 +34,11 @@ bool is_generated(const std::string &name, int type) {
 
 }  // namespace
 
-const AddressNode *Browser::child(const std::string &name) const {
+const AddressNode *Browser::child(const std::string &name, bool branch) const {
     const AddressNode &here = *path_.back().node;
-    auto found = here.index.find(name);
-    return found == here.index.end() ? nullptr : &here.children[found->second];
+    const auto &index = branch ? here.branches : here.index;
+    auto found = index.find(name);
+    return found == index.end() ? nullptr : &here.children[found->second];
 }
 
 std::string Browser::browsed_path(const std::string &name) const {
@@ -54,12 +55,13 @@ int32_t Browser::change_position(int direction, const std::string &name) {
         return kOk;
     }
     if (direction != kBrowseDown) return kInvalidArg;
-    const AddressNode *target = child(name);
+    // A name may stand for an item and a branch at once: going down takes the branch.
+    const AddressNode *target = child(name, true);
     if (!target && endless(kBranch) && is_generated(name, kBranch)) {
         path_.push_back({&kGeneratedFolder, name, true});
         return kOk;
     }
-    if (!target || !target->is_branch) return kInvalidArg;
+    if (!target) return kInvalidArg;
     if (target->refuse_down) return kFail;
     // A link shows the folder that holds it, so its inside is that folder's inside again.
     const AddressNode *shown = target->loops_back ? path_.back().node : target;
@@ -93,7 +95,7 @@ bool Browser::endless(int type) const {
 std::string Browser::generated_name(int type, size_t number) { return generated_prefix(type) + std::to_string(number); }
 
 int32_t Browser::item_id(const std::string &name, std::string &id) const {
-    const AddressNode *node = child(name);
+    const AddressNode *node = child(name, false);
     if (!node) {
         if (!endless(kLeaf) || !is_generated(name, kLeaf)) return kInvalidArg;
         id = browsed_path(name);

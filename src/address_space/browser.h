@@ -43,7 +43,8 @@ private:
         std::string name;         // the name browsed down to reach it
         bool linked;              // reached through a link or a generated folder
     };
-    const AddressNode *child(const std::string &name) const;
+    // The first child of that name, or the first branch of it.
+    const AddressNode *child(const std::string &name, bool branch) const;
     std::string browsed_path(const std::string &name) const;
 
     const AddressSpace &space_;  // not owned: the space, which its holder keeps alive for the browser's life

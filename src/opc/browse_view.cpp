@@ -24,6 +24,11 @@ constexpr size_t kMostNames = 1000000;
 // How often a collect asks whether the user wants it to stop.
 constexpr size_t kNamesBetweenStopChecks = 4096;
 
+// How many branches one search along an item ID may open: room to go back and try the other
+// siblings of one name on many levels, while a server that lists one name many times on every
+// level cannot keep a dialog opening for ever.
+constexpr int kMostLocateEntries = 1024;
+
 bool is_separator(char c) { return c != 0 && std::strchr(kItemIdSeparators, c) != nullptr; }
 
 // Converts and releases a string the server handed out.
@@ -163,31 +168,53 @@ bool BrowseView::item_id_of_node(ui::TreeNode node, std::string &item_id) {
     return !item_id.empty();
 }
 
-// Level by level, a loop rather than a recursion: each pass opens one node (filling it from the
-// server the first time) and takes the first child whose name the text holds next.
-void BrowseView::locate_item_id(const std::string &item_id, ui::TreeNode node, bool skip) {
-    size_t position = 0;
-    int depth = depth_of(node);
-    while (browse_) {
-        tree_.expand(node);
-        ui::TreeNode match = nullptr;
-        size_t behind = std::string::npos;
-        for (ui::TreeNode child = tree_.first_child(node); child && !match; child = tree_.next_sibling(child)) {
-            behind = match_node_name(item_id, position, tree_.text(child), skip);
-            if (behind != std::string::npos) match = child;
+// Depth first, a loop rather than a recursion: each level of the list is a node opened (filled
+// from the server the first time) with the child to try next and where the text stands there. A
+// match that ends the text is taken at once, but a branch gives way to a later leaf of that name:
+// a server may show a device's own item beside the folder of its points, both under one name. A
+// match with text left is opened, and when nothing below it matches, the next sibling is tried.
+ui::TreeNode BrowseView::find_item_node(const std::string &item_id, ui::TreeNode node, bool skip) {
+    struct Level {
+        ui::TreeNode next;  // the child to try next; null when all were tried
+        size_t position;    // where the text stands below the node
+    };
+    const size_t top_depth = static_cast<size_t>(depth_of(node));
+    tree_.expand(node);
+    std::vector<Level> levels{{tree_.first_child(node), 0}};
+    int entered = 0;
+    while (!levels.empty() && browse_) {
+        Level &level = levels.back();
+        const ui::TreeNode child = level.next;
+        if (!child) {
+            levels.pop_back();  // nothing below matched: back to the level above
+            continue;
         }
-        if (!match) return;  // no going back to try a later sibling
+        level.next = tree_.next_sibling(child);
+        const bool skipping = skip || levels.size() > 1;
+        const size_t behind = match_node_name(item_id, level.position, tree_.text(child), skipping);
+        if (behind == std::string::npos) continue;
         if (behind == item_id.size()) {
-            tree_.ensure_visible(match);
-            tree_.select(match);
-            return;
+            if (tree_.image(child) != kBranchImage) return child;
+            for (ui::TreeNode later = level.next; later; later = tree_.next_sibling(later))
+                if (tree_.image(later) == kLeafImage &&
+                    match_node_name(item_id, level.position, tree_.text(later), skipping) == item_id.size())
+                    return later;
+            return child;
         }
-        // Opening the match would take the server's position one level further down.
-        if (++depth > kMostBrowseLevels) return;
-        node = match;
-        position = behind;
-        skip = true;
+        // Only a branch has names below it; opening it takes the server's position a level down.
+        if (tree_.image(child) != kBranchImage || top_depth + levels.size() > kMostBrowseLevels) continue;
+        if (++entered > kMostLocateEntries) return nullptr;
+        tree_.expand(child);
+        levels.push_back({tree_.first_child(child), behind});
     }
+    return nullptr;
+}
+
+void BrowseView::locate_item_id(const std::string &item_id, ui::TreeNode node, bool skip) {
+    const ui::TreeNode found = find_item_node(item_id, node, skip);
+    if (!found) return;
+    tree_.ensure_visible(found);
+    tree_.select(found);
 }
 
 void BrowseView::on_expanding(ui::TreeNode node) {

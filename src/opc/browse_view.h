@@ -63,7 +63,13 @@ public:
     int fill_node(ui::TreeNode node);
     int insert_names(ui::TreeNode parent, platform::NameEnumerator *names, NodeKind kind);
     bool item_id_of_node(ui::TreeNode node, std::string &item_id);
-    // Opens the tree along the item ID and selects the node it names.
+    // The node below `node` that the item ID names, opening the tree along it: at each level the
+    // children whose names the text holds next, in tree order, each followed down until the text
+    // ends on a node; where a branch and a leaf of one name both end it, the leaf. Null when no
+    // path matches (the nodes opened on the way stay open). With skip, separators before the first
+    // name are passed over; below the first level they always are.
+    ui::TreeNode find_item_node(const std::string &item_id, ui::TreeNode node, bool skip);
+    // Opens the tree along the item ID and selects the node it names, as find_item_node finds it.
     void locate_item_id(const std::string &item_id, ui::TreeNode node, bool skip);
     // Every item ID below the branch (or the root), depth first, each level's branches before its
     // own leaves, entering branches down to most_levels below the root (never more than

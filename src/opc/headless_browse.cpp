@@ -13,9 +13,7 @@ HeadlessBrowse::HeadlessBrowse(ServerConfig &config) {
 }
 
 bool HeadlessBrowse::holds_item(const std::string &item_id) {
-    tree_.select(nullptr);
-    view_.locate_item_id(item_id, root_, false);
-    const ui::TreeNode found = tree_.selection();
+    const ui::TreeNode found = view_.find_item_node(item_id, root_, false);
     std::string served;
     return found && tree_.image(found) == kLeafImage && view_.item_id_of_node(found, served) && served == item_id;
 }

@@ -78,8 +78,8 @@ inline void add_opc_server(const std::string &computer, const std::string &progi
 }
 
 inline std::string selected_path(ui::MemoryTree &tree) { return tree.selection() ? tree.path(tree.selection()) : ""; }
-// A server record that a sim server serves; every server object and string the server handed out
-// must be given back by the end of the test.
+// A server record that a sim server serves; every server object, string and group the server
+// handed out must be given back by the end of the test, each group after its interfaces.
 class SimServerTest : public ::testing::Test {
 protected:
     void serve(const std::string &space) {
@@ -91,6 +91,8 @@ protected:
         server.reset();
         EXPECT_EQ(sim::opc_calls().live_server_objects, 0);
         EXPECT_EQ(sim::opc_calls().live_task_strings, 0);
+        EXPECT_EQ(sim::opc_calls().live_groups, 0);
+        EXPECT_EQ(sim::opc_calls().groups_removed_in_use, 0);
         sim::reset();
     }
 

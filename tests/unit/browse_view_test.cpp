@@ -58,14 +58,51 @@ TEST_F(BrowseTest, LocatingTakesEverySeparatorBelowTheTopAndStopsAtTheFirstMisma
     }
 }
 
+// A device's own item beside the folder of its points, under one name: the leaf is taken where the
+// text ends, the branch where it goes on. A path that fails below one match goes on with the next.
+TEST_F(BrowseTest, LocatingPrefersTheLeafOfANameAndGoesBackToTheNextMatch) {
+    open(
+        "branch device\n  branch port\n    branch one\n      leaf Two\n    leaf one\n  leaf port\n"
+        "branch Line\n  leaf Speed\nbranch Line.1\n  leaf Level\nleaf device\n");
+    const std::tuple<const char *, const char *, int> cases[] = {
+        {"device", "Plant/device", kLeafImage},
+        {"device/port", "Plant/device/port", kLeafImage},
+        {"device/port/one", "Plant/device/port/one", kLeafImage},
+        {"device/port/one/Two", "Plant/device/port/one/Two", kLeafImage},
+        {"Line.1.Level", "Plant/Line.1/Level", kLeafImage},
+        {"Line.1", "Plant/Line.1", kBranchImage},
+        {"Line.Speed", "Plant/Line/Speed", kLeafImage},
+        {"device/port/two", "", 0},
+    };
+    for (const auto &[text, path, image] : cases) {
+        tree.select(nullptr);
+        view.locate_item_id(text, root, false);
+        EXPECT_EQ(selected_path(tree), path) << text;
+        if (tree.selection()) {
+            EXPECT_EQ(tree.image(tree.selection()), image) << text;
+        }
+    }
+}
+
+// Every level lists one name twice, and the text goes deeper than the dialogs go: going back is
+// bounded, by the branches one search may open.
+TEST_F(BrowseTest, GoingBackEndsOnAServerThatRepeatsANameOnEveryLevel) {
+    open("branch Loop loops-back\nbranch Loop loops-back\n");
+    std::string text;
+    for (int i = 0; i < 70; ++i) text += "Loop.";
+    view.locate_item_id(text + "X", root, false);
+    EXPECT_EQ(tree.selection(), nullptr);
+    EXPECT_LE(sim::opc_calls().browse_item_ids, 2 * 1025);
+}
+
 TEST_F(BrowseTest, AFlatSpaceListsItsLeavesAndNeverMovesThePosition) {
     open("namespace flat\nleaf A\nleaf A.B\nleaf C\n");
     EXPECT_THAT(children(tree, root), ElementsAre("A", "A.B", "C"));
     std::string id;
     EXPECT_TRUE(view.item_id_of_node(find_node(tree, "Plant/C"), id));
     EXPECT_EQ(id, "C");
-    view.locate_item_id("A.B", root, false);  // "A" is taken first, and is a leaf
-    EXPECT_EQ(tree.selection(), nullptr);
+    view.locate_item_id("A.B", root, false);  // nothing below the leaf "A": the next match is tried
+    EXPECT_EQ(selected_path(tree), "Plant/A.B");
     EXPECT_THAT(collect(nullptr), ElementsAre("A", "A.B", "C"));
     EXPECT_EQ(sim::opc_calls().change_position, 0);
 }

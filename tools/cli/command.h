@@ -23,8 +23,12 @@ struct Args {
     bool dry_run = false;                 // "--dry-run"
     bool ids = false;                     // "--ids"
     bool browser = false;                 // "--browser"
+    bool browse = false;                  // "--browse"
+    bool types = false;                   // "--types"
+    bool read = false;                    // "--read"
     std::string host;                     // "--host COMPUTER"; empty: this computer
     std::string depth;                    // "--depth N"; empty: the default
+    std::string path;                     // "--path ACCESS-PATH"; empty: none
     // Not an option: tests that run commands in process hand them a file system that fails on
     // demand, or waits less for a busy project. Null: the real one.
     const platform::FileSystem *files = nullptr;
@@ -77,6 +81,7 @@ int run_save(const Args &args);
 int run_list_servers(const Args &args);
 int run_browse(const Args &args);
 int run_verify(const Args &args);
+int run_read(const Args &args);
 // Windows only: elsewhere they say so and fail.
 int run_channel(const Args &args);
 int run_items(const Args &args);

@@ -44,8 +44,14 @@ const Command kCommands[] = {
      "item ID of every leaf; --depth: levels opened below the root, 64 at most)",
      1, 1, "--host --ids --depth", run_browse},
     {"verify", "DIR BASE [SERVER-NUMBER]",
-     "check that every channel's item ID is in its server's address space (exit 1: some are not)", 2, 3, "",
-     run_verify},
+     "check that every channel's item ID and access path are known to its server, as the server answers or, where "
+     "it cannot, as browsing finds them (--browse: browsing alone; --types: each item's data type and rights; "
+     "--read: each item's value read once; exit 1: some are missing, refused or bad)",
+     2, 3, "--browse --types --read", run_verify},
+    {"read", "SERVER ITEM-ID...",
+     "read items once from the device and print ITEM-ID<TAB>VALUE<TAB>QUALITY<TAB>TIME (exit 1: an item is "
+     "missing or of bad quality)",
+     2, static_cast<size_t>(-1), "--host --path", run_read},
     {"channel", "DIR BASE SERVER CHANNEL-ID NAME",
      "bind a channel in the channel setup dialog, print its item ID and save (Windows)", 5, 5, "--write-all",
      run_channel},
@@ -59,18 +65,20 @@ const Command kCommands[] = {
 const struct {
     const char *name;
     bool Args::*flag;
-} kOptions[] = {{"--write-all", &Args::write_all},
-                {"--replace", &Args::replace},
-                {"--dry-run", &Args::dry_run},
-                {"--ids", &Args::ids},
-                {"--browser", &Args::browser}};
+} kOptions[] = {
+    {"--write-all", &Args::write_all}, {"--replace", &Args::replace},
+    {"--dry-run", &Args::dry_run},     {"--ids", &Args::ids},
+    {"--browser", &Args::browser},     {"--browse", &Args::browse},
+    {"--types", &Args::types},         {"--read", &Args::read},
+};
 
 // Every option that takes the next argument as its value, and where the value goes.
 const struct {
     const char *name;
     const char *value;  // shown in the usage text
     std::string Args::*text;
-} kValueOptions[] = {{"--host", "COMPUTER", &Args::host}, {"--depth", "N", &Args::depth}};
+} kValueOptions[] = {
+    {"--host", "COMPUTER", &Args::host}, {"--depth", "N", &Args::depth}, {"--path", "ACCESS-PATH", &Args::path}};
 
 bool takes_option(const Command &command, const std::string &name) {
     std::istringstream options(command.options);

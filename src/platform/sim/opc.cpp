@@ -6,17 +6,14 @@
 
 #include "address_space/browser.h"
 #include "platform/opc.h"
-#include "platform/sim/sim_state.h"
+#include "platform/sim/sim_server.h"
 
 namespace tagcfg::platform {
 
-struct ServerObject {
-    std::shared_ptr<const opcsim::AddressSpace> space;
-    uint64_t born;  // the kill epoch it was made in
-};
-
 namespace {
 
+using sim::dead;
+using sim::log_call;
 using sim::state;
 
 constexpr int32_t kNotInitialised = static_cast<int32_t>(0x800401F0);  // CO_E_NOTINITIALIZED
@@ -34,13 +31,6 @@ std::string upper(std::string text) {
     for (char &c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
 }
-
-void log_call(const std::string &call) {
-    if (state().calls.logging) state().calls.log.push_back(call);
-}
-
-// Objects made before the last kill_server_objects answer every call as a dead server's do.
-bool dead(uint64_t born) { return born != state().kill_epoch; }
 
 const char *browse_type_name(int32_t type) {
     return type == opcsim::kBranch ? "branch"
@@ -145,7 +135,7 @@ int32_t create(const Guid &clsid, ServerObject **server) {
     if (!state().com_initialised) return kNotInitialised;
     for (const auto &entry : state().servers)
         if (entry.first == clsid) {
-            *server = new ServerObject{entry.second, state().kill_epoch};
+            *server = new ServerObject{entry.second, state().kill_epoch, {}, 1};
             ++state().calls.live_server_objects;
             return 0;
         }

@@ -81,12 +81,17 @@ struct OpcCalls {
     int browse_item_ids = 0;
     int get_item_id = 0;
     int enumerator_next = 0;
-    int live_task_strings = 0;  // handed out and not yet released
-    int enum_keys = 0;          // registry key names asked for
+    int live_task_strings = 0;      // handed out and not yet released
+    int enum_keys = 0;              // registry key names asked for
+    int live_groups = 0;            // added and not yet removed
+    int groups_removed_in_use = 0;  // removed while an interface of theirs was still held
+    int item_calls = 0;             // ValidateItems, AddItems, RemoveItems and Read
+    size_t most_items_per_call = 0;
     // While logging is on, every call on a browse interface or one of its enumerators, in order:
     // "organization", "up", "down NAME", "browse branch|leaf|flat", "next NAME" ("next end" when
     // the enumeration is over, "next null" for a success without a name, "next dead" on an
-    // object of a server that has gone), "item NAME".
+    // object of a server that has gone), "item NAME"; and on the server object and its groups
+    // "group", "ungroup", and "validate N", "add N", "remove N", "read N" with the items' count.
     bool logging = false;
     std::vector<std::string> log;
 };

@@ -17,7 +17,13 @@ constexpr GUID kIidOpcServer = {0x39C13A4D, 0x011E, 0x11D0, {0x96, 0x75, 0x00, 0
 constexpr GUID kIidOpcBrowseServerAddressSpace = {
     0x39C13A4F, 0x011E, 0x11D0, {0x96, 0x75, 0x00, 0x20, 0xAF, 0xD8, 0xAD, 0xB3}};
 
+// {39C13A54-011E-11D0-9675-0020AFD8ADB3}
+constexpr GUID kIidOpcItemMgt = {0x39C13A54, 0x011E, 0x11D0, {0x96, 0x75, 0x00, 0x20, 0xAF, 0xD8, 0xAD, 0xB3}};
+// {39C13A52-011E-11D0-9675-0020AFD8ADB3}
+constexpr GUID kIidOpcSyncIo = {0x39C13A52, 0x011E, 0x11D0, {0x96, 0x75, 0x00, 0x20, 0xAF, 0xD8, 0xAD, 0xB3}};
+
 enum OpcNamespaceType { kOpcNsHierarchial = 1, kOpcNsFlat = 2 };
+enum OpcDataSource { kOpcDsCache = 1, kOpcDsDevice = 2 };
 enum OpcBrowseDirection { kOpcBrowseUp = 1, kOpcBrowseDown = 2, kOpcBrowseTo = 3 };
 enum OpcBrowseType { kOpcBranch = 1, kOpcLeaf = 2, kOpcFlat = 3 };
 
@@ -34,6 +40,57 @@ struct IOPCServer : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetStatus(OpcServerStatus **status) = 0;
     virtual HRESULT STDMETHODCALLTYPE RemoveGroup(OPCHANDLE server_group, BOOL force) = 0;
     virtual HRESULT STDMETHODCALLTYPE CreateGroupEnumerator(DWORD scope, REFIID riid, LPUNKNOWN *unknown) = 0;
+};
+
+struct OPCITEMDEF {
+    LPWSTR szAccessPath;
+    LPWSTR szItemID;
+    BOOL bActive;
+    OPCHANDLE hClient;
+    DWORD dwBlobSize;
+    BYTE *pBlob;
+    VARTYPE vtRequestedDataType;
+    WORD wReserved;
+};
+
+struct OPCITEMRESULT {
+    OPCHANDLE hServer;
+    VARTYPE vtCanonicalDataType;
+    WORD wReserved;
+    DWORD dwAccessRights;
+    DWORD dwBlobSize;
+    BYTE *pBlob;
+};
+
+struct OPCITEMSTATE {
+    OPCHANDLE hClient;
+    FILETIME ftTimeStamp;
+    WORD wQuality;
+    WORD wReserved;
+    VARIANT vDataValue;
+};
+
+// The group's item management; the library never enumerates items or changes their state.
+struct IOPCItemMgt : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE AddItems(DWORD count, OPCITEMDEF *items, OPCITEMRESULT **results,
+                                               HRESULT **errors) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ValidateItems(DWORD count, OPCITEMDEF *items, BOOL blob_update,
+                                                    OPCITEMRESULT **results, HRESULT **errors) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RemoveItems(DWORD count, OPCHANDLE *server_handles, HRESULT **errors) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetActiveState(DWORD count, OPCHANDLE *server_handles, BOOL active,
+                                                     HRESULT **errors) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetClientHandles(DWORD count, OPCHANDLE *server_handles,
+                                                       OPCHANDLE *client_handles, HRESULT **errors) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetDatatypes(DWORD count, OPCHANDLE *server_handles, VARTYPE *requested_types,
+                                                   HRESULT **errors) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateEnumerator(REFIID riid, LPUNKNOWN *unknown) = 0;
+};
+
+struct IOPCSyncIO : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Read(DWORD source, DWORD count, OPCHANDLE *server_handles, OPCITEMSTATE **values,
+                                           HRESULT **errors) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Write(DWORD count, OPCHANDLE *server_handles, VARIANT *values,
+                                            HRESULT **errors) = 0;
 };
 
 struct IOPCBrowseServerAddressSpace : public IUnknown {

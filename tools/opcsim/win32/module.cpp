@@ -15,6 +15,7 @@ volatile LONG g_locks = 0;
 volatile LONG g_servers_created = 0;
 volatile LONG g_calls = 0;
 volatile LONG g_epoch = 0;
+volatile LONG g_groups = 0;
 
 }  // namespace
 
@@ -25,6 +26,7 @@ void lock_module(bool lock) { lock ? InterlockedIncrement(&g_locks) : Interlocke
 bool module_in_use() { return g_objects != 0 || g_locks != 0; }
 void count_server_created() { InterlockedIncrement(&g_servers_created); }
 void count_call() { InterlockedIncrement(&g_calls); }
+void count_group(bool made) { made ? InterlockedIncrement(&g_groups) : InterlockedDecrement(&g_groups); }
 LONG life_epoch() { return g_epoch; }
 
 }  // namespace opcsim
@@ -47,3 +49,4 @@ STDAPI DllCanUnloadNow() { return opcsim::module_in_use() ? S_FALSE : S_OK; }
 extern "C" LONG opcsim_created_count() { return opcsim::g_servers_created; }
 extern "C" LONG opcsim_call_count() { return opcsim::g_calls; }
 extern "C" void opcsim_kill_objects() { InterlockedIncrement(&opcsim::g_epoch); }
+extern "C" LONG opcsim_group_count() { return opcsim::g_groups; }

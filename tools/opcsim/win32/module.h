@@ -14,9 +14,10 @@ void object_destroyed();
 void lock_module(bool lock);
 bool module_in_use();
 
-// Server objects made since load, and OPC browse calls (IEnumString::Next included) served.
+// Server objects made since load, OPC calls (IEnumString::Next included) served, and groups alive.
 void count_server_created();
 void count_call();
+void count_group(bool made);
 
 // The server "dies" on demand: objects made before the last kill_objects (server objects and the
 // enumerators they handed out) answer every call with RPC_E_DISCONNECTED, as the proxies of a

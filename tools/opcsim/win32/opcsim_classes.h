@@ -35,6 +35,9 @@ inline constexpr ServerClass kServerClasses[] = {
      "CYCLIC", true},
     {"OpcSim.Endless.1", "{6A3F1C20-5B7E-4D2A-9E01-0C5D1A00000A}", "OpcSim server whose leaves never end", "ENDLESS",
      true},
+    {"OpcSim.Devices.1", "{6A3F1C20-5B7E-4D2A-9E01-0C5D1A00000B}", "OpcSim server of devices that are folders too",
+     "DEVICES", true},
+    {"OpcSim.NoGroups.1", "{6A3F1C20-5B7E-4D2A-9E01-0C5D1A00000C}", "OpcSim server without groups", "NO_GROUPS", true},
 };
 
 inline const ServerClass *server_class(const char *progid) {

@@ -1,10 +1,13 @@
 #include "server_object.h"
 
+#include <map>
 #include <memory>
 #include <new>
 
 #include "address_space/browser.h"
+#include "address_space/item_group.h"
 #include "embedded_spaces.h"
+#include "group_object.h"
 #include "module.h"
 #include "name_enumerator.h"
 #include "platform/win32/opc_interfaces.h"
@@ -18,6 +21,8 @@ using tagcfg::opc::IOPCBrowseServerAddressSpace;
 using tagcfg::opc::IOPCServer;
 using tagcfg::opc::OPCHANDLE;
 using tagcfg::opc::OpcServerStatus;
+
+constexpr HRESULT kGroupInUse = 0x0004000F;  // OPC_S_INUSE
 
 class ServerObject final : public IOPCServer, public IOPCBrowseServerAddressSpace {
 public:
@@ -46,15 +51,40 @@ public:
         return static_cast<ULONG>(left);
     }
 
-    // IOPCServer: the library only creates and releases the object through it.
-    HRESULT STDMETHODCALLTYPE AddGroup(LPCWSTR, BOOL, DWORD, OPCHANDLE, LONG *, FLOAT *, DWORD, OPCHANDLE *, DWORD *,
-                                       REFIID, LPUNKNOWN *) override {
-        return not_implemented();
+    // IOPCServer: private groups; the library asks for nothing else through it.
+    HRESULT STDMETHODCALLTYPE AddGroup(LPCWSTR, BOOL, DWORD rate, OPCHANDLE, LONG *, FLOAT *, DWORD, OPCHANDLE *handle,
+                                       DWORD *revised_rate, REFIID iid, LPUNKNOWN *unknown) override {
+        count_call();
+        if (unknown) *unknown = nullptr;
+        if (!handle || !revised_rate || !unknown) return E_INVALIDARG;
+        if (is_dead(born_)) return RPC_E_DISCONNECTED;
+        if (space_->add_group_error) return space_->add_group_error;
+        IUnknown *group = make_group_object(space_, born_);
+        if (!group) return E_OUTOFMEMORY;
+        const HRESULT asked = group->QueryInterface(iid, reinterpret_cast<void **>(unknown));
+        if (FAILED(asked)) {
+            group->Release();
+            return asked;
+        }
+        *handle = next_group_++;
+        groups_[*handle] = group;  // the server's own reference, let go by RemoveGroup
+        // Every group runs at one rate; another asked for is revised, which is no failure.
+        *revised_rate = kGroupUpdateRate;
+        return rate == kGroupUpdateRate ? S_OK : kUnsupportedRate;
     }
     HRESULT STDMETHODCALLTYPE GetErrorString(HRESULT, LCID, LPWSTR *) override { return not_implemented(); }
     HRESULT STDMETHODCALLTYPE GetGroupByName(LPCWSTR, REFIID, LPUNKNOWN *) override { return not_implemented(); }
     HRESULT STDMETHODCALLTYPE GetStatus(OpcServerStatus **) override { return not_implemented(); }
-    HRESULT STDMETHODCALLTYPE RemoveGroup(OPCHANDLE, BOOL) override { return not_implemented(); }
+    HRESULT STDMETHODCALLTYPE RemoveGroup(OPCHANDLE handle, BOOL) override {
+        count_call();
+        if (is_dead(born_)) return RPC_E_DISCONNECTED;
+        const auto found = groups_.find(handle);
+        if (found == groups_.end()) return E_INVALIDARG;
+        IUnknown *group = found->second;
+        groups_.erase(found);
+        // A group still held by a client lives on until it is let go, as OPC_S_INUSE tells.
+        return group->Release() == 0 ? S_OK : kGroupInUse;
+    }
     HRESULT STDMETHODCALLTYPE CreateGroupEnumerator(DWORD, REFIID, LPUNKNOWN *) override { return not_implemented(); }
 
     // IOPCBrowseServerAddressSpace
@@ -109,13 +139,18 @@ public:
     }
 
 private:
-    ~ServerObject() { object_destroyed(); }
+    ~ServerObject() {
+        for (const auto &group : groups_) group.second->Release();
+        object_destroyed();
+    }
     HRESULT not_implemented() const { return is_dead(born_) ? RPC_E_DISCONNECTED : E_NOTIMPL; }
 
     volatile LONG refs_ = 1;
     std::shared_ptr<const AddressSpace> space_;
     Browser browser_;
-    LONG born_;  // the life epoch it was made in
+    LONG born_;                               // the life epoch it was made in
+    std::map<OPCHANDLE, IUnknown *> groups_;  // one reference each, until RemoveGroup
+    OPCHANDLE next_group_ = 1;
 };
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The OPC server object: IOPCServer (no groups: every method answers E_NOTIMPL) and
+// The OPC server object: IOPCServer (private groups; its other methods answer E_NOTIMPL) and
 // IOPCBrowseServerAddressSpace over the class's address space.
 #pragma once
 
