@@ -26,7 +26,7 @@ constexpr HRESULT kNoAnswer = E_UNEXPECTED;
 void take_scalar(VARTYPE type, const void *data, ValueElement &element) {
     element.type = type;
     switch (type) {
-    case VT_I1: element.integer = *static_cast<const signed char *>(data); break;
+    case VT_I1: element.integer = static_cast<int64_t>(*static_cast<const int8_t *>(data)); break;
     case VT_I2: element.integer = *static_cast<const SHORT *>(data); break;
     case VT_I4:
     case VT_INT:

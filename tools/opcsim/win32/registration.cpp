@@ -21,9 +21,11 @@ bool write_key(const std::wstring &path, const wchar_t *name = nullptr, const st
         ERROR_SUCCESS)
         return false;
     bool ok = true;
-    if (value)
+    if (value) {
+        const DWORD characters = static_cast<DWORD>(value->size()) + 1;  // with the terminator
         ok = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(value->c_str()),
-                            static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+                            static_cast<DWORD>(characters * sizeof(wchar_t))) == ERROR_SUCCESS;
+    }
     RegCloseKey(key);
     return ok;
 }
