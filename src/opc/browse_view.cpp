@@ -225,7 +225,8 @@ void BrowseView::on_expanding(ui::TreeNode node) {
 
 // Depth first, with one open branch enumeration per level in a list on the heap instead of one
 // stack frame per level, so no address space can exhaust the stack. Each level's branches are
-// walked (down, everything below, up) before its own leaves, as the recursive walk did.
+// walked (down, everything below, up) before its own leaves, the order the item selection
+// dialog's ">>" lists items in.
 CollectEnd BrowseView::collect_item_ids(ui::TreeNode branch, const ItemSink &sink, const StopCheck &stop_requested,
                                         int most_levels) {
     if (!move_to_node(branch)) return CollectEnd::unreachable;
