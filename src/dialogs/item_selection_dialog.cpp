@@ -8,6 +8,10 @@
 
 namespace tagcfg {
 
+// The browse view draws its nodes with the shared image list's images, by indexes of its own, as
+// the opc layer does not see the resources: these must name the same pictures.
+static_assert(kServerImage == IMAGE_OPC_SERVER && kBranchImage == IMAGE_BRANCH && kLeafImage == IMAGE_LEAF);
+
 namespace {
 
 constexpr size_t kCaptionText = 80;

@@ -14,7 +14,8 @@
 
 namespace tagcfg {
 
-// Image indexes of the shared image list used by the tree.
+// Image indexes of the shared image list used by the tree (the dialogs check them against the
+// resource's).
 constexpr int kServerImage = 0;
 constexpr int kBranchImage = 1;
 constexpr int kLeafImage = 2;
