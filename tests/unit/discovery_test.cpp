@@ -37,7 +37,7 @@ protected:
     Outcome browse(const std::string &server, const std::string &depth = "", bool ids = false) {
         Args args;
         args.positional = {server};
-        args.depth = depth;
+        if (!depth.empty()) args.depth = cli::parse_number(depth, "N");
         args.ids = ids;
         return run(cli::run_browse, args);
     }

@@ -25,13 +25,14 @@ public:
     ComApartment &operator=(const ComApartment &) = delete;
 
     // False, after telling the user, when the apartment could not be entered.
-    bool entered() const {
+    bool entered(const char *command) const {
 #ifdef _WIN32
         if (SUCCEEDED(result_)) return true;
-        std::cerr << "tagcfg: cannot enter a COM apartment (0x" << std::hex << static_cast<unsigned long>(result_)
-                  << std::dec << ")\n";
+        std::cerr << "tagcfg " << command << ": cannot enter a COM apartment (0x" << std::hex
+                  << static_cast<unsigned long>(result_) << std::dec << ")\n";
         return false;
 #else
+        (void)command;
         return true;
 #endif
     }

@@ -2,7 +2,9 @@
 // table entry through which main() finds it.
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -13,7 +15,8 @@ class FileSystem;
 
 namespace tagcfg::cli {
 
-// kUnreachable: a computer or a server could not be reached; it goes before kFailure.
+// Every command's exit status: done; refused, failed or missing (the message says which); a wrong
+// command line; a computer or a server that cannot be reached (which goes before kFailure).
 enum ExitStatus { kSuccess = 0, kFailure = 1, kUsageError = 2, kUnreachable = 3 };
 
 struct Args {
@@ -27,7 +30,7 @@ struct Args {
     bool types = false;                   // "--types"
     bool read = false;                    // "--read"
     std::string host;                     // "--host COMPUTER"; empty: this computer
-    std::string depth;                    // "--depth N"; empty: the default
+    std::optional<int> depth;             // "--depth N"
     std::string path;                     // "--path ACCESS-PATH"; empty: none
     // Not an option: tests that run commands in process hand them a file system that fails on
     // demand, or waits less for a busy project. Null: the real one.
@@ -45,6 +48,21 @@ struct Refusal : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The options a command takes, one bit each; main() knows each option's name and where it goes.
+enum Option : unsigned {
+    kWriteAll = 1u << 0,
+    kReplace = 1u << 1,
+    kDryRun = 1u << 2,
+    kIds = 1u << 3,
+    kBrowser = 1u << 4,
+    kBrowse = 1u << 5,
+    kTypes = 1u << 6,
+    kRead = 1u << 7,
+    kHost = 1u << 8,
+    kDepth = 1u << 9,
+    kPath = 1u << 10,
+};
+
 // A row of the command table; its texts are literals.
 struct Command {
     const char *name;
@@ -52,12 +70,15 @@ struct Command {
     const char *summary;
     size_t min_args;
     size_t max_args;
-    const char *options;  // the options it takes, blank-separated ("--write-all"), or ""
+    unsigned options;  // Option bits
     int (*run)(const Args &args);
 };
 
-// A whole decimal integer (optional sign, no blanks, no trailing bytes, within int range), else
-// UsageError naming what the text should have been.
+// A whole decimal number as every command and CSV field writes one: an optional "-", digits, and
+// nothing else. Beyond 40 bits it stays at 2^40 (or its negative), so range checks still refuse it.
+bool read_whole_number(const std::string &text, int64_t &value);
+
+// read_whole_number within int range, else UsageError naming what the text should have been.
 int parse_number(const std::string &text, const char *what);
 
 // What "check" prints about a set, to out: how many files the load takes, and whether every one

@@ -111,19 +111,6 @@ std::string find_columns(const std::vector<std::string> &header, size_t (&at)[kC
     return problem;
 }
 
-// A decimal number, perhaps negative; no blanks, no plus. Numbers beyond 32 bits stay beyond.
-bool whole_number(const std::string &text, int64_t &value) {
-    const size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
-    if (text.size() == start) return false;
-    value = 0;
-    for (size_t i = start; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') return false;
-        value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t{1} << 40);
-    }
-    if (start) value = -value;
-    return true;
-}
-
 // Turns records into rows against the loaded set, remembering the lines that took each channel.
 class RowChecker {
 public:
@@ -137,13 +124,13 @@ public:
         auto field = [&](Column c) -> const std::string & { return record.fields[at_[c]]; };
         const std::string &server = field(kServer), &channel = field(kChannel);
         int64_t number = 0;
-        if (!whole_number(server, number)) return "server \"" + shown(server) + "\" is not a number";
+        if (!read_whole_number(server, number)) return "server \"" + shown(server) + "\" is not a number";
         if (number < 0 || static_cast<size_t>(number) >= env_.servers.size())
             return "there is no server slot " + shown(server);
         if (!server_at(&env_, static_cast<int>(number))) return "server slot " + shown(server) + " is empty";
         row.server = static_cast<int>(number);
         if (!channel.empty()) {
-            if (!whole_number(channel, number)) return "channel \"" + shown(channel) + "\" is not a number";
+            if (!read_whole_number(channel, number)) return "channel \"" + shown(channel) + "\" is not a number";
             if (number < 0) return "channel number " + shown(channel) + " is negative";
             if (number > INT32_MAX) return "channel number " + shown(channel) + " is too large";
             row.channel_id = static_cast<int32_t>(number);

@@ -81,7 +81,7 @@ int run_channel(const Args &args) {
     if (!name.empty()) require_storable(name, "NAME");
 #ifdef _WIN32
     ComApartment com;  // declared first: left last
-    if (!com.entered()) return kFailure;
+    if (!com.entered("channel")) return kFailure;
     LibrarySet project(args);
     if (!project.load("channel")) return kFailure;
     if (!project.has_server(server)) throw Refusal("the set has no server " + std::to_string(server));
@@ -105,7 +105,7 @@ int run_items(const Args &args) {
     const int server = parse_number(args.positional[2], "SERVER");
 #ifdef _WIN32
     ComApartment com;
-    if (!com.entered()) return kFailure;
+    if (!com.entered("items")) return kFailure;
     LibrarySet project(args);
     if (!project.load("items")) return kFailure;
     if (!project.has_server(server)) throw Refusal("the set has no server " + std::to_string(server));
@@ -127,7 +127,7 @@ int run_items(const Args &args) {
 int run_servers(const Args &args) {
 #ifdef _WIN32
     ComApartment com;
-    if (!com.entered()) return kFailure;
+    if (!com.entered("servers")) return kFailure;
     LibrarySet project(args);
     if (!project.load("servers")) return kFailure;
     // Nothing preselected. Every change the dialog made stands however it was left, so the set is

@@ -14,9 +14,8 @@ namespace tagcfg::cli {
 namespace {
 
 // --depth: how many levels below the root are opened; the browse view never goes further.
-int parse_depth(const std::string &text) {
-    if (text.empty()) return kMostBrowseLevels;
-    const int depth = parse_number(text, "N");
+int depth_of(const Args &args) {
+    const int depth = args.depth.value_or(kMostBrowseLevels);
     if (depth < 0 || depth > kMostBrowseLevels)
         throw UsageError("--depth must be from 0 to " + std::to_string(kMostBrowseLevels));
     return depth;
@@ -59,9 +58,9 @@ bool report_opened(const HeadlessBrowse &browse, const ServerConfig &config, con
 }
 
 int run_browse(const Args &args) {
-    const int most_levels = parse_depth(args.depth);
+    const int most_levels = depth_of(args);
     ComApartment com;  // declared first: left last
-    if (!com.entered()) return kFailure;
+    if (!com.entered("browse")) return kFailure;
     RecordRef<ServerConfig> config(new ServerConfig);
     name_server(*config, args.positional[0], args.host);
     HeadlessBrowse browse(*config);

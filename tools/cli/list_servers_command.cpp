@@ -24,7 +24,7 @@ std::string field(std::string text) {
 
 int run_list_servers(const Args &args) {
     ComApartment com;
-    if (!com.entered()) return kFailure;
+    if (!com.entered("list-servers")) return kFailure;
     const std::string *computer = args.positional.empty() ? nullptr : &args.positional[0];
     const std::string where = computer ? *computer : "this computer";
     size_t found = 0;

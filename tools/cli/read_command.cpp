@@ -18,7 +18,7 @@ namespace tagcfg::cli {
 
 int run_read(const Args &args) {
     ComApartment com;  // declared first: left last, after the server object
-    if (!com.entered()) return kFailure;
+    if (!com.entered("read")) return kFailure;
     RecordRef<ServerConfig> config(new ServerConfig);
     name_server(*config, args.positional[0], args.host);
     if (!connect_server(*config)) {

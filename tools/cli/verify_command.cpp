@@ -144,7 +144,7 @@ int run_verify(const Args &args) {
         if (options.only < 0) throw UsageError("SERVER-NUMBER must not be negative");
     }
     ComApartment com;  // declared first: left last, after the set's server objects
-    if (!com.entered()) return kFailure;
+    if (!com.entered("verify")) return kFailure;
     Project project(args, "verify");
     if (!project.load(Project::Access::read, Project::Needs::files)) return kFailure;
     Environment &env = project.env();
