@@ -14,7 +14,7 @@ void append_channels(ServerConfig &config, int32_t first, int32_t count, int32_t
         value.channel_id = n;
         value.channel_name = pump_name(n);
         value.item_id = pump_item_id(n);
-        append_parsed_channel(config, value);
+        append_channel(config, value);
     }
 }
 
@@ -38,7 +38,7 @@ void BM_CleanUpCycle(benchmark::State &state) {
         sweep_unmarked(*config);
 
         state.PauseTiming();
-        if (config->channels.size() != in_use.size()) state.SkipWithError("the sweep kept the wrong channels");
+        if (config->channel_count() != in_use.size()) state.SkipWithError("the sweep kept the wrong channels");
         append_channels(*config, 1, count, 2);  // bring the swept half back for the next cycle
         rebuild_indexes(*config);
         state.ResumeTiming();

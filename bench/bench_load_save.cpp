@@ -78,7 +78,7 @@ private:
             value.channel_name = k % 4 == 3 ? pump_name(n) : std::string();
             value.item_id = pump_item_id(n);
             value.access_path = k % 2 ? "Device" + std::to_string(k % 16) : std::string();
-            append_parsed_channel(*config, value);
+            append_channel(*config, value);
         }
         rebuild_indexes(*config);
         return config;

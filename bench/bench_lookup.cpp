@@ -25,7 +25,7 @@ void BM_LookupByNumber(benchmark::State &state) {
     const std::vector<int32_t> order = shuffled_numbers(count);
     size_t i = 0;
     for (auto _ : state) {
-        Channel *found = lookup_channel(config, order[i], nullptr);
+        const Channel *found = lookup_channel(config, order[i], nullptr);
         benchmark::DoNotOptimize(found);
         if (++i == order.size()) i = 0;
     }
@@ -44,7 +44,7 @@ void lookup_by_name(benchmark::State &state, std::map<int32_t, RecordRef<ServerC
     size_t i = 0;
     for (auto _ : state) {
         // Number -1: a name-only channel is returned as it is, without being bound.
-        Channel *found = lookup_channel(config, -1, names[i].c_str());
+        const Channel *found = lookup_channel(config, -1, names[i].c_str());
         benchmark::DoNotOptimize(found);
         if (++i == names.size()) i = 0;
     }

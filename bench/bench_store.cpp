@@ -26,7 +26,7 @@ void BM_StoreNewChannels(benchmark::State &state) {
         state.ResumeTiming();
         for (const ChannelValue &value : values) store_channel(*config, value);
         state.PauseTiming();
-        if (config->channels.size() != values.size()) state.SkipWithError("a new channel was not added");
+        if (config->channel_count() != values.size()) state.SkipWithError("a new channel was not added");
         config.reset();  // freeing the table is not part of filling it
         state.ResumeTiming();
     }
@@ -55,7 +55,7 @@ void BM_StoreReplaceItemId(benchmark::State &state) {
         store_channel(*config, values[round][i]);
         if (++i == values[round].size()) i = 0, round ^= 1;
     }
-    if (config->channels.size() != static_cast<size_t>(count)) state.SkipWithError("a replacement added a channel");
+    if (config->channel_count() != static_cast<size_t>(count)) state.SkipWithError("a replacement added a channel");
     state.SetItemsProcessed(state.iterations());
 }
 

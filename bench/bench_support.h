@@ -68,7 +68,7 @@ inline RecordRef<ServerConfig> named_table(int32_t count, std::string (*name_of)
     for (int32_t n = 0; n < count; ++n) {
         value.channel_name = name_of(n);
         value.item_id = pump_item_id(n);
-        append_parsed_channel(*config, value);
+        append_channel(*config, value);
     }
     rebuild_indexes(*config);
     return config;

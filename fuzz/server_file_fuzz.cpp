@@ -32,7 +32,7 @@ struct Row {
 
 std::vector<Row> written_rows(const ServerConfig &config) {
     std::vector<Row> rows;
-    for (const Channel *c = config.channels.first(); c; c = c->next()) {
+    for (const Channel *c = config.first_channel(); c; c = c->next()) {
         if (c->channel_id < 0 && c->channel_name.empty()) continue;
         bool numbered = c->channel_id >= 0;
         rows.push_back({numbered ? c->channel_id : -1, numbered ? "" : as_written(c->channel_name),
@@ -43,7 +43,7 @@ std::vector<Row> written_rows(const ServerConfig &config) {
 
 std::vector<Row> read_rows(const ServerConfig &config) {
     std::vector<Row> rows;
-    for (const Channel *c = config.channels.first(); c; c = c->next())
+    for (const Channel *c = config.first_channel(); c; c = c->next())
         rows.push_back({c->channel_id, c->channel_name.str(), c->item_id.str(), c->access_path.str()});
     return rows;
 }
@@ -75,14 +75,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (size_t i = 0; i < got.size(); ++i) check(!(expected[i] != got[i]), "channel");
 
     // What was read back is found again through the indexes.
-    rebuild_indexes(*second);
-    for (const Channel *c = second->channels.first(); c; c = c->next()) {
+    for (const Channel *c = second->first_channel(); c; c = c->next()) {
         if (c->channel_id >= 0) {
-            const Channel *found = second->id_index.find(c->channel_id);
+            const Channel *found = lookup_channel(*second, c->channel_id, nullptr);
             check(found && found->channel_id == c->channel_id, "id index");
         }
         if (!c->channel_name.empty()) {
-            const Channel *found = second->name_index.find(c->channel_name);
+            const Channel *found = lookup_channel(*second, -1, c->channel_name.c_str());
             check(found && found->channel_name == c->channel_name, "name index");
         }
     }

@@ -50,7 +50,7 @@ void ChannelSetupDialog::initialise(ui::DialogWindow &window, const ui::Event &)
     channel_.item_id.clear();
     channel_.access_path.clear();
     // The lookup may bind a channel known by name only to its number.
-    if (Channel *found = lookup_channel(server_, channel_.channel_id, channel_.channel_name.c_str())) {
+    if (const Channel *found = lookup_channel(server_, channel_.channel_id, channel_.channel_name.c_str())) {
         channel_.item_id = found->item_id;
         channel_.access_path = found->access_path;
     }

@@ -41,7 +41,7 @@ int channel_text(tagcfg_environment *env, int server, int channel_id, const char
     copy_out(nullptr, buffer, size);  // what a failure leaves, also one by exception
     return guarded(0, [&] {
         ServerConfig *config = server_of(env, server);
-        Channel *channel = config ? lookup_channel(*config, channel_id, name) : nullptr;
+        const Channel *channel = config ? lookup_channel(*config, channel_id, name) : nullptr;
         return copy_out(channel ? (channel->*field).c_str() : nullptr, buffer, size);
     });
 }
@@ -87,7 +87,7 @@ int TAGCFG_CALL tagcfg_get_server_type(tagcfg_environment *env, int server, int 
     return guarded(-1, [&] {
         ServerConfig *config = server_of(env, server);
         if (!config) return -1;
-        if (channel_count) *channel_count = static_cast<int>(config->channels.size());
+        if (channel_count) *channel_count = static_cast<int>(config->channel_count());
         if (type) {
             *type = 0;
             *type = server_type_of(*config);

@@ -26,7 +26,7 @@ private:
     Channel *next_ = nullptr;  // (or, once removed, the next free channel)
 
 public:
-    Channel *next() const { return next_; }
+    const Channel *next() const { return next_; }
 };
 
 // Doubly linked, in insertion order. A channel never moves in memory while it is listed, so the
@@ -45,6 +45,8 @@ public:
     void clear();                   // removes every channel and gives the blocks back
 
     Channel *first() const { return head_; }
+    // The channel behind this one, as the list's owner may change it.
+    static Channel *next(Channel *channel) { return channel->next_; }
     size_t size() const { return count_; }
 
 private:

@@ -4,31 +4,62 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/channel_store.h"
+
 namespace tagcfg {
 
 namespace {
 
-void remove_channel(ServerConfig &config, Channel *channel) {
-    config.id_index.remove(channel->channel_id, channel);
-    if (!channel->channel_name.empty()) config.name_index.remove(channel->channel_name, channel);
-    config.channels.remove(channel);
+void remove_channel(ChannelTable &table, Channel *channel, std::vector<ChannelValue> *removed) {
+    if (removed) removed->push_back(value_of(*channel));
+    table.id_index.remove(channel->channel_id, channel);
+    if (!channel->channel_name.empty()) table.name_index.remove(channel->channel_name, channel);
+    table.channels.remove(channel);
+}
+
+void replace_texts(ChannelTable &table, Channel &channel, std::string_view item_id, std::string_view access_path) {
+    channel.item_id = table.texts.store(item_id);
+    channel.access_path = table.texts.store(access_path);
+}
+
+Channel *append_copy(ChannelTable &table, const ChannelValue &value) {
+    Channel *channel = table.channels.append();
+    channel->channel_id = value.channel_id;
+    channel->channel_name = table.texts.store(value.channel_name);
+    replace_texts(table, *channel, value.item_id, value.access_path);
+    return channel;
+}
+
+// A name-only channel of this name, or null.
+Channel *named_channel(const ChannelTable &table, std::string_view name) {
+    // The entry knows whether its channel has a number: deciding needs no read of the channel.
+    const NameIndex::Found found = table.name_index.find_entry(name);
+    return found.channel && !found.key.numbered ? found.channel : nullptr;
+}
+
+// lookup_channel, handing out the channel as the table's owner may change it.
+Channel *lookup(ServerConfig &config, int32_t channel_id, const char *channel_name) {
+    ChannelTable &table = table_of(config);
+    if (channel_id >= 0)
+        if (Channel *found = table.id_index.find(channel_id)) return found;
+    if (!channel_name) return nullptr;
+    Channel *found = named_channel(table, channel_name);
+    if (!found || channel_id < 0) return found;
+    found->channel_id = channel_id;
+    table.id_index.insert(channel_id, found);
+    table.name_index.refresh(channel_name, found);
+    config.modified = true;
+    return found;
 }
 
 }  // namespace
 
-Channel *lookup_channel(ServerConfig &config, int32_t channel_id, const char *channel_name) {
-    if (channel_id >= 0)
-        if (Channel *found = config.id_index.find(channel_id)) return found;
-    if (!channel_name) return nullptr;
-    // The entry knows whether its channel has a number: deciding needs no read of the channel.
-    const NameIndex::Found found = config.name_index.find_entry(channel_name);
-    if (!found.channel || found.key.numbered) return nullptr;
-    if (channel_id < 0) return found.channel;
-    found.channel->channel_id = channel_id;
-    config.id_index.insert(channel_id, found.channel);
-    config.name_index.refresh(channel_name, found.channel);
-    config.modified = true;
-    return found.channel;
+ChannelValue value_of(const Channel &channel) {
+    return {channel.channel_id, channel.channel_name.str(), channel.item_id.str(), channel.access_path.str()};
+}
+
+const Channel *lookup_channel(ServerConfig &config, int32_t channel_id, const char *channel_name) {
+    return lookup(config, channel_id, channel_name);
 }
 
 void store_channel(ServerConfig &config, const ChannelValue &value) {
@@ -38,47 +69,63 @@ void store_channel(ServerConfig &config, const ChannelValue &value) {
     }
     // A channel with a negative number and no name could never be found, written or removed.
     if (value.channel_id < 0) return;
-    if (Channel *existing = config.id_index.find(value.channel_id)) {
+    ChannelTable &table = table_of(config);
+    if (Channel *existing = table.id_index.find(value.channel_id)) {
         if (existing->item_id == value.item_id && existing->access_path == value.access_path) return;
-        replace_texts(config, *existing, value.item_id, value.access_path);
+        replace_texts(table, *existing, value.item_id, value.access_path);
         config.modified = true;
         return;
     }
-    Channel *added = config.channels.append();
+    Channel *added = table.channels.append();
     added->channel_id = value.channel_id;
-    replace_texts(config, *added, value.item_id, value.access_path);
-    config.id_index.insert(added->channel_id, added);
+    replace_texts(table, *added, value.item_id, value.access_path);
+    table.id_index.insert(added->channel_id, added);
     config.modified = true;
 }
 
-void erase_channel(ServerConfig &config, int32_t channel_id, const char *channel_name) {
-    const size_t before = config.channels.size();
+void store_named_channel(ServerConfig &config, const ChannelValue &value) {
+    ChannelTable &table = table_of(config);
+    if (Channel *existing = named_channel(table, value.channel_name)) {
+        if (existing->item_id == value.item_id && existing->access_path == value.access_path) return;
+        replace_texts(table, *existing, value.item_id, value.access_path);
+    } else {
+        Channel *added = append_copy(table, {-1, value.channel_name, value.item_id, value.access_path});
+        table.name_index.insert(added->channel_name, added);
+    }
+    config.modified = true;
+}
+
+void erase_channel(ServerConfig &config, int32_t channel_id, const char *channel_name,
+                   std::vector<ChannelValue> *removed) {
+    ChannelTable &table = table_of(config);
+    const size_t before = table.channels.size();
     if (channel_name && *channel_name) {
         // A channel that carries another number stays: numbered channels go by number only.
-        for (Channel *channel : config.name_index.find_all(channel_name))
-            if (channel->channel_id < 0 || channel->channel_id == channel_id) remove_channel(config, channel);
+        for (Channel *channel : table.name_index.find_all(channel_name))
+            if (channel->channel_id < 0 || channel->channel_id == channel_id) remove_channel(table, channel, removed);
     }
-    while (Channel *channel = config.id_index.find(channel_id)) remove_channel(config, channel);
+    while (Channel *channel = table.id_index.find(channel_id)) remove_channel(table, channel, removed);
     // A removal is a change like any other: a save of the changed servers must write it, or the
     // channel would come back at the next load.
-    if (config.channels.size() != before) config.modified = true;
+    if (table.channels.size() != before) config.modified = true;
 }
 
 void clear_marks(ServerConfig &config) {
-    for (Channel *c = config.channels.first(); c; c = c->next()) c->marked = false;
+    for (Channel *c = table_of(config).channels.first(); c; c = ChannelList::next(c)) c->marked = false;
 }
 
-Channel *mark_channel(ServerConfig &config, int32_t channel_id, const char *channel_name) {
-    Channel *channel = lookup_channel(config, channel_id, channel_name);
-    if (channel) channel->marked = true;
-    return channel;
+const Channel *mark_channel(ServerConfig &config, int32_t channel_id, const char *channel_name) {
+    Channel *found = lookup(config, channel_id, channel_name);
+    if (found) found->marked = true;
+    return found;
 }
 
-void sweep_unmarked(ServerConfig &config) {
-    for (Channel *c = config.channels.first(); c;) {
-        Channel *next = c->next();
-        if (!c->marked) {
-            remove_channel(config, c);
+void sweep_unmarked(ServerConfig &config, Sweep which, std::vector<ChannelValue> *removed) {
+    ChannelTable &table = table_of(config);
+    for (Channel *c = table.channels.first(); c;) {
+        Channel *next = ChannelList::next(c);
+        if (!c->marked && (which == Sweep::every_channel || is_binding(*c))) {
+            remove_channel(table, c, removed);
             config.modified = true;
         }
         c = next;
@@ -86,66 +133,92 @@ void sweep_unmarked(ServerConfig &config) {
 }
 
 int32_t find_by_item_id(const ServerConfig &config, const std::string &item_id) {
-    for (Channel *c = config.channels.first(); c; c = c->next())
+    for (const Channel *c = config.first_channel(); c; c = c->next())
         if (c->channel_id >= 0 && c->item_id == item_id) return c->channel_id;
     return -1;
 }
 
-std::vector<std::vector<const Channel *>> duplicate_channels(const ServerConfig &config) {
-    std::vector<std::vector<const Channel *>> groups;
+std::vector<DuplicateChannels> duplicate_channels(ServerConfig &config) {
+    std::vector<DuplicateChannels> groups;
     std::unordered_map<int32_t, size_t> by_number;
     std::unordered_map<std::string_view, size_t> by_name;
-    for (const Channel *c = config.channels.first(); c; c = c->next()) {
-        if (c->channel_id < 0 && c->channel_name.empty()) continue;
+    for (const Channel *c = config.first_channel(); c; c = c->next()) {
+        if (!is_binding(*c)) continue;
         const size_t next = groups.size();
         const size_t group = c->channel_id >= 0 ? by_number.emplace(c->channel_id, next).first->second
                                                 : by_name.emplace(c->channel_name.view(), next).first->second;
         if (group == next) groups.emplace_back();
-        groups[group].push_back(c);
+        groups[group].channels.push_back(c);
     }
-    groups.erase(std::remove_if(groups.begin(), groups.end(), [](const auto &group) { return group.size() < 2; }),
+    groups.erase(std::remove_if(groups.begin(), groups.end(), [](const auto &g) { return g.channels.size() < 2; }),
                  groups.end());
+    const ChannelTable &table = table_of(config);
+    for (DuplicateChannels &group : groups) {
+        const Channel &first = *group.channels.front();
+        group.found =
+            first.channel_id >= 0 ? table.id_index.find(first.channel_id) : named_channel(table, first.channel_name);
+    }
     return groups;
 }
 
-void build_indexes(ServerConfig &config, const IndexKeys &keys) {
-    config.id_index.build(keys.ids);
-    config.name_index.build(keys.names);
+char *keep_file_bytes(ServerConfig &config, std::string bytes) {
+    ChannelTable &table = table_of(config);
+    // A guess from the file's size, which saves most of the vectors' growing.
+    table.reading.ids.reserve(bytes.size() / 64);
+    table.reading.names.reserve(bytes.size() / 64);
+    return table.reading.bytes = table.texts.adopt(std::move(bytes));
 }
+
+void append_file_channel(ServerConfig &config, int32_t channel_id, std::string_view channel_name,
+                         std::string_view item_id, std::string_view access_path) {
+    ChannelTable &table = table_of(config);
+    char *const bytes = table.reading.bytes;  // where the views stand
+    auto in_place = [bytes](std::string_view text) {
+        return text.empty() ? Text() : TextArena::in_place(bytes + (text.data() - bytes), text.size());
+    };
+    Channel *channel = table.channels.append();
+    const Text name = in_place(channel_name);
+    channel->channel_id = channel_id;
+    channel->channel_name = name;
+    channel->item_id = in_place(item_id);
+    channel->access_path = in_place(access_path);
+    table.reading.add(channel_id, name, channel);
+}
+
+void index_file_channels(ServerConfig &config) {
+    ChannelTable &table = table_of(config);
+    table.id_index.build(table.reading.ids);
+    table.name_index.build(table.reading.names);
+    table.reading = IndexKeys();
+}
+
+void append_channel(ServerConfig &config, const ChannelValue &value) { append_copy(table_of(config), value); }
 
 void rebuild_indexes(ServerConfig &config) {
-    IndexKeys keys;
-    keys.ids.reserve(config.channels.size());
-    for (Channel *c = config.channels.first(); c; c = c->next()) keys.add(c->channel_id, c->channel_name, c);
-    build_indexes(config, keys);
-}
-
-Channel *append_parsed_channel(ServerConfig &config, const ChannelValue &value) {
-    Channel *channel = config.channels.append();
-    channel->channel_id = value.channel_id;
-    channel->channel_name = config.texts.store(value.channel_name);
-    replace_texts(config, *channel, value.item_id, value.access_path);
-    return channel;
-}
-
-void replace_texts(ServerConfig &config, Channel &channel, std::string_view item_id, std::string_view access_path) {
-    channel.item_id = config.texts.store(item_id);
-    channel.access_path = config.texts.store(access_path);
+    ChannelTable &table = table_of(config);
+    table.reading = IndexKeys();
+    table.reading.ids.reserve(table.channels.size());
+    for (Channel *c = table.channels.first(); c; c = ChannelList::next(c))
+        table.reading.add(c->channel_id, c->channel_name, c);
+    index_file_channels(config);
 }
 
 void compact_texts(ServerConfig &config) {
+    ChannelTable &table = table_of(config);
     auto room = [](const Text &text) { return text.empty() ? 0 : text.size() + 1; };
     size_t live = 0;
-    for (const Channel *c = config.channels.first(); c; c = c->next())
+    for (const Channel *c = table.channels.first(); c; c = c->next())
         live += room(c->channel_name) + room(c->item_id) + room(c->access_path);
-    if (config.texts.held_bytes() - live <= live) return;
+    if (table.texts.held_bytes() - live <= live) return;
     TextArena compacted;
-    for (Channel *c = config.channels.first(); c; c = c->next()) {
+    for (Channel *c = table.channels.first(); c; c = ChannelList::next(c)) {
         c->channel_name = compacted.store(c->channel_name);
         c->item_id = compacted.store(c->item_id);
         c->access_path = compacted.store(c->access_path);
     }
-    config.texts = std::move(compacted);
+    table.texts = std::move(compacted);
 }
+
+size_t text_bytes_held(const ServerConfig &config) { return table_of(config).texts.held_bytes(); }
 
 }  // namespace tagcfg

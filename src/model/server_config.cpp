@@ -1,10 +1,20 @@
 #include "model/server_config.h"
 
+#include "model/channel_store.h"
 #include "platform/com.h"
 
 namespace tagcfg {
 
+ServerConfig::ServerConfig() : table_(std::make_unique<ChannelTable>()) {}
+
 ServerConfig::~ServerConfig() { reset_server(*this); }
+
+ChannelTable &table_of(ServerConfig &config) { return *config.table_; }
+const ChannelTable &table_of(const ServerConfig &config) { return *config.table_; }
+
+const Channel *ServerConfig::first_channel() const { return table_->channels.first(); }
+
+size_t ServerConfig::channel_count() const { return table_->channels.size(); }
 
 void disconnect_server(ServerConfig &config) {
     if (config.server_object) {
@@ -15,15 +25,17 @@ void disconnect_server(ServerConfig &config) {
 
 void reset_server(ServerConfig &config) {
     disconnect_server(config);
-    config.id_index.clear();
-    config.name_index.clear();
+    ChannelTable &table = table_of(config);
+    table.id_index.clear();
+    table.name_index.clear();
+    table.reading = IndexKeys();
     config.clsid.clear();
     config.progid.clear();
     config.hostname.clear();
     config.channel_format.clear();
     config.description.clear();
-    config.channels.clear();
-    config.texts.clear();
+    table.channels.clear();
+    table.texts.clear();
     config.modified = false;
 }
 

@@ -1,12 +1,15 @@
-// One configured OPC server: its identity, its channels with their two indexes, and the server
-// object a dialog connected to it (kept until the host changes or the record is reset).
+// One configured OPC server: its identity, its channels, and the server object a dialog connected
+// to it (kept until the host changes or the record is reset). The channels, their texts and their
+// two indexes are the model's own: everything above reads a channel and changes one only through
+// the operations of channel_table.h.
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
 
 #include "model/channel.h"
 #include "model/counted_record.h"
-#include "model/hash_index.h"
 
 namespace tagcfg {
 
@@ -14,9 +17,11 @@ namespace platform {
 struct ServerObject;
 }
 
+class ChannelTable;
+
 class ServerConfig : public CountedRecord {
 public:
-    ServerConfig() = default;
+    ServerConfig();
 
     platform::ServerObject *server_object = nullptr;  // owned: one reference, given back by disconnect_server
     std::string clsid;                                // braced registry form, or empty
@@ -24,17 +29,22 @@ public:
     std::string hostname;        // empty: this computer
     std::string channel_format;  // read from the file, never written back
     std::string description;
-    TextArena texts;  // the channels' texts
-    ChannelList channels;
-    IdIndex id_index;
-    NameIndex name_index;
     bool modified = false;
 
     // What the host and the dialogs show for the server: the ProgID, else the CLSID text.
     const std::string &identity_text() const { return progid.empty() ? clsid : progid; }
 
+    // The channels in table order: as the file listed them, then as they were added.
+    const Channel *first_channel() const;
+    size_t channel_count() const;
+
 protected:
     ~ServerConfig() override;
+
+private:
+    friend ChannelTable &table_of(ServerConfig &config);
+    friend const ChannelTable &table_of(const ServerConfig &config);
+    std::unique_ptr<ChannelTable> table_;  // owned, never null
 };
 
 // Releases the held server object, if any.

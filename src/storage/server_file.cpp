@@ -106,32 +106,33 @@ bool fail(ParseError *error, size_t line, const char *reason) {
 
 }  // namespace
 
-uint32_t parse_unsigned_base0(const char *text) {
+uint32_t parse_unsigned_base0(std::string_view text) {
+    const char *p = text.data(), *const end = p + text.size();
+    auto at = [&](size_t ahead) { return p + ahead < end ? p[ahead] : '\0'; };
     // A plain decimal number, as every file written here holds, the short way.
-    if (*text >= '1' && *text <= '9') {
+    if (at(0) >= '1' && at(0) <= '9') {
         uint64_t value = 0;
-        for (const char *p = text; *p >= '0' && *p <= '9'; ++p) {
+        for (; p < end && *p >= '0' && *p <= '9'; ++p) {
             value = value * 10 + static_cast<unsigned>(*p - '0');
             if (value > 0xFFFFFFFFu) return 0xFFFFFFFFu;
         }
         return static_cast<uint32_t>(value);
     }
-    const char *p = text;
-    while (is_space(static_cast<unsigned char>(*p))) ++p;
-    bool negative = *p == '-';
-    if (*p == '+' || *p == '-') ++p;
+    while (p < end && is_space(static_cast<unsigned char>(*p))) ++p;
+    const bool negative = at(0) == '-';
+    if (at(0) == '+' || at(0) == '-') ++p;
     unsigned base = 10;
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && std::isxdigit(static_cast<unsigned char>(p[2]))) {
+    if (at(0) == '0' && (at(1) == 'x' || at(1) == 'X') && std::isxdigit(static_cast<unsigned char>(at(2)))) {
         base = 16;
         p += 2;
-    } else if (p[0] == '0') {
+    } else if (at(0) == '0') {
         base = 8;
     }
     uint64_t value = 0;
     bool overflow = false;
-    for (;; ++p) {
+    for (; p < end; ++p) {
         unsigned digit;
-        unsigned char c = static_cast<unsigned char>(*p);
+        const auto c = static_cast<unsigned char>(*p);
         if (c >= '0' && c <= '9') digit = c - '0';
         else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
         else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
@@ -141,20 +142,14 @@ uint32_t parse_unsigned_base0(const char *text) {
         if (value > 0xFFFFFFFFu) overflow = true, value = 0xFFFFFFFFu;
     }
     if (overflow) return 0xFFFFFFFFu;
-    uint32_t result = static_cast<uint32_t>(value);
+    const auto result = static_cast<uint32_t>(value);
     return negative ? 0u - result : result;
 }
 
 namespace {
 
-// Parses bytes the configuration's arena holds: channel texts stay where they stand in them.
-// Each channel's index keys go to `keys`.
-bool parse_adopted(ServerConfig &config, char *text, size_t length, ParseError *error, IndexKeys &keys) {
-    // Every value ends before its line's LF or trailing blanks, or at the end of the text, where
-    // the adopted string keeps its own zero: that byte becomes the value's terminator.
-    auto in_place = [text](std::string_view value) {
-        return value.empty() ? Text() : TextArena::in_place(text + (value.data() - text), value.size());
-    };
+// Parses bytes the configuration keeps (keep_file_bytes): channel texts stay where they stand.
+bool parse_kept(ServerConfig &config, const char *text, size_t length, ParseError *error) {
     LineReader lines(text, length);
     std::string_view line, value;
     lines.next(line);
@@ -187,7 +182,7 @@ bool parse_adopted(ServerConfig &config, char *text, size_t length, ParseError *
         if (keyword_value(line, "%CHANNEL:", value)) {
             channel_name = value;
         } else if (keyword_value(line, "%CHANID:", value)) {
-            channel_id = static_cast<int32_t>(parse_unsigned_base0(in_place(value).c_str()));
+            channel_id = static_cast<int32_t>(parse_unsigned_base0(value));
         } else {
             return fail(error, lines.number(), "a line beginning with % must be %CHANNEL: or %CHANID:");
         }
@@ -203,13 +198,7 @@ bool parse_adopted(ServerConfig &config, char *text, size_t length, ParseError *
             else return fail(error, lines.number(), "a channel line must begin with ID: or ACCPATH:");
         }
         // Terminated only now: a repeated keyword's earlier value is not kept.
-        Channel *channel = config.channels.append();
-        const Text name = in_place(channel_name);
-        channel->channel_id = channel_id;
-        channel->channel_name = name;
-        channel->item_id = in_place(item_id);
-        channel->access_path = in_place(access_path);
-        keys.add(channel_id, name, channel);
+        append_file_channel(config, channel_id, channel_name, item_id, access_path);
         if (!next_block) return true;
     }
 }
@@ -217,13 +206,14 @@ bool parse_adopted(ServerConfig &config, char *text, size_t length, ParseError *
 }  // namespace
 
 bool parse_server_config(ServerConfig &config, const char *text, size_t length, ParseError *error) {
-    IndexKeys dropped;  // the caller indexes the channels when it wants them found
-    return parse_adopted(config, config.texts.adopt(std::string(text, length)), length, error, dropped);
+    if (!parse_kept(config, keep_file_bytes(config, std::string(text, length)), length, error)) return false;
+    index_file_channels(config);
+    return true;
 }
 
 std::string format_server_config(const ServerConfig &config) {
     std::string out;
-    out.reserve(64 + config.channels.size() * 48);
+    out.reserve(64 + config.channel_count() * 48);
     out += kSignature;
     out += kEol;
     out += kEol;
@@ -232,7 +222,7 @@ std::string format_server_config(const ServerConfig &config) {
     if (!config.hostname.empty()) put_line(out, "HOSTNAME:", config.hostname);
     if (!config.description.empty()) put_line(out, "DESCRIPTION:", config.description);
     out += kEol;
-    for (const Channel *c = config.channels.first(); c; c = c->next()) {
+    for (const Channel *c = config.first_channel(); c; c = c->next()) {
         if (c->channel_id >= 0) {
             out += "%CHANID:";
             out += std::to_string(c->channel_id);
@@ -276,12 +266,8 @@ bool read_server_file(ServerConfig &config, const std::string &path, ParseError 
                     : failure == platform::ReadFailure::not_regular ? "not a regular file"
                                                                     : "the file cannot be read");
     const size_t length = bytes.size();
-    // A guess from the file's size, which saves most of the vectors' growing.
-    IndexKeys keys;
-    keys.ids.reserve(length / 64);
-    keys.names.reserve(length / 64);
-    if (!parse_adopted(config, config.texts.adopt(std::move(bytes)), length, error, keys)) return false;
-    build_indexes(config, keys);
+    if (!parse_kept(config, keep_file_bytes(config, std::move(bytes)), length, error)) return false;
+    index_file_channels(config);
     return true;
 }
 

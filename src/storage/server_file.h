@@ -43,6 +43,6 @@ bool write_server_file(ServerConfig &config, const std::string &path);
 // "%CHANID:" numbers: the C library's unsigned conversion with base 0, but always 32 bits wide
 // whatever the host's long is: sign, "0x" or leading-zero octal, rest of the text ignored, no
 // digits give 0, overflow gives 0xFFFFFFFF.
-uint32_t parse_unsigned_base0(const char *text);
+uint32_t parse_unsigned_base0(std::string_view text);
 
 }  // namespace tagcfg

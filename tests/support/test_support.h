@@ -21,7 +21,7 @@ inline void add_parsed(ServerConfig &config, int32_t id, const std::string &name
     value.channel_name = name;
     value.item_id = item;
     value.access_path = access_path;
-    append_parsed_channel(config, value);
+    append_channel(config, value);
 }
 
 // Each line with its end.

@@ -187,7 +187,7 @@ TEST_F(ExportsTest, ChannelExportsReachTheTable) {
     EXPECT_EQ(tagcfg_find_channel(env, "Valve"), 4);
     tagcfg_add_channel(env, 2, 4, "");  // an empty item ID removes the channel
     EXPECT_EQ(tagcfg_find_channel(env, "Valve"), -1);
-    EXPECT_EQ(last().channels.size(), 0u);
+    EXPECT_EQ(last().channel_count(), 0u);
     EXPECT_EQ(tagcfg_remove_channel(env, 0, 17, nullptr), 0);
     EXPECT_EQ(tagcfg_get_channel_id(env, 0, 17, nullptr, buffer, sizeof buffer), 0);
     EXPECT_EQ(tagcfg_find_channel(env, nullptr), -1);

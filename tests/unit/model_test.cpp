@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "model/channel_store.h"  // the indexes themselves, which these tests prove
 #include "model/channel_table.h"
 #include "model/environment.h"
 #include "test_support.h"
@@ -141,7 +142,7 @@ void expect_same_index(const Index &index, const RefIndex<Key> &ref, const std::
 
 void expect_same(const ServerConfig &config, const Model &model) {
     std::map<const Channel *, int> serial;
-    const Channel *c = config.channels.first();
+    const Channel *c = config.first_channel();
     for (int s : model.list) {
         ASSERT_NE(c, nullptr);
         const RefChannel &r = model.made[s];
@@ -151,10 +152,10 @@ void expect_same(const ServerConfig &config, const Model &model) {
         c = c->next();
     }
     ASSERT_EQ(c, nullptr);
-    ASSERT_EQ(config.channels.size(), model.list.size());
+    ASSERT_EQ(config.channel_count(), model.list.size());
     ASSERT_EQ(config.modified, model.modified);
-    expect_same_index(config.id_index, model.ids, serial);
-    expect_same_index(config.name_index, model.names, serial);
+    expect_same_index(table_of(config).id_index, model.ids, serial);
+    expect_same_index(table_of(config).name_index, model.names, serial);
 }
 
 struct Probe : CountedRecord {

@@ -24,7 +24,7 @@ const std::string kSignature = "%%OPC_SERVER_CONFIG";
 // channel as [number|name|item|path].
 std::string summary(const ServerConfig &c) {
     std::string out = c.progid + "|" + c.clsid + "|" + c.hostname + "|" + c.channel_format + "|" + c.description;
-    for (const Channel *ch = c.channels.first(); ch; ch = ch->next())
+    for (const Channel *ch = c.first_channel(); ch; ch = ch->next())
         out += " [" + std::to_string(ch->channel_id) + "|" + ch->channel_name.str() + "|" + ch->item_id.str() + "|" +
                ch->access_path.str() + "]";
     return out;
@@ -162,12 +162,13 @@ TEST(ServerFileIo, ReadResetsAndRebuildsTheIndexesOnlyAfterASuccess) {
     EXPECT_FALSE(c->modified);
     EXPECT_EQ(lookup_channel(*c, 5, nullptr)->item_id, "second");  // the last duplicate wins
     EXPECT_EQ(lookup_channel(*c, -1, "N")->item_id, "named");
-    EXPECT_EQ(c->id_index.entry_count(), 2u);
+    erase_channel(*c, -5, nullptr);  // a number below 0 has no index entry to remove by
+    EXPECT_EQ(c->channel_count(), 4u);
 
     ParseError error;
     EXPECT_FALSE(read_server_file(*c, dir.put("bad.cnf", kSignature + "\n%CHANID:1\nHOSTNAME:late\n"), &error));
     EXPECT_EQ(error.line, 3u);
-    EXPECT_EQ(c->id_index.entry_count() + c->name_index.entry_count(), 0u);
+    EXPECT_EQ(lookup_channel(*c, 5, "N"), nullptr);
     EXPECT_FALSE(read_server_file(*c, dir.file("missing.cnf"), &error));
     EXPECT_EQ(error.line, 0u);
     EXPECT_EQ(summary(*c), "||||");

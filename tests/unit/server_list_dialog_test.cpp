@@ -203,6 +203,6 @@ TEST_F(ServerListTest, ScriptsLeaveTheSlotsTheRowsAndTheButtons) {
         EXPECT_EQ(slots(), script.rows);
         // A picked server comes without channels, and is to be saved.
         for (const auto &config : env.servers)
-            EXPECT_TRUE(!config || config->modified == (config->channels.size() == 0)) << slot_text(config.get());
+            EXPECT_TRUE(!config || config->modified == (config->channel_count() == 0)) << slot_text(config.get());
     }
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "model/channel_store.h"  // the indexes themselves, which these tests prove
 #include "storage/server_file.h"
 #include "test_support.h"
 
@@ -34,15 +35,21 @@ TEST(IndexBuild, OneStepBuildGivesTheChainsOfInsertionOneByOne) {
     for (int run = 0; run < 40; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
         RecordRef<ServerConfig> config = test::make_server();
-        Channel *filler = append_parsed_channel(*config, {0, "", "I", ""});  // what grows an index first
+        ChannelTable &table = table_of(*config);
+        auto make = [&](int32_t id, const std::string &name) {
+            Channel *channel = table.channels.append();
+            channel->channel_id = id;
+            channel->channel_name = table.texts.store(name);
+            return channel;
+        };
+        Channel *filler = make(0, "");  // what grows an index first
         const size_t count = random() % (run < 30 ? 200 : 6000);
         const uint32_t distinct = 1 + random() % (run % 2 ? 8 : 3000);
         std::vector<IdIndex::Pending> ids;
         std::vector<NameIndex::Pending> named;
         for (size_t i = 0; i < count; ++i) {
-            Channel *c =
-                append_parsed_channel(*config, {static_cast<int32_t>(random() % distinct),
-                                                names[random() % 6] + std::to_string(random() % distinct), "I", ""});
+            Channel *c = make(static_cast<int32_t>(random() % distinct),
+                              names[random() % 6] + std::to_string(random() % distinct));
             ids.push_back({c->channel_id, c});
             named.push_back({c->channel_name, c});
         }
@@ -81,7 +88,7 @@ TEST(IndexBuild, NameCacheFindsEachNameAndNoOther) {
     for (const std::string &name : stored) test::add_parsed(*config, -1, name, "I." + name);
     rebuild_indexes(*config);
     auto item_of = [&](const std::string &name) {
-        const Channel *found = config->name_index.find(name);
+        const Channel *found = table_of(*config).name_index.find(name);
         return found ? found->item_id.str() : "none";
     };
     for (const std::string &name : stored) EXPECT_EQ(item_of(name), "I." + name);
@@ -101,28 +108,28 @@ TEST(TextArena, FileBytesAreUsedInPlaceAndDeadTextCompactsAtASave) {
     RecordRef<ServerConfig> config = test::make_server();
     ASSERT_TRUE(parse_server_config(*config, file.data(), file.size()));
     rebuild_indexes(*config);
-    EXPECT_EQ(config->texts.held_bytes(), file.size() + 1);  // no copies beside the file's bytes
-    for (const Channel *c = config->channels.first(); c; c = c->next())
+    EXPECT_EQ(text_bytes_held(*config), file.size() + 1);  // no copies beside the file's bytes
+    for (const Channel *c = config->first_channel(); c; c = c->next())
         for (const Text *text : {&c->channel_name, &c->item_id, &c->access_path})
             EXPECT_EQ(std::strlen(text->c_str()), text->size()) << *text;
     const std::string written = format_server_config(*config);
 
-    Channel *seven = lookup_channel(*config, 7, nullptr);
+    const Channel *seven = lookup_channel(*config, 7, nullptr);
     compact_texts(*config);  // the file's bytes outweigh its texts: they go
-    const size_t live = config->texts.held_bytes();
+    const size_t live = text_bytes_held(*config);
     EXPECT_LT(live, file.size() / 2);
     EXPECT_EQ(format_server_config(*config), written);
 
     store_channel(*config, {7, "", "Plant.P7.0", "Line"});
-    const size_t after_one = config->texts.held_bytes();
+    const size_t after_one = text_bytes_held(*config);
     compact_texts(*config);  // less dead text than live: kept
-    EXPECT_EQ(config->texts.held_bytes(), after_one);
+    EXPECT_EQ(text_bytes_held(*config), after_one);
     for (int i = 1; i <= 6; ++i) store_channel(*config, {7, "", "Plant.P7." + std::to_string(i % 2), "Line"});
-    EXPECT_GT(config->texts.held_bytes(), 2 * live);
+    EXPECT_GT(text_bytes_held(*config), 2 * live);
     const std::string path = testing::TempDir() + "tagcfg_arena_test.cfg";
     ASSERT_TRUE(write_server_file(*config, path));
     std::remove(path.c_str());
-    EXPECT_EQ(config->texts.held_bytes(), live + 2);  // "Plant.P7.0" in place of "Plant.P7"
+    EXPECT_EQ(text_bytes_held(*config), live + 2);  // "Plant.P7.0" in place of "Plant.P7"
     EXPECT_EQ(lookup_channel(*config, 7, nullptr), seven);
     EXPECT_EQ(seven->item_id, "Plant.P7.0");
     for (const char *name : {"Pump0000001", "Short", "Last"})

@@ -86,21 +86,19 @@ bool report_duplicates(SetFile &file, std::ostream &out) {
     platform::read_file(file.path, bytes);
     const std::vector<size_t> header_lines = block_header_lines(bytes.data(), bytes.size());
     std::vector<const Channel *> in_order;
-    for (const Channel *c = file.config->channels.first(); c; c = c->next()) in_order.push_back(c);
+    for (const Channel *c = file.config->first_channel(); c; c = c->next()) in_order.push_back(c);
     auto line_of = [&](const Channel *channel) {
         const size_t at = static_cast<size_t>(std::find(in_order.begin(), in_order.end(), channel) - in_order.begin());
         return at < header_lines.size() ? header_lines[at] : 0;
     };
-    for (const auto &group : groups) {
-        const Channel &first = *group.front();
+    for (const DuplicateChannels &group : groups) {
+        const Channel &first = *group.channels.front();
         const bool numbered = first.channel_id >= 0;
-        const Channel *found = numbered ? file.config->id_index.find(first.channel_id)
-                                        : lookup_channel(*file.config, -1, first.channel_name.c_str());
-        std::vector<size_t> lines(group.size());
-        std::transform(group.begin(), group.end(), lines.begin(), line_of);
+        std::vector<size_t> lines(group.channels.size());
+        std::transform(group.channels.begin(), group.channels.end(), lines.begin(), line_of);
         out << file.path << ": channel "
             << (numbered ? std::to_string(first.channel_id) : '"' + shown(first.channel_name) + '"') << " is on lines "
-            << listed(lines) << "; a lookup finds the one on line " << line_of(found) << '\n';
+            << listed(lines) << "; a lookup finds the one on line " << line_of(group.found) << '\n';
     }
     return true;
 }
@@ -124,7 +122,7 @@ CheckSummary report_check(const std::string &directory, const std::string &base_
     std::ostringstream duplicates;  // printed after the files, before the summary
     size_t duplicated = 0;          // files
     read_set(listing, [&](SetFile &file) {
-        const size_t channels = file.read ? file.config->channels.size() : 0;
+        const size_t channels = file.read ? file.config->channel_count() : 0;
         if (file.read && report_duplicates(file, duplicates)) ++duplicated;
         file.config.reset();  // only its count is shown; a set may hold many large files
         const int number = file.number;

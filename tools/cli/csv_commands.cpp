@@ -34,10 +34,10 @@ namespace {
 enum Column { kServer, kChannel, kName, kItemId, kAccessPath, kColumns };
 const char *const kColumnNames[kColumns] = {"server", "channel", "name", "item_id", "access_path"};
 
-std::string row_of(int server, const Channel &channel) {
+std::string row_of(int server, const ChannelValue &channel) {
     const bool numbered = channel.channel_id >= 0;
     return csv_record({std::to_string(server), numbered ? std::to_string(channel.channel_id) : "",
-                       numbered ? "" : channel.channel_name.str(), channel.item_id.str(), channel.access_path.str()});
+                       numbered ? "" : channel.channel_name, channel.item_id, channel.access_path});
 }
 
 // An export over a file of the set (or a copy a save kept aside) would cost the set that server.
@@ -200,17 +200,6 @@ bool read_rows(const std::string &text, const std::string &path, const Environme
 
 // --- Applying them -----------------------------------------------------------------------------
 
-// The channels that erase_channel removes for a number and a name.
-std::vector<const Channel *> erased_by(const ServerConfig &config, int32_t channel_id, const std::string &name) {
-    std::vector<const Channel *> found;
-    if (!name.empty())
-        for (const Channel *c : config.name_index.find_all(name))
-            if (c->channel_id < 0 || c->channel_id == channel_id) found.push_back(c);
-    for (const Channel *c : config.id_index.find_all(channel_id))
-        if (std::find(found.begin(), found.end(), c) == found.end()) found.push_back(c);
-    return found;
-}
-
 // Applies checked rows to the loaded set and counts each channel added, changed or removed,
 // printing it too on a dry run. Every channel a row reaches is marked, so that --replace can
 // sweep the rest of each server the file names.
@@ -226,41 +215,39 @@ public:
             if (replace_) clear_marks(config);
         }
         if (row.item_id.empty()) {
-            for (const Channel *channel : erased_by(config, row.channel_id, row.name))
-                note(removed_, "removed", row.server, *channel);
-            erase_channel(config, row.channel_id, row.name.c_str());
+            std::vector<ChannelValue> removed;
+            erase_channel(config, row.channel_id, row.name.c_str(), &removed);
+            for (const ChannelValue &channel : removed) note(removed_, "removed", row.server, channel);
             return;
         }
+        // A numbered row reaches its channel by number alone, never binding a name-only one.
+        const bool numbered = row.channel_id >= 0;
+        const int32_t number = numbered ? row.channel_id : -1;
+        const char *name = numbered ? nullptr : row.name.c_str();
         const ChannelValue value{row.channel_id, row.name, row.item_id, row.access_path};
-        Channel *channel =
-            row.channel_id >= 0 ? config.id_index.find(row.channel_id) : lookup_channel(config, -1, row.name.c_str());
-        if (!channel) {
-            channel = row.channel_id >= 0 ? add_numbered(config, value) : add_named(config, value);
-            note(added_, "added", row.server, *channel);
-        } else if (channel->item_id != row.item_id || channel->access_path != row.access_path) {
-            const std::string was = " (was " + csv_record({channel->item_id.str(), channel->access_path.str()}) + ")";
-            if (row.channel_id >= 0) {
-                store_channel(config, value);
-            } else {
-                replace_texts(config, *channel, row.item_id, row.access_path);
-                config.modified = true;
+        if (const Channel *channel = lookup_channel(config, number, name)) {
+            if (channel->item_id != row.item_id || channel->access_path != row.access_path) {
+                const std::string was =
+                    " (was " + csv_record({channel->item_id.str(), channel->access_path.str()}) + ")";
+                numbered ? store_channel(config, value) : store_named_channel(config, value);
+                note(changed_, "changed", row.server, value_of(*channel), was);
             }
-            note(changed_, "changed", row.server, *channel, was);
+        } else {
+            numbered ? store_channel(config, value) : store_named_channel(config, value);
+            note(added_, "added", row.server, value_of(*lookup_channel(config, number, name)));
         }
-        channel->marked = true;
+        mark_channel(config, number, name);
     }
 
-    // --replace: each server the file names keeps only the channels its rows reached.
+    // --replace: each server the file names keeps only the channels its rows reached. A channel that
+    // is no binding is in no export, and no save writes it anyway: it stays.
     void finish() {
         if (!replace_) return;
         for (int server = 0; server < static_cast<int>(named_.size()); ++server) {
             if (!named_[static_cast<size_t>(server)]) continue;
-            ServerConfig &config = *server_at(&env_, server);
-            for (Channel *c = config.channels.first(); c; c = c->next()) {
-                if (!is_binding(*c)) c->marked = true;  // not in any export, and no save writes it anyway
-                else if (!c->marked) note(removed_, "removed", server, *c);
-            }
-            sweep_unmarked(config);
+            std::vector<ChannelValue> removed;
+            sweep_unmarked(*server_at(&env_, server), Sweep::bindings_only, &removed);
+            for (const ChannelValue &channel : removed) note(removed_, "removed", server, channel);
         }
     }
 
@@ -270,19 +257,7 @@ public:
     }
 
 private:
-    static Channel *add_numbered(ServerConfig &config, const ChannelValue &value) {
-        store_channel(config, value);
-        return config.id_index.find(value.channel_id);
-    }
-    // As a loaded file has it: number -1, the name, indexed by that name.
-    static Channel *add_named(ServerConfig &config, const ChannelValue &value) {
-        Channel *channel = append_parsed_channel(config, value);
-        config.name_index.insert(channel->channel_name, channel);
-        config.modified = true;
-        return channel;
-    }
-
-    void note(size_t &count, const char *what, int server, const Channel &channel, const std::string &was = {}) {
+    void note(size_t &count, const char *what, int server, const ChannelValue &channel, const std::string &was = {}) {
         ++count;
         if (print_) std::cout << what << ' ' << row_of(server, channel) << was << '\n';
     }
@@ -305,8 +280,8 @@ int run_export(const Args &args) {
     std::string csv = csv_record({std::begin(kColumnNames), std::end(kColumnNames)}) + "\r\n";
     for (int server = 0; server < static_cast<int>(env.servers.size()); ++server) {
         const ServerConfig *config = server_at(&env, server);
-        for (const Channel *c = config ? config->channels.first() : nullptr; c; c = c->next())
-            if (is_binding(*c)) csv += row_of(server, *c) + "\r\n";
+        for (const Channel *c = config ? config->first_channel() : nullptr; c; c = c->next())
+            if (is_binding(*c)) csv += row_of(server, value_of(*c)) + "\r\n";
     }
     if (!to_file) {
         if (write_standard_output(csv)) return kSuccess;

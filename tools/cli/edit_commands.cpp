@@ -43,9 +43,9 @@ int run_remove_channel(const Args &args) {
     Project project(args, "remove-channel");
     if (!project.load(Project::Access::edit)) return kFailure;
     ServerConfig &config = project.server(server);
-    const size_t before = config.channels.size();
+    const size_t before = config.channel_count();
     erase_channel(config, channel_id, named ? args.positional[4].c_str() : nullptr);
-    if (config.channels.size() == before) {
+    if (config.channel_count() == before) {
         std::cerr << "tagcfg remove-channel: server " << server << " has no such channel\n";
         return kFailure;
     }

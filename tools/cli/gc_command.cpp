@@ -60,7 +60,7 @@ bool read_keep_file(const std::string &path, std::vector<KeptChannel> &kept) {
 
 size_t total_channels(const Environment &env) {
     size_t total = 0;
-    for (const auto &slot : env.servers) total += slot ? slot->channels.size() : 0;
+    for (const auto &slot : env.servers) total += slot ? slot->channel_count() : 0;
     return total;
 }
 

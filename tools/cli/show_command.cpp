@@ -32,7 +32,7 @@ void print_channels(const ServerConfig &config) {
         std::string number, name, item_id, access_path;
     };
     std::vector<Row> rows{{"No.", "Name", "Item ID", "Access path"}};
-    for (const Channel *c = config.channels.first(); c; c = c->next())
+    for (const Channel *c = config.first_channel(); c; c = c->next())
         rows.push_back({c->channel_id >= 0 ? std::to_string(c->channel_id) : kNone,
                         or_placeholder(c->channel_name, kNone), or_placeholder(c->item_id, kNone),
                         or_placeholder(c->access_path, kNone)});
@@ -60,8 +60,8 @@ void print_server(const Environment &env, int server) {
     print_field("Host", or_placeholder(config->hostname, "(this computer)"));
     print_field("Description", or_placeholder(config->description, kNone));
     print_field("Type", std::to_string(server_type_of(*config)));
-    print_field("Channels", std::to_string(config->channels.size()));
-    if (config->channels.size() > 0) print_channels(*config);
+    print_field("Channels", std::to_string(config->channel_count()));
+    if (config->channel_count() > 0) print_channels(*config);
 }
 
 }  // namespace

@@ -1,0 +1,40 @@
+// What a server keeps of its channels, seen only inside the model: the list in table order, the
+// arena their texts live in, the two indexes over them, and while a file is read, the index keys
+// gathered for building the indexes in one step.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "model/channel.h"
+#include "model/hash_index.h"
+#include "model/server_config.h"
+#include "model/text_arena.h"
+
+namespace tagcfg {
+
+// The index keys of channels in list order, gathered while a file is read, and the file's bytes
+// that the channels' texts stand in.
+struct IndexKeys {
+    char *bytes = nullptr;  // not owned: kept by the table's arena
+    std::vector<IdIndex::Pending> ids;
+    std::vector<NameIndex::Pending> names;
+    void add(int32_t channel_id, std::string_view channel_name, Channel *channel) {
+        if (channel_id >= 0) ids.push_back({channel_id, channel});
+        if (!channel_name.empty()) names.push_back({channel_name, channel});
+    }
+};
+
+class ChannelTable {
+public:
+    TextArena texts;
+    ChannelList channels;
+    IdIndex id_index;
+    NameIndex name_index;
+    IndexKeys reading;  // of the file being read, until its channels are indexed
+};
+
+ChannelTable &table_of(ServerConfig &config);
+const ChannelTable &table_of(const ServerConfig &config);
+
+}  // namespace tagcfg
