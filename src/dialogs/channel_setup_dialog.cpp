@@ -9,10 +9,7 @@ namespace tagcfg {
 
 namespace {
 
-constexpr size_t kEditText = 1024;  // at most 1023 bytes of an item ID or access path are taken
-
 using ui::EventKind;
-using Row = EventRow<ChannelSetupDialog>;
 
 }  // namespace
 
@@ -25,8 +22,8 @@ ChannelSetupDialog::ChannelSetupDialog(int server_number, ServerConfig &server, 
 
 int ChannelSetupDialog::template_id() const { return IDD_CHANNEL_SETUP; }
 
-bool ChannelSetupDialog::dispatch(ui::DialogWindow &window, const ui::Event &event) {
-    static const Row table[] = {
+const std::vector<ChannelSetupDialog::TableRow> &ChannelSetupDialog::events() {
+    static const std::vector<TableRow> table = {
         {EventKind::init, 0, &ChannelSetupDialog::initialise},
         {EventKind::connect_step, 0, &ChannelSetupDialog::connect_step},
         {EventKind::command, ui::kIdOk, &ChannelSetupDialog::confirm},
@@ -34,7 +31,7 @@ bool ChannelSetupDialog::dispatch(ui::DialogWindow &window, const ui::Event &eve
         {EventKind::node_expanding, IDC_BROWSE_TREE, &ChannelSetupDialog::expanding},
         {EventKind::double_clicked, IDC_BROWSE_TREE, &ChannelSetupDialog::double_click},
     };
-    return dispatch_table(table, *this, window, event);
+    return table;
 }
 
 void ChannelSetupDialog::initialise(ui::DialogWindow &window, const ui::Event &) {

@@ -10,12 +10,12 @@
 
 namespace tagcfg {
 
-class ChannelSetupDialog : public DialogObject {
+class ChannelSetupDialog : public TableDialog<ChannelSetupDialog> {
 public:
     // The server is borrowed for the length of the dialog; the name is copied.
     ChannelSetupDialog(int server_number, ServerConfig &server, int32_t channel_id, const char *channel_name);
 
-    bool dispatch(ui::DialogWindow &window, const ui::Event &event) override;
+    static const std::vector<TableRow> &events();
     int template_id() const override;
 
     // The item ID the dialog holds: after OK, the one stored for the channel.

@@ -1,15 +1,13 @@
 #include "dialogs/connect_step.h"
 
+#include "dialogs/dialog.h"
 #include "dialogs/wait_cursor.h"
 #include "opc/connect.h"
 #include "resource_ids.h"
 
 namespace tagcfg {
 
-namespace {
-constexpr size_t kMessageText = 200;
-constexpr size_t kCaptionText = 80;
-}  // namespace
+namespace {}  // namespace
 
 ui::TreeNode run_connect_step(ui::DialogWindow &window, ServerConfig &server, BrowseView &view) {
     bool connected;

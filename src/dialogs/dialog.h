@@ -1,9 +1,10 @@
 // The dialog object and its event table. A dialog is one object that owns its data and one fixed
 // table of the events it handles; the hosts (real windows, or in memory for tests) hand it their
-// events, and dispatch() walks the table from the top.
+// events, and TableDialog's dispatch() walks the table from the top.
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "platform/dialog_events.h"
 
@@ -15,6 +16,13 @@ public:
     virtual int template_id() const = 0;
 };
 
+// The buffers every dialog loads its texts into, and the longest texts it takes from its controls
+// and from the network.
+constexpr size_t kCaptionText = 80;   // titles, captions, labels, column headers
+constexpr size_t kMessageText = 256;  // the texts of message boxes
+constexpr size_t kEditText = 1024;    // an item ID or access path typed: at most 1023 bytes are taken
+constexpr size_t kNameText = 260;     // computer names
+
 template <typename Dialog>
 struct EventRow {
     ui::EventKind kind;
@@ -22,17 +30,23 @@ struct EventRow {
     void (Dialog::*handler)(ui::DialogWindow &, const ui::Event &);
 };
 
-// Runs the handler of the first row with the event's kind and control, which leaves the event
-// handled; false when no row has them, and the host does with the event what it does by default.
-template <typename Dialog, size_t N>
-bool dispatch_table(const EventRow<Dialog> (&table)[N], Dialog &dialog, ui::DialogWindow &window,
-                    const ui::Event &event) {
-    for (const EventRow<Dialog> &row : table) {
-        if (row.kind != event.kind || row.control != event.control) continue;
-        (dialog.*row.handler)(window, event);
-        return true;
+// A dialog whose events go to its own table, Dialog::events(), walked from the top: the handler of
+// the first row with the event's kind and control runs and leaves the event handled. An event no
+// row takes is the host's, which does with it what it does by default.
+template <typename Dialog>
+class TableDialog : public DialogObject {
+public:
+    bool dispatch(ui::DialogWindow &window, const ui::Event &event) final {
+        for (const TableRow &row : Dialog::events()) {
+            if (row.kind != event.kind || row.control != event.control) continue;
+            (static_cast<Dialog &>(*this).*row.handler)(window, event);
+            return true;
+        }
+        return false;
     }
-    return false;
-}
+
+protected:
+    using TableRow = EventRow<Dialog>;
+};
 
 }  // namespace tagcfg

@@ -14,10 +14,7 @@ static_assert(kServerImage == IMAGE_OPC_SERVER && kBranchImage == IMAGE_BRANCH &
 
 namespace {
 
-constexpr size_t kCaptionText = 80;
-
 using ui::EventKind;
-using TableRow = EventRow<ItemSelectionDialog>;
 
 // Redrawing stays off while many rows arrive, and comes back even when adding fails half way.
 class RedrawOff {
@@ -40,22 +37,21 @@ ItemSelectionDialog::~ItemSelectionDialog() = default;
 
 int ItemSelectionDialog::template_id() const { return IDD_ITEM_SELECTION; }
 
-bool ItemSelectionDialog::dispatch(ui::DialogWindow &window, const ui::Event &event) {
-    using D = ItemSelectionDialog;
-    static const TableRow table[] = {
-        {EventKind::init, 0, &D::initialise},
-        {EventKind::connect_step, 0, &D::connect_step},
-        {EventKind::command, ui::kIdOk, &D::confirm},
-        {EventKind::command, ui::kIdCancel, &D::cancel},
-        {EventKind::command, IDC_ADD_ITEMS, &D::add},
-        {EventKind::command, IDC_REMOVE_ITEM, &D::remove},
-        {EventKind::command, IDC_MOVE_UP, &D::move_up},
-        {EventKind::command, IDC_MOVE_DOWN, &D::move_down},
-        {EventKind::node_expanding, IDC_BROWSE_TREE, &D::expanding},
-        {EventKind::double_clicked, IDC_BROWSE_TREE, &D::double_click},
-        {EventKind::list_item_changed, IDC_SELECTED_ITEMS, &D::item_changed},
+const std::vector<ItemSelectionDialog::TableRow> &ItemSelectionDialog::events() {
+    static const std::vector<TableRow> table = {
+        {EventKind::init, 0, &ItemSelectionDialog::initialise},
+        {EventKind::connect_step, 0, &ItemSelectionDialog::connect_step},
+        {EventKind::command, ui::kIdOk, &ItemSelectionDialog::confirm},
+        {EventKind::command, ui::kIdCancel, &ItemSelectionDialog::cancel},
+        {EventKind::command, IDC_ADD_ITEMS, &ItemSelectionDialog::add},
+        {EventKind::command, IDC_REMOVE_ITEM, &ItemSelectionDialog::remove},
+        {EventKind::command, IDC_MOVE_UP, &ItemSelectionDialog::move_up},
+        {EventKind::command, IDC_MOVE_DOWN, &ItemSelectionDialog::move_down},
+        {EventKind::node_expanding, IDC_BROWSE_TREE, &ItemSelectionDialog::expanding},
+        {EventKind::double_clicked, IDC_BROWSE_TREE, &ItemSelectionDialog::double_click},
+        {EventKind::list_item_changed, IDC_SELECTED_ITEMS, &ItemSelectionDialog::item_changed},
     };
-    return dispatch_table(table, *this, window, event);
+    return table;
 }
 
 void ItemSelectionDialog::initialise(ui::DialogWindow &window, const ui::Event &) {

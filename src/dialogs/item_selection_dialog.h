@@ -12,13 +12,13 @@
 
 namespace tagcfg {
 
-class ItemSelectionDialog : public DialogObject {
+class ItemSelectionDialog : public TableDialog<ItemSelectionDialog> {
 public:
     // The server and the list are borrowed for the length of the dialog; OK fills the list.
     ItemSelectionDialog(ServerConfig &server, std::vector<std::string> &items);
     ~ItemSelectionDialog() override;
 
-    bool dispatch(ui::DialogWindow &window, const ui::Event &event) override;
+    static const std::vector<TableRow> &events();
     int template_id() const override;
 
 private:

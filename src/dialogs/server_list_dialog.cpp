@@ -11,38 +11,33 @@ namespace tagcfg {
 
 namespace {
 
-constexpr size_t kRowText = 80;
-constexpr size_t kColumnTitles = 256;
-constexpr size_t kMessageText = 512;
 constexpr int kColumnPercent[] = {13, 30, 17, 40};
 
 using ui::EventKind;
-using TableRow = EventRow<ServerListDialog>;
 
 }  // namespace
 
 int ServerListDialog::template_id() const { return IDD_SERVER_LIST; }
 
-bool ServerListDialog::dispatch(ui::DialogWindow &window, const ui::Event &event) {
-    using D = ServerListDialog;
-    static const TableRow table[] = {
-        {EventKind::init, 0, &D::initialise},
-        {EventKind::command, IDC_ADD_SERVER, &D::add},
-        {EventKind::command, IDC_CHANGE_SERVER, &D::change},
-        {EventKind::command, IDC_REMOVE_SERVER, &D::remove},
-        {EventKind::command, ui::kIdOk, &D::confirm},
-        {EventKind::command, ui::kIdCancel, &D::exit},
-        {EventKind::list_item_changed, IDC_SERVER_LIST, &D::item_changed},
-        {EventKind::double_clicked, IDC_SERVER_LIST, &D::confirm},
+const std::vector<ServerListDialog::TableRow> &ServerListDialog::events() {
+    static const std::vector<TableRow> table = {
+        {EventKind::init, 0, &ServerListDialog::initialise},
+        {EventKind::command, IDC_ADD_SERVER, &ServerListDialog::add},
+        {EventKind::command, IDC_CHANGE_SERVER, &ServerListDialog::change},
+        {EventKind::command, IDC_REMOVE_SERVER, &ServerListDialog::remove},
+        {EventKind::command, ui::kIdOk, &ServerListDialog::confirm},
+        {EventKind::command, ui::kIdCancel, &ServerListDialog::exit},
+        {EventKind::list_item_changed, IDC_SERVER_LIST, &ServerListDialog::item_changed},
+        {EventKind::double_clicked, IDC_SERVER_LIST, &ServerListDialog::confirm},
     };
-    return dispatch_table(table, *this, window, event);
+    return table;
 }
 
 void ServerListDialog::initialise(ui::DialogWindow &window, const ui::Event &) {
     ui::ListView &list = window.list(IDC_SERVER_LIST);
     list.set_full_row_select();
     list.use_shared_images();
-    std::string titles = window.load_string(IDS_SERVER_COLUMNS, kColumnTitles);
+    std::string titles = window.load_string(IDS_SERVER_COLUMNS, kCaptionText);
     for (int percent : kColumnPercent) {
         size_t bar = titles.find('|');
         list.add_column(titles.substr(0, bar), percent);
@@ -57,7 +52,7 @@ void ServerListDialog::initialise(ui::DialogWindow &window, const ui::Event &) {
 void ServerListDialog::fill_row(ui::DialogWindow &window, int index) {
     ui::ListView &list = window.list(IDC_SERVER_LIST);
     const ServerConfig *config = server_at(&env_, index);
-    char number[kRowText];
+    char number[kCaptionText];
     std::snprintf(number, sizeof number, "OPC%d", index);
     int image = config ? IMAGE_OPC_SERVER : IMAGE_EMPTY_SERVER_SLOT;
     if (index >= list.count()) {
@@ -66,7 +61,7 @@ void ServerListDialog::fill_row(ui::DialogWindow &window, int index) {
         list.set_cell(index, 0, number);
         list.set_image(index, image);
     }
-    list.set_cell(index, 1, config ? config->identity_text() : window.load_string(IDS_NOT_CONFIGURED, kRowText));
+    list.set_cell(index, 1, config ? config->identity_text() : window.load_string(IDS_NOT_CONFIGURED, kCaptionText));
     list.set_cell(index, 2, config ? config->hostname : std::string());
     list.set_cell(index, 3, config ? config->description : std::string());
 }
@@ -85,7 +80,7 @@ void ServerListDialog::item_changed(ui::DialogWindow &window, const ui::Event &)
 
 bool ServerListDialog::agreed_to_change(ui::DialogWindow &window, unsigned default_button) {
     return window.message_box(window.load_string(IDS_CONFIRM_SERVER_CHANGE, kMessageText),
-                              window.load_string(IDS_WARNING_CAPTION, kRowText),
+                              window.load_string(IDS_WARNING_CAPTION, kCaptionText),
                               ui::kMbYesNo | ui::kMbIconExclamation | default_button) == ui::kIdYes;
 }
 

@@ -9,14 +9,14 @@
 
 namespace tagcfg {
 
-class ServerListDialog : public DialogObject {
+class ServerListDialog : public TableDialog<ServerListDialog> {
 public:
     // The environment is borrowed for the length of the dialog; server_number is the slot to
     // preselect. Add and Change open the server picker through `pickers`.
     ServerListDialog(Environment &env, int server_number, DialogHost &pickers = window_host())
         : env_(env), server_number_(server_number), pickers_(pickers) {}
 
-    bool dispatch(ui::DialogWindow &window, const ui::Event &event) override;
+    static const std::vector<TableRow> &events();
     int template_id() const override;
 
     // The slot chosen with Select, or -1 after Exit.

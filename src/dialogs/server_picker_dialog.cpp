@@ -8,8 +8,6 @@ namespace tagcfg {
 
 namespace {
 
-constexpr size_t kCaptionText = 80;
-constexpr size_t kNameText = 260;        // computer names
 constexpr intptr_t kNoNetworkNode = -1;  // the item data of a tree item that no network node backs
 
 // How many names the network walk reads before it gives up: a network that keeps answering must
@@ -17,7 +15,6 @@ constexpr intptr_t kNoNetworkNode = -1;  // the item data of a tree item that no
 constexpr size_t kMostNetworkEntries = 1000000;
 
 using ui::EventKind;
-using TableRow = EventRow<ServerPickerDialog>;
 
 const char *skip_backslashes(const char *name) {
     if (name)
@@ -36,17 +33,16 @@ NetworkNode::NetworkNode(const platform::NetworkResource &found)
 
 int ServerPickerDialog::template_id() const { return IDD_SERVER_PICKER; }
 
-bool ServerPickerDialog::dispatch(ui::DialogWindow &window, const ui::Event &event) {
-    using D = ServerPickerDialog;
-    static const TableRow table[] = {
-        {EventKind::init, 0, &D::initialise},
-        {EventKind::command, ui::kIdOk, &D::confirm},
-        {EventKind::command, ui::kIdCancel, &D::cancel},
-        {EventKind::selection_changed, IDC_PICKER_TREE, &D::selection_changed},
-        {EventKind::double_clicked, IDC_PICKER_TREE, &D::confirm},
-        {EventKind::node_expanding, IDC_PICKER_TREE, &D::expanding},
+const std::vector<ServerPickerDialog::TableRow> &ServerPickerDialog::events() {
+    static const std::vector<TableRow> table = {
+        {EventKind::init, 0, &ServerPickerDialog::initialise},
+        {EventKind::command, ui::kIdOk, &ServerPickerDialog::confirm},
+        {EventKind::command, ui::kIdCancel, &ServerPickerDialog::cancel},
+        {EventKind::selection_changed, IDC_PICKER_TREE, &ServerPickerDialog::selection_changed},
+        {EventKind::double_clicked, IDC_PICKER_TREE, &ServerPickerDialog::confirm},
+        {EventKind::node_expanding, IDC_PICKER_TREE, &ServerPickerDialog::expanding},
     };
-    return dispatch_table(table, *this, window, event);
+    return table;
 }
 
 void ServerPickerDialog::initialise(ui::DialogWindow &window, const ui::Event &event) {

@@ -33,9 +33,9 @@ private:
     std::string provider_;
 };
 
-class ServerPickerDialog : public DialogObject {
+class ServerPickerDialog : public TableDialog<ServerPickerDialog> {
 public:
-    bool dispatch(ui::DialogWindow &window, const ui::Event &event) override;
+    static const std::vector<TableRow> &events();
     int template_id() const override;
 
     // The server confirmed with OK, or null; it lives as long as the dialog object.
