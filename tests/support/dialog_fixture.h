@@ -5,7 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "memory_dialog.h"
@@ -19,6 +21,16 @@ namespace tagcfg::test {
 
 namespace sim = platform::sim;
 using Texts = std::vector<std::string>;
+
+// A dialog's tree; the browsing dialogs' unless another is named.
+inline ui::MemoryTree &tree(ui::MemoryDialog &d, int control = IDC_BROWSE_TREE) { return d.memory_tree(control); }
+
+// Which of the buttons can be pressed: each one's letter in the order given, "-" for one that cannot.
+inline std::string buttons(ui::MemoryDialog &d, std::initializer_list<std::pair<int, char>> letters) {
+    std::string enabled;
+    for (const auto &[control, letter] : letters) enabled += d.enabled(control) ? letter : '-';
+    return enabled;
+}
 
 // An item ID longer than any control's buffer: rows and records must keep it whole.
 inline const std::string kLongId = "Plant." + std::string(300, 'x') + ".PV";

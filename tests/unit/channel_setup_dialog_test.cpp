@@ -10,8 +10,6 @@ using ::testing::ElementsAre;
 
 namespace {
 
-ui::MemoryTree &tree(ui::MemoryDialog &d) { return d.memory_tree(IDC_BROWSE_TREE); }
-
 class ChannelSetupTest : public SimServerTest {
 protected:
     void SetUp() override {

@@ -176,6 +176,17 @@ TEST_F(ConfigSetTest, SaveRemovesStaleFilesButNeverOneThatFailedToRead) {
     EXPECT_EQ(save(false), "ok BASE_OPC5.CNF=Five Base_opc6.cnf=Six base_opc09.cnf=Alias base_opc1.cnf=?");
 }
 
+// A reload starts over: a file that failed at the last load and reads now is an ordinary file
+// of its server, deleted when that server goes.
+TEST_F(ConfigSetTest, AReloadForgetsWhatTheLastLoadCouldNotRead) {
+    put("base_opc0.cnf=Zero base_opc1.cnf=?");
+    EXPECT_EQ(load(project, "base"), "failed Zero -");
+    put("base_opc1.cnf=One");
+    EXPECT_EQ(load(nullptr), "ok Zero One");
+    remove_server(env, 1);
+    EXPECT_EQ(save(false), "ok base_opc0.cnf=Zero");
+}
+
 // What failed to read is protected by its path: the same number in another directory or under
 // another base name is an ordinary stale file.
 TEST_F(ConfigSetTest, OnlyTheFilesThatFailedAreProtected) {

@@ -295,7 +295,7 @@ TEST_F(DiscoveryTest, VerifyWalksAServerThatGivesNoGroup) {
 
 // A server object that dies costs its server the check, not the run.
 TEST_F(DiscoveryTest, VerifyLetsGoOfAServerThatDies) {
-    serve("leaf A\n");
+    serve("leaf A\nleaf B\n");
     add_parsed(*server, 1, "", "A");
     rebuild_indexes(*server);
     Environment env;
@@ -307,6 +307,15 @@ TEST_F(DiscoveryTest, VerifyLetsGoOfAServerThatDies) {
     EXPECT_EQ(out.str(), "OPC0 Sim.Plant.1: the server stopped answering; the rest of its channels are not checked\n");
     EXPECT_EQ(totals.unreachable, 1u);
     EXPECT_EQ(server->server_object, nullptr);
+
+    // Lost part way through a walk: what was checked counts, the server as not reached.
+    sim::kill_server_objects_at("item B");
+    const Outcome walked = verify(bindings({"A", "B"}), {}, "--browse");
+    EXPECT_EQ(walked.status, cli::kUnreachable);
+    EXPECT_EQ(walked.out,
+              "OPC0 Sim.Plant.1: the server stopped answering; the rest of its channels are not "
+              "checked\n1 channels checked on 1 servers: 0 not in the address space, 1 servers not "
+              "reached; 1 servers checked by walking their address space\n");
 }
 
 TEST_F(DiscoveryTest, ReadPrintsEachItemReadOnceFromTheDevice) {

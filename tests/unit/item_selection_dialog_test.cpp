@@ -8,13 +8,11 @@ using namespace tagcfg::test;
 
 namespace {
 
-ui::MemoryTree &tree(ui::MemoryDialog &d) { return d.memory_tree(IDC_BROWSE_TREE); }
 ui::MemoryList &list(ui::MemoryDialog &d) { return d.memory_list(IDC_SELECTED_ITEMS); }
 
 // Which of Remove, Up and Down can be pressed: "RUD", with "-" for each that cannot.
 std::string buttons(ui::MemoryDialog &d) {
-    return std::string(d.enabled(IDC_REMOVE_ITEM) ? "R" : "-") + (d.enabled(IDC_MOVE_UP) ? "U" : "-") +
-           (d.enabled(IDC_MOVE_DOWN) ? "D" : "-");
+    return test::buttons(d, {{IDC_REMOVE_ITEM, 'R'}, {IDC_MOVE_UP, 'U'}, {IDC_MOVE_DOWN, 'D'}});
 }
 
 // One step of a user: "add PATH" picks a tree node and presses ">>"; "double PATH" picks one and

@@ -19,12 +19,11 @@ ui::MemoryList &list(ui::MemoryDialog &d) { return d.memory_list(IDC_SERVER_LIST
 
 // Which of Add, Remove, Change, Select and Exit can be pressed: "ARCSE", "-" for each that cannot.
 std::string buttons(ui::MemoryDialog &d) {
-    std::string enabled;
-    for (auto [id, letter] :
-         {std::pair(IDC_ADD_SERVER, 'A'), std::pair(IDC_REMOVE_SERVER, 'R'), std::pair(IDC_CHANGE_SERVER, 'C'),
-          std::pair(ui::kIdOk, 'S'), std::pair(ui::kIdCancel, 'E')})
-        enabled += d.enabled(id) ? letter : '-';
-    return enabled;
+    return test::buttons(d, {{IDC_ADD_SERVER, 'A'},
+                             {IDC_REMOVE_SERVER, 'R'},
+                             {IDC_CHANGE_SERVER, 'C'},
+                             {ui::kIdOk, 'S'},
+                             {ui::kIdCancel, 'E'}});
 }
 
 // A slot as its row shows it: the server's identity, and "@computer" when it is elsewhere.
@@ -33,16 +32,17 @@ std::string slot_text(const ServerConfig *config) {
     return config->identity_text() + (config->hostname.empty() ? "" : "@" + config->hostname);
 }
 
+// A user's session with the dialog, one row of the table below each, its fields in this order:
 struct Script {
-    Texts slots;  // ProgIDs, "" for an empty slot
-    int number;   // the slot the host asks for
-    Texts steps;
-    Texts rows;  // each slot afterwards, as slot_text writes it
-    int selected;
-    const char *buttons;
-    std::vector<unsigned> questions;  // the message boxes' styles
+    Texts slots;                      // before: ProgIDs, "" for an empty slot
+    int number;                       // the slot the host asks for
+    Texts steps;                      // what the user does (act, below)
+    Texts rows;                       // after: each slot, as slot_text writes it
+    int selected;                     // the row selected then
+    const char *buttons;              // the buttons that can be pressed then (buttons, above)
+    std::vector<unsigned> questions;  // the message boxes' styles, in the order asked
     int chosen;                       // the slot chosen, or -1 when the dialog was left with Exit
-    size_t kept_slots = 0;            // slots of files that failed to read, kept before the others
+    size_t kept_slots = 0;            // before: slots of files that failed to read, kept before the others
 };
 
 const Texts kXZ = {"X", "", "Z"};
@@ -59,6 +59,7 @@ Texts with(Texts slots, const std::string &last) {
 const Texts k255 = with(Texts(254, ""), "X");
 const Texts k256 = with(with(Texts(254, kNone), "X"), kAlpha);
 
+// Each row: {slots, number, steps, rows, selected, buttons, questions, chosen[, kept_slots]}.
 const Script kScripts[] = {
     // The slot the host asks for is selected; an empty slot cannot be chosen, however asked.
     {{}, 0, {"double", "select"}, {}, -1, "A---E", {}, -1},
@@ -176,9 +177,14 @@ TEST_F(ServerListTest, ScriptsLeaveTheSlotsTheRowsAndTheButtons) {
             EXPECT_TRUE(list(d).full_row_select());
             EXPECT_TRUE(list(d).shows_shared_images());
             EXPECT_EQ(d.focused(), IDC_SERVER_LIST);
-            Texts columns;
-            for (const auto &column : list(d).columns()) columns.push_back(column.title + std::to_string(column.width));
-            EXPECT_THAT(columns, ElementsAre("Server#59", "Server ID137", "Computer78", "Description183"));  // of 459
+            Texts titles;
+            int width = 0;
+            for (const auto &column : list(d).columns()) {
+                titles.push_back(column.title);
+                width += column.width;
+            }
+            EXPECT_THAT(titles, ElementsAre("Server#", "Server ID", "Computer", "Description"));
+            EXPECT_NEAR(width, list(d).client_width, 4);  // the columns share the list out
             for (const std::string &step : script.steps) act(d, step);
             // Every row shows its slot as the table now holds it.
             ASSERT_EQ(list(d).count(), static_cast<int>(env.servers.size()));

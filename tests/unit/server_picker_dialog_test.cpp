@@ -9,8 +9,6 @@ using ::testing::EndsWith;
 
 namespace {
 
-ui::MemoryTree &tree(ui::MemoryDialog &d) { return d.memory_tree(IDC_PICKER_TREE); }
-
 // The tree below a node (the whole tree for none) as the user sees it: a line per node that has been
 // opened into, "text:image", with "+" where the node offers an expand button, indented under its parent.
 std::string render(ui::MemoryTree &t, ui::TreeNode parent = nullptr, const std::string &indent = "") {
@@ -23,7 +21,9 @@ std::string render(ui::MemoryTree &t, ui::TreeNode parent = nullptr, const std::
 }
 
 // The user clicks the node at the path: the control moves its caret and tells the dialog.
-void pick(ui::MemoryDialog &d, const std::string &path) { d.select_node(IDC_PICKER_TREE, find_node(tree(d), path)); }
+void pick(ui::MemoryDialog &d, const std::string &path) {
+    d.select_node(IDC_PICKER_TREE, find_node(tree(d, IDC_PICKER_TREE), path));
+}
 
 // The server at the path, picked in a dialog of its own with OK or a double click, as
 // "computer|ProgID|description|CLSID"; empty for none.
@@ -68,27 +68,27 @@ TEST_F(ServerPickerTest, MyComputerListsOnlyOpcServersOnceWithTheirRegistryTexts
     sim::add_network_entry("", platform::kDisplayDomain, "WORKGROUP");
     sim::set_network_failing(true);
     int result = open([&](ui::MemoryDialog &d) {
-        EXPECT_TRUE(tree(d).shows_shared_images());
+        EXPECT_TRUE(tree(d, IDC_PICKER_TREE).shows_shared_images());
         EXPECT_EQ(d.focused(), IDC_PICKER_TREE);
         // Two roots, unread until opened; nothing to accept yet.
-        EXPECT_EQ(render(tree(d)), "My Computer:3+\nNetwork Neighbourhood:4+\n");
+        EXPECT_EQ(render(tree(d, IDC_PICKER_TREE)), "My Computer:3+\nNetwork Neighbourhood:4+\n");
         EXPECT_FALSE(d.enabled(ui::kIdOk));
         EXPECT_FALSE(d.wait_cursor_shown());
         pick(d, "My Computer");
         d.double_click(IDC_PICKER_TREE);  // not a server: only the tree reacts
         EXPECT_FALSE(d.ended());
         int keys_before = sim::opc_calls().enum_keys;
-        tree(d).expand(find_node(tree(d), "My Computer"));
-        EXPECT_EQ(render(tree(d)), "My Computer:3+\n  Alpha:0\n  Bad:0\n  " + std::string(259, 'L') +
-                                       ":0\n  None:0\n  Sim.NoText.1:0\n  Unterminated:0\n  Zero:0\n"
-                                       "Network Neighbourhood:4+\n");
+        tree(d, IDC_PICKER_TREE).expand(find_node(tree(d, IDC_PICKER_TREE), "My Computer"));
+        EXPECT_EQ(render(tree(d, IDC_PICKER_TREE)), "My Computer:3+\n  Alpha:0\n  Bad:0\n  " + std::string(259, 'L') +
+                                                        ":0\n  None:0\n  Sim.NoText.1:0\n  Unterminated:0\n  Zero:0\n"
+                                                        "Network Neighbourhood:4+\n");
         EXPECT_EQ(sim::opc_calls().enum_keys - keys_before, 1000000);  // a walk reads a million names at most
         EXPECT_TRUE(d.wait_cursor_shown());
         // Each item is read once; one that offers nothing loses its button, quietly.
         for (const char *path : {"My Computer", "My Computer", "Network Neighbourhood"})
-            tree(d).click_expand_button(find_node(tree(d), path));
+            tree(d, IDC_PICKER_TREE).click_expand_button(find_node(tree(d, IDC_PICKER_TREE), path));
         EXPECT_EQ(sim::opc_calls().enum_keys - keys_before, 1000000);
-        EXPECT_THAT(render(tree(d)), EndsWith("  Zero:0\nNetwork Neighbourhood:4\n"));
+        EXPECT_THAT(render(tree(d, IDC_PICKER_TREE)), EndsWith("  Zero:0\nNetwork Neighbourhood:4\n"));
         EXPECT_TRUE(d.messages().empty());
         pick(d, "My Computer/Alpha");
         EXPECT_TRUE(d.enabled(ui::kIdOk));
@@ -127,8 +127,8 @@ TEST_F(ServerPickerTest, TheNetworkOffersContainersAndComputersWithTheirRegistri
         for (const std::string &path :
              Texts{"My Computer", "Network Neighbourhood/Entire Network/Sim Network", group + "/simhost",
                    group + "/PLANT2", group + "/PLANT3", group + "/PLANT4", group + "/DEAD"})
-            tree(d).expand(find_node(tree(d), path));
-        EXPECT_EQ(render(tree(d)),
+            tree(d, IDC_PICKER_TREE).expand(find_node(tree(d, IDC_PICKER_TREE), path));
+        EXPECT_EQ(render(tree(d, IDC_PICKER_TREE)),
                   "My Computer:3+\n"
                   "  Local:0\n"
                   "Network Neighbourhood:4+\n"
@@ -158,7 +158,8 @@ TEST_F(ServerPickerTest, AnEndlessNetworkIsReadAMillionNamesFar) {
     sim::add_network_entry("", platform::kDisplayDomain, "WORKGROUP");
     sim::set_network_endless(true);
     open([&](ui::MemoryDialog &d) {
-        Texts network = children(tree(d), find_node(tree(d), "Network Neighbourhood"));
+        Texts network =
+            children(tree(d, IDC_PICKER_TREE), find_node(tree(d, IDC_PICKER_TREE), "Network Neighbourhood"));
         ASSERT_EQ(network.size(), 1000000u);
         EXPECT_EQ(network.front(), "WORKGROUP");
         EXPECT_EQ(network.back(), "PC999999");

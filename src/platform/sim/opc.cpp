@@ -160,6 +160,8 @@ void set_com_initialised(bool initialised) { state().com_initialised = initialis
 OpcCalls &opc_calls() { return state().calls; }
 void kill_server_objects() { ++state().kill_epoch; }
 
+void kill_server_objects_at(const std::string &call) { state().kill_at = call; }
+
 }  // namespace sim
 
 void release_server_object(ServerObject *object) {

@@ -66,6 +66,8 @@ void set_network_failing(bool failing);
 // The server "dies": every object made so far (server objects, their browse interfaces and
 // enumerators) answers each call with RPC_E_DISCONNECTED from now on; later ones are alive.
 void kill_server_objects();
+// The same, later: just before the first call the log would name `call` ("item B", "validate 2").
+void kill_server_objects_at(const std::string &call);
 
 // Whether the thread has entered COM; creation fails without it (as on Windows).
 void set_com_initialised(bool initialised);

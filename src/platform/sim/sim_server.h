@@ -26,7 +26,13 @@ namespace sim {
 // Objects made before the last kill_server_objects answer every call as a dead server's do.
 inline bool dead(uint64_t born) { return born != state().kill_epoch; }
 
+// Every call on a server's objects, named as the log names it: logged when logging is on, and the
+// server dies first when it is the call kill_server_objects_at named.
 inline void log_call(const std::string &call) {
+    if (!state().kill_at.empty() && call == state().kill_at) {
+        state().kill_at.clear();
+        ++state().kill_epoch;
+    }
     if (state().calls.logging) state().calls.log.push_back(call);
 }
 

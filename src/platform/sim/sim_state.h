@@ -48,6 +48,7 @@ struct SimState {
     bool com_initialised = true;
     OpcCalls calls;
     uint64_t kill_epoch = 0;                                                  // bumped by kill_server_objects
+    std::string kill_at;                                                      // the call the server dies at
     std::map<std::string, std::map<std::string, SimRegistryKey>> registries;  // "" or upper-case computer
     std::set<std::string> unreachable;                                        // upper case
     std::set<std::string> endless_keys;                                       // upper case
