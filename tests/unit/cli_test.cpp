@@ -186,30 +186,15 @@ TEST_F(CliTest, CheckExplainsOddEntriesAndKeptFiles) {
 // none changes a file.
 TEST_F(CliTest, RefusedCommandsTouchNothing) {
     std::vector<Outcome> refused;
-    for (const std::string &args : Strings{"",
-                                           "frobnicate",
-                                           "show " + dir.path(),
-                                           "show @ extra",
-                                           "show @ --write-all",
-                                           "save @ --all",
-                                           "set-host @ 0x1 H",
-                                           "set-host @ +1 H",
-                                           "set-host @  H",
-                                           "add-channel @ 0 12abc Item",
-                                           "add-channel @ 0 99999999999 Item",
-                                           "add-channel @ 0 -3 Item",
-                                           "remove-channel @ 0 -1",
-                                           "import @ --dry-run",
-                                           "export @ --replace",
-                                           "browse",
-                                           "browse X --depth",
-                                           "browse X --depth 65",
-                                           "browse X --depth -1",
-                                           "browse X --browser",
-                                           "list-servers A B",
-                                           "verify @ -1",
-                                           "verify @ x"})
-        refused.push_back({args, 2, "*", "tagcfg"});
+    // clang-format off
+    const Strings usage_errors = {
+        "", "frobnicate", "show " + dir.path(), "show @ extra", "show @ --write-all", "save @ --all",
+        "set-host @ 0x1 H", "set-host @ +1 H", "set-host @  H", "add-channel @ 0 12abc Item",
+        "add-channel @ 0 99999999999 Item", "add-channel @ 0 -3 Item", "remove-channel @ 0 -1", "import @ --dry-run",
+        "export @ --replace", "browse", "browse X --depth", "browse X --depth 65", "browse X --depth -1",
+        "browse X --browser", "list-servers A B", "verify @ -1", "verify @ x"};
+    // clang-format on
+    for (const std::string &args : usage_errors) refused.push_back({args, 2, "*", "tagcfg"});
     for (const std::string &args : Strings{"set-host @ 4 X", "add-channel @ 4 1 X", "import @ " + dir.file("no.csv")})
         refused.push_back({args, 1, "*", "tagcfg"});
     // This build's platform registers no server, on this computer or another.
@@ -228,6 +213,7 @@ TEST_F(CliTest, RefusedCommandsTouchNothing) {
     for (const char *command : {"show", "check", "set-host", "add-channel", "remove-channel", "find", "gc", "save",
                                 "export", "import", "list-servers", "browse", "verify"})
         EXPECT_NE(help.out.find(std::string("tagcfg ") + command + " "), std::string::npos) << command;
+    EXPECT_EQ(tagcfg("gc --help").out.rfind("  tagcfg gc DIR BASE KEEP-FILE [--write-all]\n", 0), 0u);
 }
 
 // --- Bindings as CSV -----------------------------------------------------------------------------
