@@ -322,36 +322,23 @@ TEST_F(DiscoveryTest, ReadPrintsEachItemReadOnceFromTheDevice) {
     serve(kItems);
     ASSERT_TRUE(sim::register_server("Sim.NoGroups.1", {0x5eed, 9}, "fault no-groups\nleaf A\n"));
     const std::string port = "device/port\t12.5\tgood\t2024-05-01T08:00:00.250Z\n";
+    const std::string no_group = "Sim.NoGroups.1 on this computer: the server gives no group to read through";
+    // clang-format off
     const std::tuple<Texts, const char *, int, std::string, std::string> cases[] = {
-        {{"Sim.Plant.1", "device/port", " Odd", "Since"},
-         "",
-         cli::kSuccess,
+        {{"Sim.Plant.1", "device/port", " Odd", "Since"}, "", cli::kSuccess,
          port + "\" Odd\"\t-12.34\tgood: local override\t2000-01-01T00:00:00.000Z\n"
-                "Since\t2024-02-29T12:30:00\tuncertain: last usable value\t2000-01-01T00:00:00.000Z\n",
-         ""},
-        {{"Sim.Plant.1", "DEVICE", "Curve", "nothing"},
-         "",
-         cli::kFailure,
+                "Since\t2024-02-29T12:30:00\tuncertain: last usable value\t2000-01-01T00:00:00.000Z\n", ""},
+        {{"Sim.Plant.1", "DEVICE", "Curve", "nothing"}, "", cli::kFailure,
          "DEVICE\t\" Pump \\\"A\\\"\"\tbad: not connected\t2000-01-01T00:00:00.000Z\n",
-         "tagcfg read: Curve: the server answered 0xC0040006\n"
-         "tagcfg read: nothing: not in the server's address space\n"},
+         "tagcfg read: Curve: the server answered 0xC0040006\ntagcfg read: nothing: not in the server's address space\n"},
         {{"Sim.Plant.1", "device/port"}, "Line1", cli::kSuccess, port, ""},
-        {{"Sim.Plant.1", "device/port"},
-         "Line9",
-         cli::kFailure,
-         "",
+        {{"Sim.Plant.1", "device/port"}, "Line9", cli::kFailure, "",
          "tagcfg read: device/port: access path not known to the server\n"},
-        {{"Sim.NoGroups.1", "A"},
-         "",
-         cli::kFailure,
-         "",
-         "tagcfg read: Sim.NoGroups.1 on this computer: the server gives no group to read through (0x80004002)\n"},
-        {{"Sim.Gone.1", "A"},
-         "",
-         cli::kUnreachable,
-         "",
+        {{"Sim.NoGroups.1", "A"}, "", cli::kFailure, "", "tagcfg read: " + no_group + " (0x80004002)\n"},
+        {{"Sim.Gone.1", "A"}, "", cli::kUnreachable, "",
          "tagcfg read: Sim.Gone.1 on this computer: the server cannot be created\n"},
     };
+    // clang-format on
     for (const auto &[positional, path, status, out, err] : cases) {
         Args args;
         args.positional = positional;
