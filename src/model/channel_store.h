@@ -34,7 +34,7 @@ public:
     IndexKeys reading;  // of the file being read, until its channels are indexed
 };
 
-ChannelTable &table_of(ServerConfig &config);
-const ChannelTable &table_of(const ServerConfig &config);
+inline ChannelTable &table_of(ServerConfig &config) { return *config.table_; }
+inline const ChannelTable &table_of(const ServerConfig &config) { return *config.table_; }
 
 }  // namespace tagcfg

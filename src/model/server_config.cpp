@@ -9,9 +9,6 @@ ServerConfig::ServerConfig() : table_(std::make_unique<ChannelTable>()) {}
 
 ServerConfig::~ServerConfig() { reset_server(*this); }
 
-ChannelTable &table_of(ServerConfig &config) { return *config.table_; }
-const ChannelTable &table_of(const ServerConfig &config) { return *config.table_; }
-
 const Channel *ServerConfig::first_channel() const { return table_->channels.first(); }
 
 size_t ServerConfig::channel_count() const { return table_->channels.size(); }

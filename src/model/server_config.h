@@ -42,8 +42,9 @@ protected:
     ~ServerConfig() override;
 
 private:
-    friend ChannelTable &table_of(ServerConfig &config);
-    friend const ChannelTable &table_of(const ServerConfig &config);
+    // Inline, in the model's channel_store.h: every lookup goes through them.
+    friend inline ChannelTable &table_of(ServerConfig &config);
+    friend inline const ChannelTable &table_of(const ServerConfig &config);
     std::unique_ptr<ChannelTable> table_;  // owned, never null
 };
 
