@@ -32,19 +32,19 @@ struct Row {
 
 std::vector<Row> written_rows(const ServerConfig &config) {
     std::vector<Row> rows;
-    for (const Channel *c = config.first_channel(); c; c = c->next()) {
-        if (c->channel_id < 0 && c->channel_name.empty()) continue;
-        bool numbered = c->channel_id >= 0;
-        rows.push_back({numbered ? c->channel_id : -1, numbered ? "" : as_written(c->channel_name),
-                        as_written(c->item_id), as_written(c->access_path)});
+    for (const Channel &c : config.channels()) {
+        if (c.channel_id < 0 && c.channel_name.empty()) continue;
+        bool numbered = c.channel_id >= 0;
+        rows.push_back({numbered ? c.channel_id : -1, numbered ? "" : as_written(c.channel_name), as_written(c.item_id),
+                        as_written(c.access_path)});
     }
     return rows;
 }
 
 std::vector<Row> read_rows(const ServerConfig &config) {
     std::vector<Row> rows;
-    for (const Channel *c = config.first_channel(); c; c = c->next())
-        rows.push_back({c->channel_id, c->channel_name.str(), c->item_id.str(), c->access_path.str()});
+    for (const Channel &c : config.channels())
+        rows.push_back({c.channel_id, c.channel_name.str(), c.item_id.str(), c.access_path.str()});
     return rows;
 }
 
@@ -75,14 +75,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (size_t i = 0; i < got.size(); ++i) check(!(expected[i] != got[i]), "channel");
 
     // What was read back is found again through the indexes.
-    for (const Channel *c = second->first_channel(); c; c = c->next()) {
-        if (c->channel_id >= 0) {
-            const Channel *found = lookup_channel(*second, c->channel_id, nullptr);
-            check(found && found->channel_id == c->channel_id, "id index");
+    for (const Channel &c : second->channels()) {
+        if (c.channel_id >= 0) {
+            const Channel *found = lookup_channel(*second, c.channel_id, nullptr);
+            check(found && found->channel_id == c.channel_id, "id index");
         }
-        if (!c->channel_name.empty()) {
-            const Channel *found = lookup_channel(*second, -1, c->channel_name.c_str());
-            check(found && found->channel_name == c->channel_name, "name index");
+        if (!c.channel_name.empty()) {
+            const Channel *found = lookup_channel(*second, -1, c.channel_name.c_str());
+            check(found && found->channel_name == c.channel_name, "name index");
         }
     }
     return 0;

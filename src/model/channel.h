@@ -11,29 +11,36 @@
 
 namespace tagcfg {
 
-// Its texts are views into the arena of the server configuration that lists it.
+// Its texts point into the arena of the server configuration that lists it. A million of these
+// make a loaded project, so the record is kept small: links and its own place are 32-bit numbers.
 struct Channel {
     int32_t channel_id = -1;  // negative: known by name only
     // New channels count as in use: one made during a clean-up cycle is not swept by it.
-    bool marked = true;
+    uint32_t marked : 1;
+
+private:
+    friend class ChannelList;
+    // Beside the mark, in one 32-bit word with it, then the links: the record takes 16 bytes
+    // before its three texts.
+    uint32_t index_ : 31;  // its place in the list's blocks, which the indexes name it by
+    uint32_t prev_ = 0;    // neighbours in the list, by place (kNone at an end)
+    uint32_t next_ = 0;    // (or, once removed, the next free place)
+
+public:
     Text channel_name;
     Text item_id;
     Text access_path;
 
-private:
-    friend class ChannelList;
-    Channel *prev_ = nullptr;  // not owned: neighbours in the same list's blocks
-    Channel *next_ = nullptr;  // (or, once removed, the next free channel)
-
-public:
-    const Channel *next() const { return next_; }
+    Channel() : marked(1), index_(0) {}
 };
 
-// Doubly linked, in insertion order. A channel never moves in memory while it is listed, so the
-// hash indexes can point at it and at its name. Channels are carved from blocks that the list
+// Doubly linked, in insertion order. A channel never moves in memory while it is listed, and keeps
+// its place, a number the indexes refer to it by. Channels are carved from blocks that the list
 // owns, so reading a file of thousands of channels does not allocate each one on its own.
 class ChannelList {
 public:
+    static constexpr uint32_t kNone = UINT32_MAX;
+
     ChannelList() = default;
     ChannelList(const ChannelList &) = delete;
     ChannelList &operator=(const ChannelList &) = delete;
@@ -44,25 +51,44 @@ public:
     void remove(Channel *channel);  // unlinks it; its texts stay in the arena until it is compacted
     void clear();                   // removes every channel and gives the blocks back
 
-    Channel *first() const { return head_; }
-    // The channel behind this one, as the list's owner may change it.
-    static Channel *next(Channel *channel) { return channel->next_; }
+    Channel *first() const { return at(head_); }
+    Channel *next(const Channel &channel) const { return at(channel.next_); }
     size_t size() const { return count_; }
 
+    static uint32_t place(const Channel &channel) { return channel.index_; }
+    // The channel at a place, or null for kNone.
+    Channel *at(uint32_t place) const {
+        if (place == kNone) return nullptr;
+        // Blocks grow from 16 channels to kLargestShift doublings, then stay that large.
+        if (place < kGrowingPlaces) {
+            const uint32_t block = 31 - static_cast<uint32_t>(__builtin_clz((place >> 4) + 1));
+            return blocks_[block].get() + (place - 16 * ((1u << block) - 1));
+        }
+        const uint32_t beyond = place - kGrowingPlaces;
+        return blocks_[kGrowingBlocks + (beyond >> kLargestShift)].get() + (beyond & (kLargestBlock - 1));
+    }
+
 private:
-    // head_, tail_ and free_ point into blocks_, which the list owns.
-    Channel *head_ = nullptr;
-    Channel *tail_ = nullptr;
+    static constexpr uint32_t kLargestShift = 12;  // blocks of 4096 channels at most
+    static constexpr uint32_t kLargestBlock = 1u << kLargestShift;
+    static constexpr uint32_t kGrowingBlocks = kLargestShift - 4 + 1;  // of 16, 32, ... 4096 channels
+    static constexpr uint32_t kGrowingPlaces = 16 * ((1u << kGrowingBlocks) - 1);
+    static uint32_t block_size(size_t block) { return block < kGrowingBlocks ? 16u << block : kLargestBlock; }
+
+    uint32_t head_ = kNone;
+    uint32_t tail_ = kNone;
+    Channel *tail_channel_ = nullptr;  // the channel at tail_, which append links to
+    Channel *fresh_ = nullptr;         // the next channel of the last block never handed out
+    uint32_t free_ = kNone;            // removed channels, chained through their next place
+    uint32_t made_ = 0;                // places handed out so far
+    uint32_t capacity_ = 0;            // places in the blocks
     size_t count_ = 0;
-    Channel *free_ = nullptr;  // removed channels, chained through their next pointer
     // Raw room for channels: each is made when it is first handed out, so a block is written
     // once, not once empty and again when filled.
     struct FreeBlock {
         void operator()(Channel *block) const { ::operator delete(block); }
     };
     std::vector<std::unique_ptr<Channel, FreeBlock>> blocks_;
-    size_t unused_in_last_block_ = 0;
-    size_t last_block_size_ = 0;
 };
 
 }  // namespace tagcfg

@@ -13,15 +13,14 @@
 
 namespace tagcfg {
 
-// The index keys of channels in list order, gathered while a file is read, and the file's bytes
-// that the channels' texts stand in.
+// The index keys of channels in list order, gathered while a file is read.
 struct IndexKeys {
-    char *bytes = nullptr;  // not owned: kept by the table's arena
     std::vector<IdIndex::Pending> ids;
     std::vector<NameIndex::Pending> names;
-    void add(int32_t channel_id, std::string_view channel_name, Channel *channel) {
-        if (channel_id >= 0) ids.push_back({channel_id, channel});
-        if (!channel_name.empty()) names.push_back({channel_name, channel});
+    void add(int32_t channel_id, std::string_view channel_name, const Channel &channel) {
+        const uint32_t place = ChannelList::place(channel);
+        if (channel_id >= 0) ids.push_back({channel_id, place, true});
+        if (!channel_name.empty()) names.push_back({channel_name, place, channel_id >= 0});
     }
 };
 
@@ -29,8 +28,8 @@ class ChannelTable {
 public:
     TextArena texts;
     ChannelList channels;
-    IdIndex id_index;
-    NameIndex name_index;
+    IdIndex id_index{channels};
+    NameIndex name_index{channels};
     IndexKeys reading;  // of the file being read, until its channels are indexed
 };
 

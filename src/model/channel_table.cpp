@@ -111,7 +111,8 @@ void erase_channel(ServerConfig &config, int32_t channel_id, const char *channel
 }
 
 void clear_marks(ServerConfig &config) {
-    for (Channel *c = table_of(config).channels.first(); c; c = ChannelList::next(c)) c->marked = false;
+    ChannelList &channels = table_of(config).channels;
+    for (Channel *c = channels.first(); c; c = channels.next(*c)) c->marked = false;
 }
 
 const Channel *mark_channel(ServerConfig &config, int32_t channel_id, const char *channel_name) {
@@ -123,7 +124,7 @@ const Channel *mark_channel(ServerConfig &config, int32_t channel_id, const char
 void sweep_unmarked(ServerConfig &config, Sweep which, std::vector<ChannelValue> *removed) {
     ChannelTable &table = table_of(config);
     for (Channel *c = table.channels.first(); c;) {
-        Channel *next = ChannelList::next(c);
+        Channel *next = table.channels.next(*c);
         if (!c->marked && (which == Sweep::every_channel || is_binding(*c))) {
             remove_channel(table, c, removed);
             config.modified = true;
@@ -133,8 +134,8 @@ void sweep_unmarked(ServerConfig &config, Sweep which, std::vector<ChannelValue>
 }
 
 int32_t find_by_item_id(const ServerConfig &config, const std::string &item_id) {
-    for (const Channel *c = config.first_channel(); c; c = c->next())
-        if (c->channel_id >= 0 && c->item_id == item_id) return c->channel_id;
+    for (const Channel &c : config.channels())
+        if (c.channel_id >= 0 && c.item_id == item_id) return c.channel_id;
     return -1;
 }
 
@@ -142,7 +143,8 @@ std::vector<DuplicateChannels> duplicate_channels(ServerConfig &config) {
     std::vector<DuplicateChannels> groups;
     std::unordered_map<int32_t, size_t> by_number;
     std::unordered_map<std::string_view, size_t> by_name;
-    for (const Channel *c = config.first_channel(); c; c = c->next()) {
+    for (const Channel &channel : config.channels()) {
+        const Channel *c = &channel;
         if (!is_binding(*c)) continue;
         const size_t next = groups.size();
         const size_t group = c->channel_id >= 0 ? by_number.emplace(c->channel_id, next).first->second
@@ -161,32 +163,38 @@ std::vector<DuplicateChannels> duplicate_channels(ServerConfig &config) {
     return groups;
 }
 
-char *keep_file_bytes(ServerConfig &config, std::string bytes) {
+void begin_file_channels(ServerConfig &config, size_t file_size) {
     ChannelTable &table = table_of(config);
+    // Each text of a file is shorter than its line, whose line end leaves room for the zero.
+    table.texts.begin_file(file_size);
     // A guess from the file's size, which saves most of the vectors' growing.
-    table.reading.ids.reserve(bytes.size() / 64);
-    table.reading.names.reserve(bytes.size() / 64);
-    return table.reading.bytes = table.texts.adopt(std::move(bytes));
+    table.reading.ids.reserve(file_size / 64);
+    table.reading.names.reserve(file_size / 64);
 }
 
 void append_file_channel(ServerConfig &config, int32_t channel_id, std::string_view channel_name,
                          std::string_view item_id, std::string_view access_path) {
     ChannelTable &table = table_of(config);
-    char *const bytes = table.reading.bytes;  // where the views stand
-    auto in_place = [bytes](std::string_view text) {
-        return text.empty() ? Text() : TextArena::in_place(bytes + (text.data() - bytes), text.size());
-    };
     Channel *channel = table.channels.append();
-    const Text name = in_place(channel_name);
     channel->channel_id = channel_id;
-    channel->channel_name = name;
-    channel->item_id = in_place(item_id);
-    channel->access_path = in_place(access_path);
-    table.reading.add(channel_id, name, channel);
+    channel->channel_name = table.texts.file_text(channel_name);
+    channel->item_id = table.texts.file_text(item_id);
+    channel->access_path = table.texts.file_text(access_path);
+    table.reading.add(channel_id, channel_name, *channel);
 }
 
 void index_file_channels(ServerConfig &config) {
     ChannelTable &table = table_of(config);
+    if (table.texts.end_file()) {
+        // The trimmed block moved: every text of the file, and the keys of the names, go with it.
+        for (Channel *c = table.channels.first(); c; c = table.channels.next(*c)) {
+            c->channel_name = table.texts.follow(c->channel_name);
+            c->item_id = table.texts.follow(c->item_id);
+            c->access_path = table.texts.follow(c->access_path);
+        }
+        for (NameIndex::Pending &pending : table.reading.names)
+            pending.key = table.channels.at(pending.place)->channel_name;
+    }
     table.id_index.build(table.reading.ids);
     table.name_index.build(table.reading.names);
     table.reading = IndexKeys();
@@ -196,22 +204,22 @@ void append_channel(ServerConfig &config, const ChannelValue &value) { append_co
 
 void rebuild_indexes(ServerConfig &config) {
     ChannelTable &table = table_of(config);
-    table.reading = IndexKeys();
-    table.reading.ids.reserve(table.channels.size());
-    for (Channel *c = table.channels.first(); c; c = ChannelList::next(c))
-        table.reading.add(c->channel_id, c->channel_name, c);
-    index_file_channels(config);
+    IndexKeys keys;
+    keys.ids.reserve(table.channels.size());
+    for (Channel *c = table.channels.first(); c; c = table.channels.next(*c))
+        keys.add(c->channel_id, c->channel_name, *c);
+    table.id_index.build(keys.ids);
+    table.name_index.build(keys.names);
 }
 
 void compact_texts(ServerConfig &config) {
     ChannelTable &table = table_of(config);
     auto room = [](const Text &text) { return text.empty() ? 0 : text.size() + 1; };
     size_t live = 0;
-    for (const Channel *c = table.channels.first(); c; c = c->next())
-        live += room(c->channel_name) + room(c->item_id) + room(c->access_path);
+    for (const Channel &c : config.channels()) live += room(c.channel_name) + room(c.item_id) + room(c.access_path);
     if (table.texts.held_bytes() - live <= live) return;
     TextArena compacted;
-    for (Channel *c = table.channels.first(); c; c = ChannelList::next(c)) {
+    for (Channel *c = table.channels.first(); c; c = table.channels.next(*c)) {
         c->channel_name = compacted.store(c->channel_name);
         c->item_id = compacted.store(c->item_id);
         c->access_path = compacted.store(c->access_path);

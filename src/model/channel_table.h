@@ -61,11 +61,10 @@ struct DuplicateChannels {
 };
 std::vector<DuplicateChannels> duplicate_channels(ServerConfig &config);
 
-// Filling a server as a file is read: the server keeps the file's bytes, and each channel's texts
-// are views into them, used where they stand. The byte behind each text (the line end or a blank
-// the reader dropped, or the bytes' own zero) becomes its terminator. The indexes are built once,
-// when the whole file was read.
-char *keep_file_bytes(ServerConfig &config, std::string bytes);
+// Filling a server as a file is read: room for the file's texts is taken first, each channel's
+// texts are copied there as it is appended, and when the whole file was read the room is trimmed
+// to what the texts took and the indexes are built, once.
+void begin_file_channels(ServerConfig &config, size_t file_size);
 void append_file_channel(ServerConfig &config, int32_t channel_id, std::string_view channel_name,
                          std::string_view item_id, std::string_view access_path);
 void index_file_channels(ServerConfig &config);

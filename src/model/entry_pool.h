@@ -1,61 +1,52 @@
-// Where a hash index keeps the entries behind the front of its chains: blocks that the index
-// owns, and a list of entries given back for the next one to take, so that filling and emptying
-// an index does not allocate and free each entry on its own.
+// Where a hash index keeps the entries behind the front of its chains: one array that the index
+// owns, with entries named by their 32-bit place in it, and a list of entries given back for the
+// next one to take. Places rather than pointers keep an entry small, and let the array move.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
-#include <memory>
+#include <cstdint>
 #include <vector>
 
 namespace tagcfg {
 
-// Entry needs a `next` pointer, which the pool uses while the entry is given back.
+// Entry needs a 32-bit `next`, which the pool uses while the entry is given back.
 template <typename Entry>
 class EntryPool {
 public:
+    static constexpr uint32_t kEnd = UINT32_MAX;
+
     EntryPool() = default;
     // Room for `size` entries from the start, so that making that many allocates nothing more.
-    explicit EntryPool(size_t size) {
-        if (size > 0) add_block(size);
-    }
+    explicit EntryPool(size_t size) { entries_.reserve(size); }
 
-    Entry *make(const Entry &value) {
-        Entry *entry = given_back_;
-        if (entry) {
-            given_back_ = entry->next;
-        } else {
-            // Each block about as large as the pool so far: n entries need few blocks.
-            if (unused_in_last_block_ == 0) add_block(std::max<size_t>(16, held_));
-            entry = &blocks_.back()[--unused_in_last_block_];
+    uint32_t make(const Entry &value) {
+        if (given_back_ == kEnd) {
+            entries_.push_back(value);
+            return static_cast<uint32_t>(entries_.size() - 1);
         }
-        *entry = value;
-        return entry;
+        const uint32_t place = given_back_;
+        given_back_ = entries_[place].next;
+        entries_[place] = value;
+        return place;
     }
 
-    void give_back(Entry *entry) {
-        entry->next = given_back_;
-        given_back_ = entry;
+    Entry &operator[](uint32_t place) { return entries_[place]; }
+    const Entry &operator[](uint32_t place) const { return entries_[place]; }
+
+    void give_back(uint32_t place) {
+        entries_[place].next = given_back_;
+        given_back_ = place;
     }
 
     // Every entry goes back to the system.
     void clear() {
-        blocks_.clear();
-        given_back_ = nullptr;
-        unused_in_last_block_ = held_ = 0;
+        std::vector<Entry>().swap(entries_);
+        given_back_ = kEnd;
     }
 
 private:
-    void add_block(size_t size) {
-        blocks_.push_back(std::make_unique<Entry[]>(size));
-        unused_in_last_block_ = size;
-        held_ += size;
-    }
-
-    std::vector<std::unique_ptr<Entry[]>> blocks_;
-    Entry *given_back_ = nullptr;  // not owned: into blocks_, chained through `next`
-    size_t unused_in_last_block_ = 0;
-    size_t held_ = 0;
+    std::vector<Entry> entries_;
+    uint32_t given_back_ = kEnd;  // chained through `next`
 };
 
 }  // namespace tagcfg

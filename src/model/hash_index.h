@@ -96,9 +96,9 @@ struct IdKey {
     using Stored = int32_t;
     static uint32_t hash(Lookup key) { return static_cast<uint32_t>(key); }
     static Stored stored(Lookup key, uint32_t) { return key; }
-    static void take_state(Stored &, const Channel &) {}
+    static void take_state(Stored &, bool) {}
     static uint32_t stored_hash(Stored stored) { return static_cast<uint32_t>(stored); }
-    static bool equal(Stored stored, Lookup, Stored wanted, const Channel &) { return stored == wanted; }
+    static bool equal(Stored stored, Lookup, Stored wanted, const ChannelList &, uint32_t) { return stored == wanted; }
 };
 
 // What a name entry keeps of its channel's name, which stays where it is in the server's arena
@@ -137,14 +137,16 @@ struct NameKey {
         }
         return stored;
     }
-    static void take_state(Stored &stored, const Channel &channel) { stored.numbered = channel.channel_id >= 0; }
+    static void take_state(Stored &stored, bool numbered) { stored.numbered = numbered; }
     static uint32_t stored_hash(const Stored &stored) { return stored.hash; }
-    static bool equal(const Stored &stored, Lookup key, const Stored &wanted, const Channel &channel) {
+    static bool equal(const Stored &stored, Lookup key, const Stored &wanted, const ChannelList &channels,
+                      uint32_t place) {
         if (stored.hash != wanted.hash || stored.size != wanted.size || stored.first_bytes != wanted.first_bytes ||
             stored.last_bytes != wanted.last_bytes)
             return false;
         // Only the middle of a name longer than the cache is read, from the channel's own name.
-        return key.size() <= 16 || std::memcmp(channel.channel_name.data() + 8, key.data() + 8, key.size() - 16) == 0;
+        return key.size() <= 16 ||
+               std::memcmp(channels.at(place)->channel_name.data() + 8, key.data() + 8, key.size() - 16) == 0;
     }
 };
 
@@ -153,8 +155,9 @@ class HashIndex {
 public:
     using Lookup = typename Key::Lookup;
 
-    HashIndex()
-        : buckets_(kInitialBucketCount), bucket_of_(kInitialBucketCount),
+    // Over the channels of this list, which it names by their places.
+    explicit HashIndex(const ChannelList &channels)
+        : channels_(channels), buckets_(kInitialBucketCount), bucket_of_(kInitialBucketCount),
           threshold_(growth_threshold_for(kInitialBucketCount)) {}
     HashIndex(const HashIndex &) = delete;
     HashIndex &operator=(const HashIndex &) = delete;
@@ -163,16 +166,18 @@ public:
     void insert(Lookup key, Channel *channel) {
         if (entry_count_ >= threshold_) grow(2 * bucket_count());
         const uint32_t hash = Key::hash(key);
-        Entry entry{Key::stored(key, hash), channel, nullptr};
-        Key::take_state(entry.key, *channel);
+        Entry entry{Key::stored(key, hash), ChannelList::place(*channel), kEnd};
+        Key::take_state(entry.key, channel->channel_id >= 0);
         push_front(buckets_[bucket_of_(hash)], entry);
         ++entry_count_;
     }
 
-    // What build() enters: a key of the channel, in the order insert() would have been called.
+    // What build() enters, in the order insert() would have been called: a key of the channel at
+    // a place of the list, and whether that channel has a number. The channel is not read again.
     struct Pending {
         Lookup key;
-        Channel *channel;
+        uint32_t place;
+        bool numbered;
     };
 
     // Empties the index, then enters every pending key as insert() one by one would: the same
@@ -188,11 +193,13 @@ public:
         for (uint32_t b = 0; b < plan.bucket_count; ++b) {
             uint32_t e = plan.heads[b];
             if (e == ChainPlan::kEnd) continue;
-            for (Entry *entry = &built[b];; entry = entry->next = pool.make(Entry{})) {
+            for (Entry *entry = &built[b];;) {
                 entry->key = Key::stored(pending[e].key, hashes[e]);
-                entry->channel = pending[e].channel;
-                Key::take_state(entry->key, *entry->channel);
+                entry->channel = pending[e].place;
+                Key::take_state(entry->key, pending[e].numbered);
                 if ((e = plan.next[e]) == ChainPlan::kEnd) break;
+                entry->next = pool.make(Entry{});  // reserved: makes nothing move
+                entry = &pool[entry->next];
             }
         }
         buckets_.swap(built);
@@ -210,8 +217,8 @@ public:
     Found find_entry(Lookup key) const {
         const uint32_t hash = Key::hash(key);
         const typename Key::Stored wanted = Key::stored(key, hash);
-        for (const Entry *e = first(hash); e; e = e->next)
-            if (Key::equal(e->key, key, wanted, *e->channel)) return {e->channel, e->key};
+        for (const Entry *e = first(hash); e; e = after(*e))
+            if (Key::equal(e->key, key, wanted, channels_, e->channel)) return {channels_.at(e->channel), e->key};
         return {};
     }
 
@@ -220,12 +227,11 @@ public:
 
     // The entries under an equal key that refer to this channel take in its changed state.
     void refresh(Lookup key, const Channel *channel) {
-        const uint32_t hash = Key::hash(key);
+        const uint32_t hash = Key::hash(key), place = ChannelList::place(*channel);
         const typename Key::Stored wanted = Key::stored(key, hash);
-        Entry &head = buckets_[bucket_of_(hash)];
-        for (Entry *e = head.channel ? &head : nullptr; e; e = e->next)
-            if (e->channel == channel && Key::equal(e->key, key, wanted, *e->channel))
-                Key::take_state(e->key, *channel);
+        for (Entry *e = &buckets_[bucket_of_(hash)]; e && e->channel != kNoChannel; e = after(*e))
+            if (e->channel == place && Key::equal(e->key, key, wanted, channels_, place))
+                Key::take_state(e->key, channel->channel_id >= 0);
     }
 
     // Every channel under an equal key, front of the chain first.
@@ -233,32 +239,32 @@ public:
         std::vector<Channel *> found;
         const uint32_t hash = Key::hash(key);
         const typename Key::Stored wanted = Key::stored(key, hash);
-        for (const Entry *e = first(hash); e; e = e->next)
-            if (Key::equal(e->key, key, wanted, *e->channel)) found.push_back(e->channel);
+        for (const Entry *e = first(hash); e; e = after(*e))
+            if (Key::equal(e->key, key, wanted, channels_, e->channel)) found.push_back(channels_.at(e->channel));
         return found;
     }
 
     // Removes the entries under an equal key that refer to this channel.
     void remove(Lookup key, const Channel *channel) {
-        const uint32_t hash = Key::hash(key);
+        const uint32_t hash = Key::hash(key), place = ChannelList::place(*channel);
         const typename Key::Stored wanted = Key::stored(key, hash);
         auto matches = [&](const Entry &e) {
-            return e.channel == channel && Key::equal(e.key, key, wanted, *e.channel);
+            return e.channel == place && Key::equal(e.key, key, wanted, channels_, place);
         };
         Entry &head = buckets_[bucket_of_(hash)];
-        while (head.channel && matches(head)) {
+        while (head.channel != kNoChannel && matches(head)) {
             pop_front(head);
             --entry_count_;
         }
-        if (!head.channel) return;
-        for (Entry **link = &head.next; *link;) {
-            Entry *e = *link;
-            if (matches(*e)) {
-                *link = e->next;
+        if (head.channel == kNoChannel) return;
+        for (uint32_t *link = &head.next; *link != kEnd;) {
+            const uint32_t e = *link;
+            if (matches(pool_[e])) {
+                *link = pool_[e].next;
                 pool_.give_back(e);
                 --entry_count_;
             } else {
-                link = &e->next;
+                link = &pool_[e].next;
             }
         }
     }
@@ -278,63 +284,70 @@ public:
     std::vector<Channel *> chain(uint32_t bucket) const {
         std::vector<Channel *> channels;
         const Entry &head = buckets_[bucket];
-        for (const Entry *e = head.channel ? &head : nullptr; e; e = e->next) channels.push_back(e->channel);
+        for (const Entry *e = head.channel != kNoChannel ? &head : nullptr; e; e = after(*e))
+            channels.push_back(channels_.at(e->channel));
         return channels;
     }
 
 private:
+    static constexpr uint32_t kEnd = EntryPool<int>::kEnd;
+    static constexpr uint32_t kNoChannel = ChannelList::kNone;
+
     // The front entry of each chain lives in the bucket array itself (an empty bucket has no
-    // channel), so a search that hits the front touches one bucket and no separate entry.
-    // The key first: a search compares it, and reads the channel only on a match.
+    // channel), so a search that hits the front touches one bucket and no separate entry. The key
+    // first: a search compares it, and reads the channel only on a match. The channel and the
+    // entry behind are named by their places: 12 bytes an entry for a number.
     struct Entry {
         typename Key::Stored key{};
-        Channel *channel = nullptr;  // not owned: a channel of the server's list, unindexed before it goes
-        Entry *next = nullptr;       // in pool_
+        uint32_t channel = kNoChannel;  // a channel of the server's list, unindexed before it goes
+        uint32_t next = kEnd;           // in pool_
     };
 
     const Entry *first(uint32_t hash) const {
         const Entry &head = buckets_[bucket_of_(hash)];
-        return head.channel ? &head : nullptr;
+        return head.channel != kNoChannel ? &head : nullptr;
     }
+    const Entry *after(const Entry &entry) const { return entry.next != kEnd ? &pool_[entry.next] : nullptr; }
+    Entry *after(const Entry &entry) { return entry.next != kEnd ? &pool_[entry.next] : nullptr; }
 
     void push_front(Entry &head, const Entry &entry) {
-        Entry *moved = head.channel ? pool_.make(head) : nullptr;
+        const uint32_t moved = head.channel != kNoChannel ? pool_.make(head) : kEnd;
         head = entry;
         head.next = moved;
     }
 
     void pop_front(Entry &head) {
-        if (Entry *second = head.next) {
-            head = *second;
+        if (head.next != kEnd) {
+            const uint32_t second = head.next;
+            head = pool_[second];
             pool_.give_back(second);
         } else {
             head = Entry{};
         }
     }
 
-    void free_chain(Entry &head) {
-        while (Entry *e = head.next) {
-            head.next = e->next;
-            pool_.give_back(e);
-        }
-        head = Entry{};
-    }
-
     void grow(uint32_t n) {
         const uint32_t count = grown_bucket_count(n);
         const Remainder bucket_of(count);
         std::vector<Entry> grown(count);
+        EntryPool<Entry> pool;
         // Entries move from the front of each old chain to the front of their new chain.
-        for (Entry &head : buckets_) {
-            if (!head.channel) continue;
-            for (const Entry *e = &head; e; e = e->next) push_front(grown[bucket_of(Key::stored_hash(e->key))], *e);
-            free_chain(head);
+        for (const Entry &head : buckets_) {
+            if (head.channel == kNoChannel) continue;
+            for (const Entry *e = &head; e; e = after(*e)) {
+                Entry &front = grown[bucket_of(Key::stored_hash(e->key))];
+                const uint32_t moved = front.channel != kNoChannel ? pool.make(front) : kEnd;
+                front = *e;
+                front.next = moved;
+            }
         }
         buckets_.swap(grown);
+        pool_ = std::move(pool);
         bucket_of_ = bucket_of;
         threshold_ = growth_threshold_for(count);
     }
 
+    const ChannelList &channels_;  // not owned: the list of the server whose channels are indexed
     std::vector<Entry> buckets_;
     EntryPool<Entry> pool_;  // the entries behind the chains' fronts
     Remainder bucket_of_;    // of the bucket count

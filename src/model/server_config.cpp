@@ -9,7 +9,7 @@ ServerConfig::ServerConfig() : table_(std::make_unique<ChannelTable>()) {}
 
 ServerConfig::~ServerConfig() { reset_server(*this); }
 
-const Channel *ServerConfig::first_channel() const { return table_->channels.first(); }
+ChannelRange ServerConfig::channels() const { return ChannelRange(table_->channels); }
 
 size_t ServerConfig::channel_count() const { return table_->channels.size(); }
 

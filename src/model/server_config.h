@@ -19,6 +19,33 @@ struct ServerObject;
 
 class ChannelTable;
 
+// A server's channels in table order, to be read: as the file listed them, then as they were added.
+class ChannelRange {
+public:
+    class iterator {
+    public:
+        iterator(const ChannelList &list, const Channel *at) : list_(&list), at_(at) {}
+        const Channel &operator*() const { return *at_; }
+        const Channel *operator->() const { return at_; }
+        iterator &operator++() {
+            at_ = list_->next(*at_);
+            return *this;
+        }
+        bool operator!=(const iterator &other) const { return at_ != other.at_; }
+
+    private:
+        const ChannelList *list_;  // not owned: the server's list
+        const Channel *at_;        // null at the end
+    };
+
+    explicit ChannelRange(const ChannelList &list) : list_(list) {}
+    iterator begin() const { return {list_, list_.first()}; }
+    iterator end() const { return {list_, nullptr}; }
+
+private:
+    const ChannelList &list_;  // not owned: the server's list, which outlives the range
+};
+
 class ServerConfig : public CountedRecord {
 public:
     ServerConfig();
@@ -34,8 +61,7 @@ public:
     // What the host and the dialogs show for the server: the ProgID, else the CLSID text.
     const std::string &identity_text() const { return progid.empty() ? clsid : progid; }
 
-    // The channels in table order: as the file listed them, then as they were added.
-    const Channel *first_channel() const;
+    ChannelRange channels() const;
     size_t channel_count() const;
 
 protected:

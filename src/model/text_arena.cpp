@@ -1,7 +1,7 @@
 #include "model/text_arena.h"
 
 #include <algorithm>
-#include <cstring>
+#include <new>
 #include <ostream>
 
 namespace tagcfg {
@@ -13,11 +13,34 @@ constexpr size_t kLargestBlock = size_t{1} << 20;
 
 std::ostream &operator<<(std::ostream &out, const Text &text) { return out << text.view(); }
 
-char *TextArena::adopt(std::string bytes) {
-    // The string moves into a record of its own, so its buffer stays put as files_ grows.
-    files_.push_back(std::make_unique<std::string>(std::move(bytes)));
-    held_ += files_.back()->size() + 1;
-    return files_.back()->data();
+void TextArena::begin_file(size_t capacity) {
+    // malloc, so that end_file can give the unused end back without a copy.
+    char *block = static_cast<char *>(std::malloc(std::max<size_t>(capacity, 1)));
+    if (!block) throw std::bad_alloc();
+    files_.emplace_back(block);
+    file_end_ = block;
+}
+
+bool TextArena::end_file() {
+    char *block = files_.back().get();
+    const size_t used = static_cast<size_t>(file_end_ - block);
+    held_ += used;
+    file_end_ = nullptr;
+    // Where the block stood, kept as a number: once realloc moved it, the old address is no pointer.
+    const auto from = reinterpret_cast<uintptr_t>(block);
+    char *trimmed = static_cast<char *>(std::realloc(block, std::max<size_t>(used, 1)));
+    if (!trimmed || reinterpret_cast<uintptr_t>(trimmed) == from) return false;  // stayed, or could not shrink
+    files_.back().release();
+    files_.back().reset(trimmed);
+    moved_from_ = from;
+    moved_size_ = used;
+    return true;
+}
+
+Text TextArena::follow(Text text) const {
+    const auto at = reinterpret_cast<uintptr_t>(text.data());
+    if (at < moved_from_ || at >= moved_from_ + moved_size_) return text;
+    return Text(files_.back().get() + (at - moved_from_));
 }
 
 Text TextArena::store(std::string_view text) {
@@ -38,11 +61,12 @@ Text TextArena::store(std::string_view text) {
     free_size_ -= needed;
     held_ += needed;
     in_blocks_ += needed;
-    return Text(at, text.size());
+    return Text(at);
 }
 
 void TextArena::clear() {
     files_.clear();
+    file_end_ = nullptr;
     blocks_.clear();
     free_ = nullptr;
     free_size_ = 0;

@@ -148,8 +148,8 @@ uint32_t parse_unsigned_base0(std::string_view text) {
 
 namespace {
 
-// Parses bytes the configuration keeps (keep_file_bytes): channel texts stay where they stand.
-bool parse_kept(ServerConfig &config, const char *text, size_t length, ParseError *error) {
+// Parses a file's bytes into a configuration that takes its channels' texts as they are appended.
+bool parse_lines(ServerConfig &config, const char *text, size_t length, ParseError *error) {
     LineReader lines(text, length);
     std::string_view line, value;
     lines.next(line);
@@ -197,7 +197,7 @@ bool parse_kept(ServerConfig &config, const char *text, size_t length, ParseErro
             else if (keyword_value(line, "ACCPATH:", value)) access_path = value;
             else return fail(error, lines.number(), "a channel line must begin with ID: or ACCPATH:");
         }
-        // Terminated only now: a repeated keyword's earlier value is not kept.
+        // Copied only now: a repeated keyword's earlier value is not kept.
         append_file_channel(config, channel_id, channel_name, item_id, access_path);
         if (!next_block) return true;
     }
@@ -206,7 +206,8 @@ bool parse_kept(ServerConfig &config, const char *text, size_t length, ParseErro
 }  // namespace
 
 bool parse_server_config(ServerConfig &config, const char *text, size_t length, ParseError *error) {
-    if (!parse_kept(config, keep_file_bytes(config, std::string(text, length)), length, error)) return false;
+    begin_file_channels(config, length);
+    if (!parse_lines(config, text, length, error)) return false;
     index_file_channels(config);
     return true;
 }
@@ -222,18 +223,18 @@ std::string format_server_config(const ServerConfig &config) {
     if (!config.hostname.empty()) put_line(out, "HOSTNAME:", config.hostname);
     if (!config.description.empty()) put_line(out, "DESCRIPTION:", config.description);
     out += kEol;
-    for (const Channel *c = config.first_channel(); c; c = c->next()) {
-        if (c->channel_id >= 0) {
+    for (const Channel &c : config.channels()) {
+        if (c.channel_id >= 0) {
             out += "%CHANID:";
-            out += std::to_string(c->channel_id);
+            out += std::to_string(c.channel_id);
             out += kEol;
-        } else if (!c->channel_name.empty()) {
-            put_line(out, "%CHANNEL:", c->channel_name);
+        } else if (!c.channel_name.empty()) {
+            put_line(out, "%CHANNEL:", c.channel_name);
         } else {
             continue;
         }
-        if (!c->item_id.empty()) put_line(out, "ID:", c->item_id);
-        if (!c->access_path.empty()) put_line(out, "ACCPATH:", c->access_path);
+        if (!c.item_id.empty()) put_line(out, "ID:", c.item_id);
+        if (!c.access_path.empty()) put_line(out, "ACCPATH:", c.access_path);
         out += kEol;
     }
     return out;
@@ -256,19 +257,17 @@ std::vector<size_t> block_header_lines(const char *text, size_t length) {
     return lines;
 }
 
-bool read_server_file(ServerConfig &config, const std::string &path, ParseError *error) {
+bool read_server_file(ServerConfig &config, const std::string &path, ParseError *error, std::string *scratch) {
     reset_server(config);
-    std::string bytes;
+    std::string own;
+    std::string &bytes = scratch ? *scratch : own;
     platform::ReadFailure failure = platform::ReadFailure::none;
     if (!platform::read_file(path, bytes, &failure))
         return fail(error, 0,
                     failure == platform::ReadFailure::cannot_open   ? "the file cannot be opened"
                     : failure == platform::ReadFailure::not_regular ? "not a regular file"
                                                                     : "the file cannot be read");
-    const size_t length = bytes.size();
-    if (!parse_kept(config, keep_file_bytes(config, std::move(bytes)), length, error)) return false;
-    index_file_channels(config);
-    return true;
+    return parse_server_config(config, bytes.data(), bytes.size(), error);
 }
 
 bool write_server_file(ServerConfig &config, const std::string &path) {

@@ -34,8 +34,11 @@ const char *unstorable_reason(std::string_view text);
 // a successful parse of the text lists, the k-th header for the k-th channel.
 std::vector<size_t> block_header_lines(const char *text, size_t length);
 
-// Resets the configuration, then reads the file; the indexes are rebuilt on success.
-bool read_server_file(ServerConfig &config, const std::string &path, ParseError *error = nullptr);
+// Resets the configuration, then reads the file; the indexes are rebuilt on success. A scratch
+// string, when given, holds the file's bytes while they are read: one kept for every file of a
+// load costs no fresh memory per file.
+bool read_server_file(ServerConfig &config, const std::string &path, ParseError *error = nullptr,
+                      std::string *scratch = nullptr);
 
 // Writes the file in one step (never half-written); clears `modified` on success.
 bool write_server_file(ServerConfig &config, const std::string &path);

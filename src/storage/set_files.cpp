@@ -72,6 +72,7 @@ SetListing list_set(const std::string &directory, const std::string &base_name, 
 
 void read_set(const SetListing &listing, const std::function<void(SetFile &)> &visit) {
     std::vector<bool> taken(kHighestServerNumber + 1);
+    std::string bytes;  // each file's in turn
     for (const auto &entry : listing.entries) {
         if (entry.is_directory()) continue;
         const int number = set_number_of(entry.name, listing.base_name, true);
@@ -84,7 +85,7 @@ void read_set(const SetListing &listing, const std::function<void(SetFile &)> &v
         file.config = RecordRef<ServerConfig>(new ServerConfig);
         // Not even opened: a FIFO or a device under a set file's name may block or never end.
         if (entry.kind == platform::FileKind::other) file.error = {0, "not a regular file"};
-        else file.read = read_server_file(*file.config, file.path, &file.error);
+        else file.read = read_server_file(*file.config, file.path, &file.error, &bytes);
         visit(file);
     }
 }

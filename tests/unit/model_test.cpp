@@ -142,16 +142,17 @@ void expect_same_index(const Index &index, const RefIndex<Key> &ref, const std::
 
 void expect_same(const ServerConfig &config, const Model &model) {
     std::map<const Channel *, int> serial;
-    const Channel *c = config.first_channel();
+    auto c = config.channels().begin();
     for (int s : model.list) {
-        ASSERT_NE(c, nullptr);
+        ASSERT_TRUE(c != config.channels().end());
         const RefChannel &r = model.made[s];
-        ASSERT_EQ(std::tie(c->channel_id, c->channel_name, c->item_id, c->access_path, c->marked),
+        ASSERT_EQ(std::make_tuple(c->channel_id, c->channel_name.str(), c->item_id.str(), c->access_path.str(),
+                                  bool(c->marked)),
                   std::tie(r.id, r.name, r.item, r.path, r.marked));
-        serial[c] = s;
-        c = c->next();
+        serial[&*c] = s;
+        ++c;
     }
-    ASSERT_EQ(c, nullptr);
+    ASSERT_FALSE(c != config.channels().end());
     ASSERT_EQ(config.channel_count(), model.list.size());
     ASSERT_EQ(config.modified, model.modified);
     expect_same_index(table_of(config).id_index, model.ids, serial);
@@ -291,7 +292,7 @@ TEST(ModelEdges, TextHashOfKnownTexts) {
 // The bucket counts an index grows through (when it grows, the random operations compare): each
 // the first prime at or above 90 % of twice the last, and past the largest twice the last, low bit set.
 TEST(ModelEdges, GrowthSequence) {
-    std::vector<uint32_t> counts = {IdIndex().bucket_count()};
+    std::vector<uint32_t> counts = {kInitialBucketCount};
     while (counts.size() < 16) counts.push_back(grown_bucket_count(2 * counts.back()));
     EXPECT_EQ(counts, (std::vector<uint32_t>{13, 31, 61, 127, 251, 509, 1021, 2039, 4093, 8191, 16381, 32749, 65521,
                                              131071, 262143, 524287}));

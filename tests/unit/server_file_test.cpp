@@ -24,9 +24,9 @@ const std::string kSignature = "%%OPC_SERVER_CONFIG";
 // channel as [number|name|item|path].
 std::string summary(const ServerConfig &c) {
     std::string out = c.progid + "|" + c.clsid + "|" + c.hostname + "|" + c.channel_format + "|" + c.description;
-    for (const Channel *ch = c.first_channel(); ch; ch = ch->next())
-        out += " [" + std::to_string(ch->channel_id) + "|" + ch->channel_name.str() + "|" + ch->item_id.str() + "|" +
-               ch->access_path.str() + "]";
+    for (const Channel &channel : c.channels())
+        out += " [" + std::to_string(channel.channel_id) + "|" + channel.channel_name.str() + "|" +
+               channel.item_id.str() + "|" + channel.access_path.str() + "]";
     return out;
 }
 

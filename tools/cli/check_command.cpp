@@ -86,7 +86,7 @@ bool report_duplicates(SetFile &file, std::ostream &out) {
     platform::read_file(file.path, bytes);
     const std::vector<size_t> header_lines = block_header_lines(bytes.data(), bytes.size());
     std::vector<const Channel *> in_order;
-    for (const Channel *c = file.config->first_channel(); c; c = c->next()) in_order.push_back(c);
+    for (const Channel &c : file.config->channels()) in_order.push_back(&c);
     auto line_of = [&](const Channel *channel) {
         const size_t at = static_cast<size_t>(std::find(in_order.begin(), in_order.end(), channel) - in_order.begin());
         return at < header_lines.size() ? header_lines[at] : 0;

@@ -279,9 +279,9 @@ int run_export(const Args &args) {
     const Environment &env = project.env();
     std::string csv = csv_record({std::begin(kColumnNames), std::end(kColumnNames)}) + "\r\n";
     for (int server = 0; server < static_cast<int>(env.servers.size()); ++server) {
-        const ServerConfig *config = server_at(&env, server);
-        for (const Channel *c = config ? config->first_channel() : nullptr; c; c = c->next())
-            if (is_binding(*c)) csv += row_of(server, value_of(*c)) + "\r\n";
+        if (const ServerConfig *config = server_at(&env, server))
+            for (const Channel &c : config->channels())
+                if (is_binding(c)) csv += row_of(server, value_of(c)) + "\r\n";
     }
     if (!to_file) {
         if (write_standard_output(csv)) return kSuccess;

@@ -32,10 +32,9 @@ void print_channels(const ServerConfig &config) {
         std::string number, name, item_id, access_path;
     };
     std::vector<Row> rows{{"No.", "Name", "Item ID", "Access path"}};
-    for (const Channel *c = config.first_channel(); c; c = c->next())
-        rows.push_back({c->channel_id >= 0 ? std::to_string(c->channel_id) : kNone,
-                        or_placeholder(c->channel_name, kNone), or_placeholder(c->item_id, kNone),
-                        or_placeholder(c->access_path, kNone)});
+    for (const Channel &c : config.channels())
+        rows.push_back({c.channel_id >= 0 ? std::to_string(c.channel_id) : kNone, or_placeholder(c.channel_name, kNone),
+                        or_placeholder(c.item_id, kNone), or_placeholder(c.access_path, kNone)});
     size_t number_width = 0, name_width = 0, item_width = 0;
     for (const Row &row : rows) {
         number_width = std::max(number_width, row.number.size());

@@ -119,8 +119,8 @@ VerifyTotals verify_bindings(Environment &env, const VerifyOptions &options, std
         ++totals.servers;
         const std::string label = "OPC" + std::to_string(number);
         std::vector<const Channel *> bindings;
-        for (const Channel *channel = config->first_channel(); channel; channel = channel->next())
-            if (is_binding(*channel)) bindings.push_back(channel);
+        for (const Channel &channel : config->channels())
+            if (is_binding(channel)) bindings.push_back(&channel);
         if (!options.browse) {
             if (!connect_server(*config)) {
                 report_not_created(*config, label + " ", out);
