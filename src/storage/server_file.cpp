@@ -4,12 +4,10 @@
 #include <cstring>
 #include <string_view>
 #include <vector>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "model/channel_table.h"
 #include "platform/files.h"
+#include "storage/line_search.h"
 
 namespace tagcfg {
 
@@ -19,20 +17,6 @@ constexpr const char kSignature[] = "%%OPC_SERVER_CONFIG";
 constexpr const char kEol[] = "\r\n";
 
 bool is_space(unsigned char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
-
-// Where the next LF stands, or null. Lines are short, and a call to memchr for each costs more than
-// its search: where SSE2 is at hand, 16 bytes at a time are compared inline.
-const char *find_line_feed(const char *at, const char *end) {
-#if defined(__SSE2__)
-    const __m128i line_feeds = _mm_set1_epi8('\n');
-    for (; end - at >= 16; at += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
-        if (const int found = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, line_feeds)))
-            return at + __builtin_ctz(static_cast<unsigned>(found));
-    }
-#endif
-    return static_cast<const char *>(std::memchr(at, '\n', static_cast<size_t>(end - at)));
-}
 
 // Yields the lines of a text, as views into it, with their LF dropped and their trailing white
 // space removed; lines after the first whose first byte is ";" come out empty.
