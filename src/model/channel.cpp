@@ -2,6 +2,8 @@
 
 #include <type_traits>
 
+#include "platform/pages.h"
+
 namespace tagcfg {
 
 // Blocks are given back without running destructors.
@@ -19,6 +21,7 @@ Channel *ChannelList::append() {
         if (place == capacity_) {
             const uint32_t size = block_size(blocks_.size());
             blocks_.emplace_back(static_cast<Channel *>(::operator new(size * sizeof(Channel))));
+            platform::advise_huge_pages(blocks_.back().get(), size * sizeof(Channel));
             fresh_ = blocks_.back().get();
             capacity_ += size;
         }

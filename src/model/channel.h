@@ -69,9 +69,10 @@ public:
     }
 
 private:
-    static constexpr uint32_t kLargestShift = 12;  // blocks of 4096 channels at most
+    // Blocks of 65536 channels at most: a few megabytes each, which huge pages can serve.
+    static constexpr uint32_t kLargestShift = 16;
     static constexpr uint32_t kLargestBlock = 1u << kLargestShift;
-    static constexpr uint32_t kGrowingBlocks = kLargestShift - 4 + 1;  // of 16, 32, ... 4096 channels
+    static constexpr uint32_t kGrowingBlocks = kLargestShift - 4 + 1;  // of 16, 32, ... 65536 channels
     static constexpr uint32_t kGrowingPlaces = 16 * ((1u << kGrowingBlocks) - 1);
     static uint32_t block_size(size_t block) { return block < kGrowingBlocks ? 16u << block : kLargestBlock; }
 

@@ -4,6 +4,8 @@
 #include <new>
 #include <ostream>
 
+#include "platform/pages.h"
+
 namespace tagcfg {
 
 namespace {
@@ -17,6 +19,7 @@ void TextArena::begin_file(size_t capacity) {
     // malloc, so that end_file can give the unused end back without a copy.
     char *block = static_cast<char *>(std::malloc(std::max<size_t>(capacity, 1)));
     if (!block) throw std::bad_alloc();
+    platform::advise_huge_pages(block, capacity);
     files_.emplace_back(block);
     file_end_ = block;
 }

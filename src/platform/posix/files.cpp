@@ -13,6 +13,7 @@
 
 #include "platform/file_lock.h"
 #include "platform/files.h"
+#include "platform/pages.h"
 
 namespace tagcfg::platform {
 
@@ -144,7 +145,10 @@ bool read_file(const std::string &path, std::string &bytes, ReadFailure *why) {
     struct stat info;
     if (::fstat(file.get(), &info) != 0) return fail(ReadFailure::read_error);
     if (!S_ISREG(info.st_mode)) return fail(ReadFailure::not_regular);
-    // The size the file has, in one read as a rule; whatever it holds beyond that is read too.
+    // The size the file has, in one read as a rule; whatever it holds beyond that is read too. The
+    // room is asked for huge pages before it is first written, which is when they are given.
+    bytes.reserve(static_cast<size_t>(info.st_size) + 1);
+    advise_huge_pages(bytes.data(), bytes.capacity());
     bytes.resize(static_cast<size_t>(info.st_size) + 1);
     size_t done = 0;
     for (;;) {
