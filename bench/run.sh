@@ -1,14 +1,37 @@
 #!/usr/bin/env bash
-# Builds the benchmarks of the native preset, runs them and prints a short summary.
-# Usage: bench/run.sh            (about 2 minutes; JSON results land in build/native/bench/results/)
+# Builds the benchmarks, runs them and prints a short summary with the machine they ran on.
+# Usage: bench/run.sh [--release] [--busy]
+#   --release  the native-release preset (an optimised build without debug information) instead of
+#              native; JSON results land in build/<preset>/bench/results/
+#   --busy     a second process keeps one core busy for the whole run, as on a machine that
+#              is doing something else
+# About 2 minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-cmake --preset native >/dev/null
-cmake --build --preset native --target bench_lookup bench_store bench_gc bench_load_save bench_collect \
+preset=native busy=
+for option in "$@"; do
+    case $option in
+        --release) preset=native-release ;;
+        --busy) busy=1 ;;
+        *) echo "usage: $0 [--release] [--busy]" >&2; exit 2 ;;
+    esac
+done
+
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target bench_lookup bench_store bench_gc bench_load_save bench_collect \
     bench_item_selection bench_verify
 
-bin=build/native/bench
+if [ -n "$busy" ]; then
+    sh -c 'while :; do :; done' &
+    spinner=$!
+    trap 'kill "$spinner" 2>/dev/null' EXIT
+fi
+thp=$(sed -n 's/.*\[\(.*\)\].*/\1/p' /sys/kernel/mm/transparent_hugepage/enabled 2>/dev/null || echo unknown)
+machine="$(nproc) cores, pages of $(getconf PAGESIZE) bytes, transparent huge pages: $thp,
+preset $preset${busy:+, a second process busy on one core}"
+
+bin=build/$preset/bench
 out=$bin/results
 mkdir -p "$out"
 
@@ -33,9 +56,11 @@ run bench_collect 0.5
 run bench_item_selection 0.2
 run bench_verify 0.2
 
-python3 - "$out" <<'PY'
+load=$(cut -d' ' -f1-3 /proc/loadavg)
+python3 - "$out" "$machine, load average $load" <<'PY'
 import json, sys, os
 out = sys.argv[1]
+print("\n" + sys.argv[2])
 def medians(name):
     with open(os.path.join(out, name + ".json")) as f:
         runs = json.load(f)["benchmarks"]
