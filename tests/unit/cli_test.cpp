@@ -8,15 +8,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <future>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "command.h"
 #include "failing_files.h"
-#include "platform/file_lock.h"
 #include "storage/set_files.h"
 #include "temp_dir.h"
 #include "test_support.h"
@@ -439,18 +436,9 @@ TEST_F(CliTest, EditsChangeEveryFileOrNone) {
                                   dir.path() + "/plant1_opc0.cnf (server 0)\nThese hold what they held before:\n  " +
                                   dir.path() + "/plant1_opc3.cnf (server 3)\n");
 
-    std::promise<void> taken, done;
-    std::thread other([&] {
-        platform::FileLock lock;
-        EXPECT_EQ(lock.acquire(project_lock_path(dir.path(), "plant1"), 0), platform::FileLock::Result::held);
-        taken.set_value();
-        done.get_future().wait();
-    });
-    taken.get_future().wait();
+    test::LockHeldElsewhere other(project_lock_path(dir.path(), "plant1"));
     const auto held = dir.snapshot();
     EXPECT_EQ(import({}), "tagcfg import: the project plant1 in " + dir.path() +
                               " is busy: another program is changing it; nothing changed\n");
     EXPECT_EQ(dir.snapshot(), held);
-    done.set_value();
-    other.join();
 }

@@ -8,9 +8,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <future>
 #include <set>
-#include <thread>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -331,24 +329,17 @@ TEST_F(ConfigSetTest, ASaveTakesTheProjectsLock) {
     put("base_opc0.cnf=A");
     ASSERT_EQ(load(project, "base"), "ok A");
     const std::string lock_path = project_lock_path(project, "base");
-    std::promise<void> taken, done;
-    std::thread other([&] {
-        platform::FileLock lock;
-        EXPECT_EQ(lock.acquire(lock_path, 0), platform::FileLock::Result::held);
-        taken.set_value();
-        done.get_future().wait();
-    });
-    taken.get_future().wait();
-    files.lock_wait_ms = 50;
-    EXPECT_EQ(save(false), "ok base_opc0.cnf=A");
-    store(0, "A2");
-    EXPECT_EQ(save(false), "failed base_opc0.cnf=A");
-    EXPECT_EQ(save_whole(), "failed -1 base_opc0.cnf=A");
-    EXPECT_EQ(table(), " A2*");
     platform::FileLock mine;
-    EXPECT_EQ(mine.acquire(lock_path, 0), platform::FileLock::Result::busy);
-    done.set_value();
-    other.join();
+    {
+        test::LockHeldElsewhere other(lock_path);
+        files.lock_wait_ms = 50;
+        EXPECT_EQ(save(false), "ok base_opc0.cnf=A");
+        store(0, "A2");
+        EXPECT_EQ(save(false), "failed base_opc0.cnf=A");
+        EXPECT_EQ(save_whole(), "failed -1 base_opc0.cnf=A");
+        EXPECT_EQ(table(), " A2*");
+        EXPECT_EQ(mine.acquire(lock_path, 0), platform::FileLock::Result::busy);
+    }
     EXPECT_EQ(mine.acquire(lock_path, 0), platform::FileLock::Result::held);
     EXPECT_EQ(save(false), "ok base_opc0.cnf=A2");
     EXPECT_TRUE(std::filesystem::exists(lock_path));
