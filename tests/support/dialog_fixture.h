@@ -15,6 +15,7 @@
 #include "opc/connect.h"
 #include "platform/sim/sim_platform.h"
 #include "resource_ids.h"
+#include "temp_dir.h"
 #include "test_support.h"
 
 namespace tagcfg::test {
@@ -35,30 +36,10 @@ inline std::string buttons(ui::MemoryDialog &d, std::initializer_list<std::pair<
 // An item ID longer than any control's buffer: rows and records must keep it whole.
 inline const std::string kLongId = "Plant." + std::string(300, 'x') + ".PV";
 
-// The plant the browsing tests serve. Under every node, branches come before leaves whatever the
-// order here.
-inline const std::string kPlant = R"(
-namespace hierarchical
-leaf Alarm
-branch Boiler
-  leaf Temp1
-  branch Pumps
-    leaf P1
-    leaf P2
-  branch Locked refuse-down
-    leaf Secret
-  branch Quiet
-  leaf Temp2
-branch BoilerRoom
-  leaf Fan
-branch Empty
-branch Refused refuse-down
-  leaf Hidden
-leaf Odd get-item-id-fails
-leaf Blank empty-item-id
-leaf Upper = Plant.PUMP
-leaf Lower = plant.pump
-leaf Long = )" + kLongId + "\n";
+// The plant the browsing tests serve (tests/data/plant.space), with a leaf of kLongId last. Under
+// every node, branches come before leaves whatever the order there.
+inline const std::string kPlant =
+    read_bytes(TAGCFG_SOURCE_DIR "/tests/data/plant.space") + "leaf Long = " + kLongId + "\n";
 
 // The node at a path of texts joined with "/" from the top level, as MemoryTree::path writes it,
 // opening the nodes on the way (not the node itself); null when no node has the path.

@@ -58,18 +58,7 @@ protected:
 
 // Items as a server holds them, found in any letter case, under one known access path: an item
 // that is also a branch, a text with blanks, an array that cannot be read, a date, and one refused.
-const char kItems[] = R"(
-separator /
-lookup case-insensitive
-access-path Line1
-branch device
-  leaf port type VT_R4 value 12.5 rights read time 2024-05-01T08:00:00.250Z
-leaf device type VT_BSTR value " Pump \"A\"" quality 0x08
-leaf Curve type VT_ARRAY|VT_I2 rights write value 1 -2 3
-leaf Since type VT_DATE value 2024-02-29T12:30:00Z quality 0x44
-leaf Broken item-error 0x80004005
-leaf " Odd" type VT_CY value -12.34 quality 0xD8
-)";
+const std::string kItems = read_bytes(TAGCFG_SOURCE_DIR "/tests/data/items.space");
 
 std::string bindings(const Texts &item_ids, const std::string &access_path = "") {
     std::string text;
