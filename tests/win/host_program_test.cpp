@@ -1,10 +1,10 @@
-// The host program's discovery commands as an integrator runs them on Windows: tagcfg.exe, beside
-// the library, against opcsim's servers in the registry and its stand-in for the server browser.
+// The host program as an integrator runs it on Windows: tagcfg.exe, beside the library, against
+// opcsim's servers in the registry and its stand-in for the server browser, and two copies of it
+// editing one project, with Windows' own file sharing standing in the way of a replacement.
 #include <windows.h>
 
 #include <gmock/gmock.h>
 
-#include <cstdio>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -16,23 +16,53 @@
 namespace wintest {
 namespace {
 
+const std::string kServer = "%%OPC_SERVER_CONFIG\r\n\r\nPROGID:P\r\n\r\n";
+
 struct ProgramRun {
     DWORD status;
     std::string out;  // standard output, lines ending in LF
 };
 
-// tagcfg.exe with the arguments, run by the command processor in the library's folder, where its
-// loader finds tagcfg.dll; the pipe is read in text mode, so lines end in LF.
+// tagcfg.exe with the arguments, started in the library's folder, where its loader finds
+// tagcfg.dll, and not waited for; its standard output goes to `out` (nowhere for none).
+HANDLE start_tagcfg(const std::string &arguments, HANDLE out = nullptr) {
+    std::string command = "\"" + library_path("..\\tools\\cli\\tagcfg.exe") + "\" " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, executable_directory().c_str(),
+                        &startup, &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+// Its exit status, or ~0 when it did not start or end within a minute.
+DWORD finish(HANDLE process) {
+    DWORD status = ~0u;
+    if (process && WaitForSingleObject(process, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process, &status);
+    if (process) CloseHandle(process);
+    return status;
+}
+
+// tagcfg.exe run to its end, with its standard output read through a pipe, CRs dropped.
 ProgramRun tagcfg_exe(const std::string &arguments) {
-    SetCurrentDirectoryA(executable_directory().c_str());
-    // The command processor drops the outer quotes and keeps the inner ones.
-    const std::string command = "\"\"" + library_path("..\\tools\\cli\\tagcfg.exe") + "\" " + arguments + "\"";
-    FILE *pipe = _popen(command.c_str(), "r");
-    if (!pipe) return {~0u, "not started"};
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE read_end, write_end;
+    if (!CreatePipe(&read_end, &write_end, &inherited, 0)) return {~0u, "no pipe"};
+    SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+    HANDLE process = start_tagcfg(arguments, write_end);
+    CloseHandle(write_end);  // the pipe ends when the program's copy of it closes
     ProgramRun run{~0u, ""};
     char buffer[4096];
-    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, got);
-    run.status = static_cast<DWORD>(_pclose(pipe));
+    for (DWORD got; ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got > 0;)
+        for (DWORD i = 0; i < got; ++i)
+            if (buffer[i] != '\r') run.out += buffer[i];
+    CloseHandle(read_end);
+    run.status = finish(process);
     return run;
 }
 
@@ -132,6 +162,42 @@ TEST_F(OpcProject, BrowseVerifyAndReadOnRealServers) {
         EXPECT_EQ(run.status, status) << arguments;
         EXPECT_EQ(run.out, printed) << arguments;
     }
+}
+
+// Two programs adding channels to one project at once take turns: every run that says it saved
+// has its channel in the file, and none that failed has.
+TEST_F(OpcProject, TwoProgramsSavingOneProjectTakeTurns) {
+    dir_.put("plant_opc0.cnf", kServer);
+    std::vector<std::pair<int, DWORD>> runs;
+    for (int round = 0; round < 10; ++round) {
+        HANDLE started[2];
+        for (int i = 0; i < 2; ++i)
+            started[i] = start_tagcfg("add-channel \"" + dir_.path() + "\" plant 0 " + std::to_string(100 * i + round) +
+                                      " Item");
+        for (int i = 0; i < 2; ++i) runs.emplace_back(100 * i + round, finish(started[i]));
+    }
+    const std::string file = dir_.get("plant_opc0.cnf");
+    for (const auto &[channel, status] : runs) {
+        const bool saved = file.find("%CHANID:" + std::to_string(channel) + "\r\n") != std::string::npos;
+        EXPECT_EQ(saved, status == 0) << channel << " exited " << status;
+    }
+}
+
+// A file another program holds open without sharing its deletion cannot be replaced: an import of
+// rows for two servers then puts the first file back and changes nothing.
+TEST_F(OpcProject, AnImportThatCannotReplaceEveryFileChangesNone) {
+    dir_.put("plant_opc0.cnf", kServer);
+    const std::string second = dir_.put("plant_opc3.cnf", kServer);
+    const std::string csv = dir_.put("edit.csv", "server,channel,name,item_id,access_path\r\n0,1,,A,\r\n3,1,,B,\r\n");
+    const std::string import = "import \"" + dir_.path() + "\" plant \"" + csv + "\"";
+    HANDLE held = CreateFileA(second.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(tagcfg_exe(import).status, 1u);
+    EXPECT_EQ(dir_.get("plant_opc0.cnf"), kServer);
+    EXPECT_EQ(dir_.get("plant_opc3.cnf"), kServer);
+    CloseHandle(held);
+    EXPECT_EQ(tagcfg_exe(import).status, 0u);
+    EXPECT_EQ(dir_.get("plant_opc3.cnf"), kServer + "%CHANID:1\r\nID:B\r\n\r\n");
 }
 
 }  // namespace wintest
