@@ -48,8 +48,7 @@ check_package() {  # ZIP ARCH
     objdump -h "$dll" | grep -q '\.debug_' && fail "tagcfg.dll carries debug information"
     objdump -t "$dll" | grep -q 'no symbols' || fail "tagcfg.dll keeps its symbol table"
     objdump -s -j .gnu_debuglink "$dll" | grep -q 'tagcfg.dll.debug' || fail "tagcfg.dll does not name its debug file"
-    objdump -h "$root/debug/tagcfg.dll.debug" | grep -q '\.debug_info' ||
-        fail "tagcfg.dll.debug has no debug information"
+    objdump -h "$root/debug/tagcfg.dll.debug" | grep -q '\.debug_info' || fail "tagcfg.dll.debug has no debug information"
     for import in $(objdump -p "$dll" | awk '/DLL Name:/ {print tolower($3)}'); do
         [[ " $allowed_imports " == *" $import "* ]] || fail "tagcfg.dll imports $import"
     done
@@ -96,13 +95,10 @@ for arch in win32 win64; do
     fi
     package_failed=0 host_not_run=
     check_package "${zips[0]}" "$arch"
-    if [ "$package_failed" -ne 0 ]; then
-        record "$arch package FAILED"
-    elif [ -n "$host_not_run" ]; then
-        record "$arch package checked, its host NOT RUN ($host_not_run)"
-    else
-        record "$arch package passed"
-    fi
+    result="passed"
+    [ -n "$host_not_run" ] && result="checked, its host NOT RUN ($host_not_run)"
+    [ "$package_failed" -ne 0 ] && result="FAILED"
+    record "$arch package $result"
 done
 [ "$failed" -eq 0 ] && echo "tests/package: both packages hold, in $(( $(date +%s) - started )) s"
 exit "$failed"

@@ -10,12 +10,10 @@ failed=0
 
 expect() {  # LOADER STATUS LINE
     local output status
-    output=$(TAGCFG_WINE32_LOADER=$1 "$probe")
-    status=$?
-    if [ "$status" -ne "$2" ] || [ "$output" != "$3" ]; then
-        echo "probe32 with $(basename "$1"): exit $status, \"$output\"; expected exit $2, \"$3\""
-        failed=1
-    fi
+    output=$(TAGCFG_WINE32_LOADER=$1 "$probe") status=$?
+    [ "$status" -eq "$2" ] && [ "$output" = "$3" ] && return
+    echo "probe32 with $(basename "$1"): exit $status, \"$output\"; expected exit $2, \"$3\""
+    failed=1
 }
 
 printf '\177ELF\1\1\1\0\0\0\0\0\0\0\0\0not a program' >"$work/refused"

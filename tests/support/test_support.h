@@ -16,12 +16,7 @@ inline RecordRef<ServerConfig> make_server() { return RecordRef<ServerConfig>(ne
 // Appends a channel as the file reader does (indexes are rebuilt separately).
 inline void add_parsed(ServerConfig &config, int32_t id, const std::string &name, const std::string &item,
                        const std::string &access_path = "") {
-    ChannelValue value;
-    value.channel_id = id;
-    value.channel_name = name;
-    value.item_id = item;
-    value.access_path = access_path;
-    append_channel(config, value);
+    append_channel(config, ChannelValue{id, name, item, access_path});
 }
 
 // Each line with its end.

@@ -34,6 +34,12 @@ protected:
         std::cerr.rdbuf(old_err);
         return {status, out.str(), err.str()};
     }
+    Outcome list_servers(const char *computer, bool browser) {
+        Args args;
+        if (computer) args.positional = {computer};
+        args.browser = browser;
+        return run(cli::run_list_servers, args);
+    }
     Outcome browse(const std::string &server, const std::string &depth = "", bool ids = false) {
         Args args;
         args.positional = {server};
@@ -100,23 +106,17 @@ TEST_F(DiscoveryTest, ListServersFromTheRegistryOrTheServerBrowser) {
         {"DEAD", true, cli::kUnreachable, ""},
     };
     for (const auto &[computer, browser, status, printed] : cases) {
-        Args args;
-        if (computer) args.positional = {computer};
-        args.browser = browser;
-        const Outcome run = this->run(cli::run_list_servers, args);
+        const Outcome run = list_servers(computer, browser);
         EXPECT_EQ(run.status, status) << (computer ? computer : "here") << browser << run.err;
         EXPECT_EQ(run.out, printed) << (computer ? computer : "here") << browser;
     }
     // A browser that never ends is read 100,000 classes far; one that cannot be asked is out of reach.
     sim::set_browser_endless("BIG");
-    Args args;
-    args.positional = {"BIG"};
-    args.browser = true;
-    const Outcome big = run(cli::run_list_servers, args);
+    const Outcome big = list_servers("BIG", true);
     EXPECT_EQ(std::count(big.out.begin(), big.out.end(), '\n'), 100000);
     EXPECT_THAT(big.out, ::testing::EndsWith("\nSim.Class.100000\t{000186A0-0000-0000-0000-000000000000}\t\n"));
     sim::set_com_initialised(false);
-    EXPECT_EQ(run(cli::run_list_servers, args).status, cli::kUnreachable);
+    EXPECT_EQ(list_servers("BIG", true).status, cli::kUnreachable);
 }
 
 TEST_F(DiscoveryTest, BrowsePrintsTheTreeOrTheItemIdsDownToTheDepth) {
@@ -169,15 +169,12 @@ TEST_F(DiscoveryTest, VerifyNamesEveryChannelTheWalkDoesNotFindAndEndsWithAStatu
         "%CHANID:6\r\nID:Upper\r\n%CHANID:7\r\nID:Plant.PUMP\r\n%CHANID:8\r\nID:Odd\r\n%CHANID:-1\r\nID:Nowhere\r\n";
     const Outcome run = verify(channels, {}, "--browse");
     EXPECT_EQ(run.status, cli::kFailure) << run.err;
+    std::string missing;
+    for (const char *item :
+         {"3 Boiler/Pumps:P2", "4 Boiler.Pumps.P9", "5 Boiler.Pumps", "6 Upper", "7 Plant.PUMP", "8 Odd"})
+        missing += std::string("OPC0 ") + item + ": not in the server's address space\n";
     EXPECT_EQ(run.out,
-              "OPC0 3 Boiler/Pumps:P2: not in the server's address space\n"
-              "OPC0 4 Boiler.Pumps.P9: not in the server's address space\n"
-              "OPC0 5 Boiler.Pumps: not in the server's address space\n"
-              "OPC0 6 Upper: not in the server's address space\n"
-              "OPC0 7 Plant.PUMP: not in the server's address space\n"
-              "OPC0 8 Odd: not in the server's address space\n"
-              "9 channels checked on 1 servers: 6 not in the address space, 0 servers not reached" +
-                  walked);
+              missing + "9 channels checked on 1 servers: 6 not in the address space, 0 servers not reached" + walked);
     EXPECT_EQ(sim::opc_calls().browse_item_ids, 2 * 3);  // the root, Boiler and Pumps, each for branches and leaves
 
     // A server that cannot be reached outweighs a missing item; one server can be checked alone.

@@ -133,21 +133,10 @@ TEST_F(ServerPickerTest, TheNetworkOffersContainersAndComputersWithTheirRegistri
                    group + "/PLANT2", group + "/PLANT3", group + "/PLANT4", group + "/DEAD"})
             tree(d, IDC_PICKER_TREE).expand(find_node(tree(d, IDC_PICKER_TREE), path));
         EXPECT_EQ(render(tree(d, IDC_PICKER_TREE)),
-                  "My Computer:3+\n"
-                  "  Local:0\n"
-                  "Network Neighbourhood:4+\n"
-                  "  WORKGROUP:7+\n"
-                  "    simhost:6+\n"
-                  "      Local:0\n"
-                  "    PLANT2:6+\n"
-                  "      Remote:0\n"
-                  "    PLANT3:6+\n"
-                  "      Browsed:0\n"
-                  "      Sim.NoText.1:0\n"
-                  "    PLANT4:6\n"
-                  "    DEAD:6\n"
-                  "  Entire Network:8+\n"
-                  "    Sim Network:5\n");
+                  test::lines({"My Computer:3+", "  Local:0", "Network Neighbourhood:4+", "  WORKGROUP:7+",
+                               "    simhost:6+", "      Local:0", "    PLANT2:6+", "      Remote:0", "    PLANT3:6+",
+                               "      Browsed:0", "      Sim.NoText.1:0", "    PLANT4:6", "    DEAD:6",
+                               "  Entire Network:8+", "    Sim Network:5"}));
         EXPECT_TRUE(d.messages().empty());
         pick(d, group);
         EXPECT_FALSE(d.enabled(ui::kIdOk));
