@@ -33,7 +33,8 @@ bool TextArena::end_file() {
     const auto from = reinterpret_cast<uintptr_t>(block);
     char *trimmed = static_cast<char *>(std::realloc(block, std::max<size_t>(used, 1)));
     if (!trimmed || reinterpret_cast<uintptr_t>(trimmed) == from) return false;  // stayed, or could not shrink
-    files_.back().release();
+    // realloc has freed the old block: let go of it without a second free.
+    (void)files_.back().release();
     files_.back().reset(trimmed);
     moved_from_ = from;
     moved_size_ = used;

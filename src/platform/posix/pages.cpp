@@ -8,11 +8,13 @@ namespace tagcfg::platform {
 
 void advise_huge_pages(void *block, size_t size) {
 #if defined(MADV_HUGEPAGE)
-    constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+    constexpr size_t kHugePage = size_t{2} << 20;
     // Only the huge pages wholly inside the block; the advice is a hint, and a refusal changes nothing.
-    const uintptr_t begin = (reinterpret_cast<uintptr_t>(block) + kHugePage - 1) & ~(kHugePage - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + size) & ~(kHugePage - 1);
-    if (end > begin) ::madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
+    char *const start = static_cast<char *>(block);
+    const size_t lead = (kHugePage - reinterpret_cast<uintptr_t>(start) % kHugePage) % kHugePage;
+    if (size <= lead) return;
+    const size_t whole = (size - lead) & ~(kHugePage - 1);
+    if (whole > 0) ::madvise(start + lead, whole, MADV_HUGEPAGE);
 #else
     (void)block;
     (void)size;
