@@ -8,8 +8,8 @@ builds you can spare (a worktree), since it rebuilds the presets there. On deman
 
   tests/mutations/run.py [--suites native,win32] [--only ID,ID] [--out table.md]
 
-native runs `ctest --preset native`; win32 runs the Windows suite `win_tests` under Wine, plus
-any test a fault names in `windows-tests`.
+native runs `ctest --preset native`; win32 (or win64, where 32-bit programs cannot run) runs the
+Windows suite `win_tests` under Wine, plus any test a fault names in `windows-tests`.
 """
 import argparse
 import pathlib
@@ -56,7 +56,7 @@ def suite_result(suite, mutation):
         passed = run(["ctest", "--preset", "native", "-j2", "--timeout", "120"], 900)
     else:
         tests = ["win_tests"] + mutation.get("windows-tests", "").split()
-        passed = run(["ctest", "--preset", "win32", "--timeout", "300", "-R", "^(" + "|".join(tests) + ")$"], 1200)
+        passed = run(["ctest", "--preset", suite, "--timeout", "300", "-R", "^(" + "|".join(tests) + ")$"], 1200)
     return "survived" if passed else "killed"
 
 
