@@ -18,6 +18,7 @@
 #include "split_lines.h"
 #include "model/environment.h"
 #include "storage/config_set.h"
+#include "storage/set_files.h"
 
 namespace tagcfg::bench {
 namespace {
@@ -54,6 +55,8 @@ public:
             ::unlink(path.c_str());
             ::unlink((path + ".tmp").c_str());
         }
+        // A save leaves the project's lock file behind by design; the folder goes only without it.
+        ::unlink(project_lock_path(directory_, kBaseName).c_str());
         ::rmdir(directory_.c_str());
     }
 
