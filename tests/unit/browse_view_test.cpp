@@ -60,10 +60,11 @@ TEST_F(BrowseTest, LocatingTakesEverySeparatorBelowTheTopAndStopsAtTheFirstMisma
 
 // A device's own item beside the folder of its points, under one name: the leaf is taken where the
 // text ends, the branch where it goes on. A path that fails below one match goes on with the next.
+// A name matches whole parts only: Pump1 is not Pump, then 1.
 TEST_F(BrowseTest, LocatingPrefersTheLeafOfANameAndGoesBackToTheNextMatch) {
     open(
         "branch device\n  branch port\n    branch one\n      leaf Two\n    leaf one\n  leaf port\n"
-        "branch Line\n  leaf Speed\nbranch Line.1\n  leaf Level\nleaf device\n");
+        "branch Line\n  leaf Speed\nbranch Line.1\n  leaf Level\nbranch Pump\n  leaf 1\nleaf device\nleaf Pump1\n");
     const std::tuple<const char *, const char *, int> cases[] = {
         {"device", "Plant/device", kLeafImage},
         {"device/port", "Plant/device/port", kLeafImage},
@@ -73,6 +74,7 @@ TEST_F(BrowseTest, LocatingPrefersTheLeafOfANameAndGoesBackToTheNextMatch) {
         {"Line.1", "Plant/Line.1", kBranchImage},
         {"Line.Speed", "Plant/Line/Speed", kLeafImage},
         {"device/port/two", "", 0},
+        {"Pump1", "Plant/Pump1", kLeafImage},
     };
     for (const auto &[text, path, image] : cases) {
         tree.select(nullptr);
