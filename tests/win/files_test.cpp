@@ -51,9 +51,9 @@ TEST_F(ProjectFiles, NamesInAnyLetterCaseAndPathsEndingInABackslash) {
     EXPECT_EQ(load(dir_.file("other_opc1.cnf")), 0);
     EXPECT_EQ(server_name(4), "");
 
-    // The load read plant_opc2.cnf, which failed; the save under the base name PLANT spells it
-    // PLANT_opc2.cnf, which is the same file, so its stale step must leave it alone.
-    dir_.put("plant_opc2.cnf", kUnreadable);
+    // The load read PLANT_opc2.cnf, which failed, as plant_opc2.cnf; the save under the base name
+    // PLANT spells it PLANT_opc2.cnf, which is the same file, so its stale step must leave it alone.
+    dir_.put("PLANT_opc2.cnf", kUnreadable);
     EXPECT_EQ(load(dir_.path()), -1);
     EXPECT_EQ(TAGCFG(tagcfg_save)(env_, (dir_.path() + "\\").c_str(), "PLANT", 0, 1), 0);
     EXPECT_EQ(dir_.get("PLANT_opc2.cnf"), kUnreadable);
