@@ -191,9 +191,11 @@ bool parse_lines(ServerConfig &config, const char *text, size_t length, ParseErr
 
 bool parse_server_config(ServerConfig &config, const char *text, size_t length, ParseError *error) {
     begin_file_channels(config, length);
-    if (!parse_lines(config, text, length, error)) return false;
+    const bool parsed = parse_lines(config, text, length, error);
+    // A file that fails part way still ends its block of texts and indexes the channels it gave:
+    // the bytes the arena counts and the indexes agree with the channels the server holds.
     index_file_channels(config);
-    return true;
+    return parsed;
 }
 
 std::string format_server_config(const ServerConfig &config) {

@@ -19,8 +19,9 @@ struct ParseError {
     std::string reason;
 };
 
-// Reads text into a configuration that was reset before. False, with the reason in `error` when
-// one is given, at the first line the grammar does not accept; what was read before it stays.
+// Reads text into a configuration that was reset before, and indexes its channels. False, with
+// the reason in `error` when one is given, at the first line the grammar does not accept; what
+// was read before it stays, indexed.
 bool parse_server_config(ServerConfig &config, const char *text, size_t length, ParseError *error = nullptr);
 
 // The file's bytes for a configuration.
@@ -34,7 +35,7 @@ const char *unstorable_reason(std::string_view text);
 // a successful parse of the text lists, the k-th header for the k-th channel.
 std::vector<size_t> block_header_lines(const char *text, size_t length);
 
-// Resets the configuration, then reads the file; the indexes are rebuilt on success. A scratch
+// Resets the configuration, then reads the file as parse_server_config does. A scratch
 // string, when given, holds the file's bytes while they are read: one kept for every file of a
 // load costs no fresh memory per file.
 bool read_server_file(ServerConfig &config, const std::string &path, ParseError *error = nullptr,
