@@ -59,7 +59,7 @@ public:
     // The channel at a place, or null for kNone.
     Channel *at(uint32_t place) const {
         if (place == kNone) return nullptr;
-        // Blocks grow from 16 channels to kLargestShift doublings, then stay that large.
+        // Blocks double from 16 channels up to kLargestBlock, then stay that large.
         if (place < kGrowingPlaces) {
             const uint32_t block = 31 - static_cast<uint32_t>(__builtin_clz((place >> 4) + 1));
             return blocks_[block].get() + (place - 16 * ((1u << block) - 1));

@@ -186,14 +186,13 @@ void append_file_channel(ServerConfig &config, int32_t channel_id, std::string_v
 void index_file_channels(ServerConfig &config) {
     ChannelTable &table = table_of(config);
     if (table.texts.end_file()) {
-        // The trimmed block moved: every text of the file, and the keys of the names, go with it.
+        // The trimmed block moved: every text of the file goes with it. The names' keys point
+        // into the file's own bytes, which the caller keeps until the indexes are built.
         for (Channel *c = table.channels.first(); c; c = table.channels.next(*c)) {
             c->channel_name = table.texts.follow(c->channel_name);
             c->item_id = table.texts.follow(c->item_id);
             c->access_path = table.texts.follow(c->access_path);
         }
-        for (NameIndex::Pending &pending : table.reading.names)
-            pending.key = table.channels.at(pending.place)->channel_name;
     }
     table.id_index.build(table.reading.ids);
     table.name_index.build(table.reading.names);

@@ -62,8 +62,9 @@ struct DuplicateChannels {
 std::vector<DuplicateChannels> duplicate_channels(ServerConfig &config);
 
 // Filling a server as a file is read: room for the file's texts is taken first, each channel's
-// texts are copied there as it is appended, and when the whole file was read the room is trimmed
-// to what the texts took and the indexes are built, once.
+// texts are copied there as it is appended, and when the file ends (read whole or not) the room is
+// trimmed to what the texts took and the indexes are built, once. The names given to
+// append_file_channel must stay readable until then.
 void begin_file_channels(ServerConfig &config, size_t file_size);
 void append_file_channel(ServerConfig &config, int32_t channel_id, std::string_view channel_name,
                          std::string_view item_id, std::string_view access_path);
@@ -80,7 +81,7 @@ void rebuild_indexes(ServerConfig &config);
 // than the live texts, those move into a new arena and the old one goes.
 void compact_texts(ServerConfig &config);
 
-// What the server's texts cost: every byte given to texts and kept files, dead ones included.
+// What the server's texts cost: every byte given to texts, dead ones included.
 size_t text_bytes_held(const ServerConfig &config);
 
 }  // namespace tagcfg
