@@ -168,7 +168,7 @@ public:
         const uint32_t hash = Key::hash(key);
         Entry entry{Key::stored(key, hash), ChannelList::place(*channel), kEnd};
         Key::take_state(entry.key, channel->channel_id >= 0);
-        push_front(buckets_[bucket_of_(hash)], entry);
+        push_front(pool_, buckets_[bucket_of_(hash)], entry);
         ++entry_count_;
     }
 
@@ -310,8 +310,9 @@ private:
     const Entry *after(const Entry &entry) const { return entry.next != kEnd ? &pool_[entry.next] : nullptr; }
     Entry *after(const Entry &entry) { return entry.next != kEnd ? &pool_[entry.next] : nullptr; }
 
-    void push_front(Entry &head, const Entry &entry) {
-        const uint32_t moved = head.channel != kNoChannel ? pool_.make(head) : kEnd;
+    // The entry goes in front of the chain; the one there before moves into the pool.
+    static void push_front(EntryPool<Entry> &pool, Entry &head, const Entry &entry) {
+        const uint32_t moved = head.channel != kNoChannel ? pool.make(head) : kEnd;
         head = entry;
         head.next = moved;
     }
@@ -334,12 +335,8 @@ private:
         // Entries move from the front of each old chain to the front of their new chain.
         for (const Entry &head : buckets_) {
             if (head.channel == kNoChannel) continue;
-            for (const Entry *e = &head; e; e = after(*e)) {
-                Entry &front = grown[bucket_of(Key::stored_hash(e->key))];
-                const uint32_t moved = front.channel != kNoChannel ? pool.make(front) : kEnd;
-                front = *e;
-                front.next = moved;
-            }
+            for (const Entry *e = &head; e; e = after(*e))
+                push_front(pool, grown[bucket_of(Key::stored_hash(e->key))], *e);
         }
         buckets_.swap(grown);
         pool_ = std::move(pool);
