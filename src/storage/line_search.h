@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(__i386__) || defined(__x86_64__)
 #include <emmintrin.h>
 #endif
 
@@ -23,8 +23,10 @@ extern const LineSearch find_line_feed_sse2;
 LineSearch choose_line_search(bool has_sse2);
 bool processor_has_sse2();
 
-#if defined(__SSE2__)
-inline const char *find_line_feed(const char *at, const char *end) {
+#if defined(__i386__) || defined(__x86_64__)
+// Compiled for SSE2 whatever the build targets; the 32-bit DLL takes it only where the processor
+// has SSE2.
+__attribute__((target("sse2"))) inline const char *find_line_feed_16(const char *at, const char *end) {
     const __m128i line_feeds = _mm_set1_epi8('\n');
     for (; end - at >= 16; at += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
@@ -33,6 +35,10 @@ inline const char *find_line_feed(const char *at, const char *end) {
     }
     return static_cast<const char *>(std::memchr(at, '\n', static_cast<size_t>(end - at)));
 }
+#endif
+
+#if defined(__SSE2__)
+inline const char *find_line_feed(const char *at, const char *end) { return find_line_feed_16(at, end); }
 #else
 // Chosen once, when the library is loaded.
 extern const LineSearch line_search;
