@@ -24,7 +24,6 @@ enum : uint16_t {
     kVtBstr = 8,
     kVtError = 10,
     kVtBool = 11,
-    kVtVariant = 12,
     kVtI1 = 16,
     kVtUi1 = 17,
     kVtUi2 = 18,
@@ -108,11 +107,7 @@ std::string element_text(const platform::ValueElement &element) {
     case kVtR4: return shortest(static_cast<float>(element.real));
     case kVtR8: return shortest(element.real);
     case kVtBool: return element.integer ? "true" : "false";
-    case kVtError: {
-        char text[16];
-        std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(element.integer));
-        return text;
-    }
+    case kVtError: return result_text(static_cast<int32_t>(element.integer));
     case kVtCy: {
         // Units of 1/10,000: the whole part, then the fraction without its trailing zeros.
         const uint64_t magnitude =
@@ -194,9 +189,17 @@ std::string time_text(uint64_t filetime) { return civil_text(static_cast<int64_t
 std::string item_error_text(int32_t error) {
     if (error == kOpcUnknownItemId || error == kOpcInvalidItemId) return "not in the server's address space";
     if (error == kOpcUnknownPath) return "access path not known to the server";
-    char text[48];
-    std::snprintf(text, sizeof text, "the server answered 0x%08X", static_cast<unsigned>(error));
+    return "the server answered " + result_text(error);
+}
+
+std::string result_text(int32_t result) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(result));
     return text;
+}
+
+std::string reading_text(const ItemReading &reading) {
+    return value_text(reading.value) + '\t' + quality_text(reading.quality) + '\t' + time_text(reading.timestamp);
 }
 
 }  // namespace tagcfg::cli

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "opc/private_group.h"
 #include "platform/opc.h"
 
 namespace tagcfg::cli {
@@ -30,5 +31,11 @@ std::string time_text(uint64_t filetime);
 // Why a server refused an item: "not in the server's address space", "access path not known to
 // the server", or the result itself ("the server answered 0xC0040006").
 std::string item_error_text(int32_t error);
+
+// An HRESULT as eight hexadecimal digits: "0xC0040006".
+std::string result_text(int32_t result);
+
+// What one read gave: "VALUE<TAB>QUALITY<TAB>TIMESTAMP".
+std::string reading_text(const ItemReading &reading);
 
 }  // namespace tagcfg::cli

@@ -1,6 +1,5 @@
 // read: items read once from the device through a private group, as a commissioning engineer
 // asks before a plant goes live whether each delivers a value of good quality.
-#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -31,10 +30,8 @@ int run_read(const Args &args) {
     {
         PrivateGroup group(*config);  // removed before the server object goes
         if (!group.opened() && !group.lost()) {
-            char result[16];
-            std::snprintf(result, sizeof result, "0x%08X", static_cast<unsigned>(group.add_result()));
             std::cerr << "tagcfg read: " << config->identity_text() << " on " << computer_text(config->hostname)
-                      << ": the server gives no group to read through (" << result << ")\n";
+                      << ": the server gives no group to read through (" << result_text(group.add_result()) << ")\n";
             return kFailure;
         }
         readings = group.read(items);
@@ -52,8 +49,7 @@ int run_read(const Args &args) {
             status = kFailure;
             continue;
         }
-        std::cout << id << '\t' << value_text(reading.value) << '\t' << quality_text(reading.quality) << '\t'
-                  << time_text(reading.timestamp) << '\n';
+        std::cout << id << '\t' << reading_text(reading) << '\n';
         if (is_bad_quality(reading.quality)) status = kFailure;
     }
     return status;

@@ -60,7 +60,6 @@ bool ask_server(const std::string &label, ServerConfig &config, const std::vecto
             report_binding(label, channel, item_error_text(check.error), out);
             continue;
         }
-        if (options.read && next_reading >= readings.size()) break;  // lost before the read
         const ItemReading *reading = options.read ? &readings[next_reading++] : nullptr;
         if (reading && is_dead_object_result(reading->error)) break;
         ++totals.channels;
@@ -73,9 +72,7 @@ bool ask_server(const std::string &label, ServerConfig &config, const std::vecto
         out << label << '\t' << channel_text(channel) << '\t' << quote_if_needed(channel.item_id.str());
         if (options.types)
             out << '\t' << vartype_name(check.canonical_type) << '\t' << rights_text(check.access_rights);
-        if (reading)
-            out << '\t' << value_text(reading->value) << '\t' << quality_text(reading->quality) << '\t'
-                << time_text(reading->timestamp);
+        if (reading) out << '\t' << reading_text(*reading);
         out << '\n';
     }
     if (group.lost()) {
