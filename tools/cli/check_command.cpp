@@ -177,16 +177,13 @@ CheckSummary report_check(const std::string &directory, const std::string &base_
 
 int run_check(const Args &args) {
     const std::string &directory = args.positional[0], &base_name = args.positional[1];
-    const std::string folder = directory.empty() ? "." : directory;
-    const platform::FileKind kind = platform::file_kind(folder);
-    if (kind == platform::FileKind::missing || kind == platform::FileKind::regular) {
-        std::cerr << "tagcfg check: " << shown(directory)
-                  << (kind == platform::FileKind::missing ? ": no such folder\n" : ": not a folder\n");
+    if (const std::string why = why_no_folder(directory); !why.empty()) {
+        std::cerr << "tagcfg check: " << why << '\n';
         return kFailure;
     }
     const CheckSummary summary = report_check(directory, base_name, std::cout);
     if (summary.clean && summary.files == 0) {
-        std::cerr << "tagcfg check: no " << shown(base_name) << "_opcN.cnf files in " << shown(folder) << '\n';
+        std::cerr << "tagcfg check: " << no_set_files(directory, base_name) << '\n';
         return kFailure;
     }
     return summary.clean ? kSuccess : kFailure;

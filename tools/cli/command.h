@@ -89,6 +89,11 @@ struct CheckSummary {
 };
 CheckSummary report_check(const std::string &directory, const std::string &base_name, std::ostream &out);
 
+// Why DIR can hold no set ("DIR: no such folder", "DIR: not a folder"), or empty when it can.
+std::string why_no_folder(const std::string &directory);
+// "no BASE_opcN.cnf files in DIR".
+std::string no_set_files(const std::string &directory, const std::string &base_name);
+
 int run_show(const Args &args);
 int run_check(const Args &args);
 int run_export(const Args &args);

@@ -33,9 +33,11 @@ public:
                   << "        run: tagcfg check \"" << directory() << "\" " << base_name() << "\n";
         return false;
     }
-    bool has_server(int server) const {
+    // Refusal when the set has no server at that number.
+    void require_server(int server) const {
         int type = 0, channels = 0;
-        return tagcfg_get_server_type(env_, server, &type, &channels) == 0;
+        if (tagcfg_get_server_type(env_, server, &type, &channels) != 0)
+            throw Refusal("the set has no server " + std::to_string(server));
     }
     bool save(const char *command) {
         if (tagcfg_save(env_, directory(), base_name(), 0, args_.write_all ? 1 : 0) == 0) return true;
@@ -84,7 +86,7 @@ int run_channel(const Args &args) {
     if (!com.entered("channel")) return kFailure;
     LibrarySet project(args);
     if (!project.load("channel")) return kFailure;
-    if (!project.has_server(server)) throw Refusal("the set has no server " + std::to_string(server));
+    project.require_server(server);
     // The channel table keeps at most 1023 bytes of an item ID, so this buffer takes any of them.
     std::vector<char> buffer(1024);
     const int length = tagcfg_select_channel(project.env(), server, channel_id, name.c_str(), buffer.data(),
@@ -108,7 +110,7 @@ int run_items(const Args &args) {
     if (!com.entered("items")) return kFailure;
     LibrarySet project(args);
     if (!project.load("items")) return kFailure;
-    if (!project.has_server(server)) throw Refusal("the set has no server " + std::to_string(server));
+    project.require_server(server);
     std::unique_ptr<tagcfg_itemlist, decltype(&tagcfg_itemlist_free)> list(
         tagcfg_select_items(project.env(), server, nullptr), tagcfg_itemlist_free);
     if (!list) {

@@ -1,4 +1,5 @@
-// What an integrator asks of servers without opening a dialog: what their address spaces hold.
+// What an integrator asks of servers without opening a dialog: what their address spaces hold;
+// and how verify and read name a server and report one they could not create or open.
 #include <iostream>
 #include <string>
 #include <unordered_set>

@@ -23,6 +23,8 @@ bool has_duplicates(const Environment &env) {
     return false;
 }
 
+std::string folder_of(const std::string &directory) { return directory.empty() ? "." : directory; }
+
 }  // namespace
 
 Project::Project(const Args &args, const char *command)
@@ -36,12 +38,22 @@ bool Project::fail(const std::string &reason) const {
     return false;
 }
 
-bool Project::load(Access access, Needs needs) {
-    const std::string folder = directory().empty() ? "." : directory();
+std::string why_no_folder(const std::string &directory) {
     // Anything else that is no folder fails the listing, which says so.
-    const platform::FileKind kind = platform::file_kind(folder);
-    if (kind == platform::FileKind::missing) return fail(shown(directory()) + ": no such folder");
-    if (kind == platform::FileKind::regular) return fail(shown(directory()) + ": not a folder");
+    switch (platform::file_kind(folder_of(directory))) {
+    case platform::FileKind::missing: return shown(directory) + ": no such folder";
+    case platform::FileKind::regular: return shown(directory) + ": not a folder";
+    default: return "";
+    }
+}
+
+std::string no_set_files(const std::string &directory, const std::string &base_name) {
+    return "no " + shown(base_name) + "_opcN.cnf files in " + shown(folder_of(directory));
+}
+
+bool Project::load(Access access, Needs needs) {
+    const std::string folder = folder_of(directory());
+    if (const std::string why = why_no_folder(directory()); !why.empty()) return fail(why);
     if (access == Access::edit) {
         const std::string lock_path = project_lock_path(directory(), base_name());
         switch (lock_.acquire(lock_path, files_.lock_wait_ms)) {
@@ -59,7 +71,7 @@ bool Project::load(Access access, Needs needs) {
         return false;
     }
     if (needs == Needs::anything) return true;
-    if (env_.servers.empty()) return fail("no " + shown(base_name()) + "_opcN.cnf files in " + shown(folder));
+    if (env_.servers.empty()) return fail(no_set_files(directory(), base_name()));
     if (needs == Needs::files_without_duplicates && has_duplicates(env_)) {
         std::cerr << "tagcfg " << command_ << ": the set has channels twice in a file, so nothing is done:\n";
         report_check(directory(), base_name(), std::cerr);

@@ -31,7 +31,6 @@ public:
     Environment &env() { return env_; }
     const std::string &directory() const { return env_.directory; }
     const std::string &base_name() const { return env_.base_name; }
-    const char *command() const { return command_; }
     // The server at a number; Refusal when the set has none there.
     ServerConfig &server(int number);
     std::string file_of(int number) const;
