@@ -12,6 +12,7 @@
 namespace opcsim {
 
 constexpr int32_t kUnsupportedRate = 0x0004000D;                      // OPC_S_UNSUPPORTEDRATE
+constexpr int32_t kInUse = 0x0004000F;                                // OPC_S_INUSE
 constexpr int32_t kInvalidHandle = static_cast<int32_t>(0xC0040001);  // OPC_E_INVALIDHANDLE
 constexpr int32_t kBadRights = static_cast<int32_t>(0xC0040006);      // OPC_E_BADRIGHTS
 constexpr int32_t kUnknownItemId = static_cast<int32_t>(0xC0040007);  // OPC_E_UNKNOWNITEMID

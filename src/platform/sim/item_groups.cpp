@@ -13,8 +13,6 @@ using sim::dead;
 using sim::log_call;
 using sim::state;
 
-constexpr int32_t kInUse = 0x0004000F;  // OPC_S_INUSE
-
 std::string narrow(const std::u16string &text) { return std::string(text.begin(), text.end()); }
 
 std::u16string widen(const std::string &text) {
@@ -144,7 +142,7 @@ int32_t remove_group(ServerObject *server, uint32_t handle) {
     --state().calls.live_groups;
     if (!in_use) return opcsim::kOk;
     ++state().calls.groups_removed_in_use;
-    return kInUse;
+    return opcsim::kInUse;
 }
 
 }  // namespace tagcfg::platform

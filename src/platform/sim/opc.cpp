@@ -19,7 +19,6 @@ using sim::state;
 constexpr int32_t kNotInitialised = static_cast<int32_t>(0x800401F0);  // CO_E_NOTINITIALIZED
 constexpr int32_t kClassNotRegistered = static_cast<int32_t>(0x80040154);
 constexpr int32_t kServerUnavailable = static_cast<int32_t>(0x800706BA);
-constexpr int32_t kNoInterface = static_cast<int32_t>(0x80004002);
 
 std::string narrow(const char16_t *text) {
     std::string out;
@@ -177,7 +176,7 @@ void free_task_memory(void *memory) {
 }
 
 std::unique_ptr<BrowseSource> query_browse_source(ServerObject *server, int32_t *result) {
-    *result = kNoInterface;
+    *result = opcsim::kNoInterface;
     if (!server) return nullptr;
     if (dead(server->born)) {
         *result = opcsim::kDisconnected;

@@ -1,8 +1,5 @@
 #include "group_object.h"
 
-#include <new>
-#include <vector>
-
 #include "address_space/item_group.h"
 #include "item_variant.h"
 #include "module.h"
@@ -27,6 +24,19 @@ Element *task_array(DWORD count) {
     auto *array = static_cast<Element *>(CoTaskMemAlloc(count * sizeof(Element)));
     if (array) ZeroMemory(array, count * sizeof(Element));
     return array;
+}
+
+// Both arrays of a call's answer, or neither: when one cannot be had, the other is freed too.
+template <typename First, typename Second>
+bool allocate_answer(DWORD count, First **first, Second **second) {
+    *first = task_array<First>(count);
+    *second = task_array<Second>(count);
+    if (*first && *second) return true;
+    CoTaskMemFree(*first);
+    CoTaskMemFree(*second);
+    *first = nullptr;
+    *second = nullptr;
+    return false;
 }
 
 class GroupObject final : public tagcfg::opc::IOPCItemMgt, public tagcfg::opc::IOPCSyncIO {
@@ -88,10 +98,8 @@ public:
         if (!values) return E_INVALIDARG;
         if (HRESULT refused = refuse(count, handles, errors)) return refused;
         if (source != tagcfg::opc::kOpcDsCache && source != tagcfg::opc::kOpcDsDevice) return E_INVALIDARG;
-        *values = task_array<OPCITEMSTATE>(count);
-        *errors = task_array<HRESULT>(count);
-        bool all = *values && *errors;
-        for (DWORD i = 0; all && i < count; ++i) {
+        if (!allocate_answer(count, values, errors)) return E_OUTOFMEMORY;
+        for (DWORD i = 0; i < count; ++i) {
             const AddressNode *leaf = nullptr;
             HRESULT &error = (*errors)[i] = group_.read(handles[i], &leaf);
             OPCITEMSTATE &state = (*values)[i];
@@ -100,13 +108,6 @@ public:
             if (FAILED(error = make_variant(leaf->state, state.vDataValue))) continue;
             state.wQuality = leaf->state.quality;
             state.ftTimeStamp = {static_cast<DWORD>(leaf->state.time), static_cast<DWORD>(leaf->state.time >> 32)};
-        }
-        if (!*values || !*errors) {
-            CoTaskMemFree(*values);
-            CoTaskMemFree(*errors);
-            *values = nullptr;
-            *errors = nullptr;
-            return E_OUTOFMEMORY;
         }
         for (DWORD i = 0; i < count; ++i)
             if (FAILED((*errors)[i])) return S_FALSE;
@@ -137,10 +138,9 @@ private:
         if (results) *results = nullptr;
         if (!results) return E_INVALIDARG;
         if (HRESULT refused = refuse(count, items, errors)) return refused;
-        *results = task_array<OPCITEMRESULT>(count);
-        *errors = task_array<HRESULT>(count);
+        if (!allocate_answer(count, results, errors)) return E_OUTOFMEMORY;
         bool all = true;
-        for (DWORD i = 0; *results && *errors && i < count; ++i) {
+        for (DWORD i = 0; i < count; ++i) {
             const AddressNode *leaf = nullptr;
             OPCITEMRESULT &result = (*results)[i];
             const std::string item_id = narrow(items[i].szItemID), path = narrow(items[i].szAccessPath);
@@ -151,14 +151,6 @@ private:
             if (!leaf) continue;
             result = {handle, leaf->state.type, 0, leaf->state.rights, kBlobSize, task_array<BYTE>(kBlobSize)};
             if (!result.pBlob) result.dwBlobSize = 0;
-        }
-        if (!*results || !*errors) {
-            for (DWORD i = 0; *results && i < count; ++i) CoTaskMemFree((*results)[i].pBlob);
-            CoTaskMemFree(*results);
-            CoTaskMemFree(*errors);
-            *results = nullptr;
-            *errors = nullptr;
-            return E_OUTOFMEMORY;
         }
         return all ? S_OK : S_FALSE;
     }

@@ -19,8 +19,8 @@ void count_server_created();
 void count_call();
 void count_group(bool made);
 
-// The server "dies" on demand: objects made before the last kill_objects (server objects and the
-// enumerators they handed out) answer every call with RPC_E_DISCONNECTED, as the proxies of a
+// The server "dies" on demand: objects made before the last kill_objects (server objects, and the
+// enumerators and groups they handed out) answer every call with RPC_E_DISCONNECTED, as the proxies of a
 // server process that has gone do; objects made later are alive.
 LONG life_epoch();
 inline bool is_dead(LONG born) { return born != life_epoch(); }

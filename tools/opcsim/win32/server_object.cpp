@@ -22,8 +22,6 @@ using tagcfg::opc::IOPCServer;
 using tagcfg::opc::OPCHANDLE;
 using tagcfg::opc::OpcServerStatus;
 
-constexpr HRESULT kGroupInUse = 0x0004000F;  // OPC_S_INUSE
-
 class ServerObject final : public IOPCServer, public IOPCBrowseServerAddressSpace {
 public:
     explicit ServerObject(std::shared_ptr<const AddressSpace> space)
@@ -83,7 +81,7 @@ public:
         IUnknown *group = found->second;
         groups_.erase(found);
         // A group still held by a client lives on until it is let go, as OPC_S_INUSE tells.
-        return group->Release() == 0 ? S_OK : kGroupInUse;
+        return group->Release() == 0 ? S_OK : kInUse;
     }
     HRESULT STDMETHODCALLTYPE CreateGroupEnumerator(DWORD, REFIID, LPUNKNOWN *) override { return not_implemented(); }
 
