@@ -168,10 +168,9 @@ TEST(Resources, EveryStringHasItsTextInEveryLanguageAndFitsTheBufferItIsLoadedIn
         {IDS_ITEM_ID_COLUMN, 80, L"OPC Item ID", L"Идентификатор"},
         {IDS_WARNING_CAPTION, 80, L"Warning", L"Предупреждение"},
         {IDS_ERROR_CAPTION, 80, L"Error", L"Ошибка"},
-        {IDS_CONNECT_FAILED, 200, L"Error creating server. Server may not be correctly registered.",
+        {IDS_CONNECT_FAILED, 256, L"Error creating server. Server may not be correctly registered.",
          L"Ошибка подключения к серверу. Возможно, сервер зарегистрирован некорректно."},
-        {IDS_SERVER_COLUMNS, 256, L"Server#|Server ID|Computer|Description",
-         L"Сервер|Идентификатор|Компьютер|Описание"},
+        {IDS_SERVER_COLUMNS, 80, L"Server#|Server ID|Computer|Description", L"Сервер|Идентификатор|Компьютер|Описание"},
         {IDS_NOT_CONFIGURED, 80, L"<not configured>", L"<не настроен>"},
         {IDS_CONFIRM_SERVER_CHANGE, 256,
          L"If you remove or change OPC server configuration,\nyou should reconfigure all channels, attached to this "
