@@ -7,8 +7,6 @@
 
 namespace tagcfg {
 
-namespace {}  // namespace
-
 ui::TreeNode run_connect_step(ui::DialogWindow &window, ServerConfig &server, BrowseView &view) {
     bool connected;
     {
