@@ -115,8 +115,7 @@ TEST(TextArena, FileTextsTakeNoMoreThanTheyAreAndDeadTextCompactsAtASave) {
     const size_t after_one = text_bytes_held(*config);
     compact_texts(*config);  // less dead text than live: kept
     EXPECT_EQ(text_bytes_held(*config), after_one);
-    for (const char *item_id : {"Plant.P7.1", "Plant.P7.2", "Plant.P7.0"})
-        store_channel(*config, {7, "", item_id, "Line"});
+    for (const char *id : {"Plant.P7.1", "Plant.P7.2", "Plant.P7.0"}) store_channel(*config, {7, "", id, "Line"});
     const size_t dead = text_bytes_held(*config) - (live + 2);  // outweighs the live text, not twice over
     EXPECT_GT(dead, live + 2);
     EXPECT_LT(dead, 2 * (live + 2));
